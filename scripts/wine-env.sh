@@ -1,0 +1,16 @@
+# Sourced by the scripts that run Windows programs: one prefix inside the build folder, code page
+# 936 (from the zh_CN locale), no debug chatter and no Mono/Gecko installer prompts.
+root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$root_dir/build/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export LC_ALL=zh_CN.UTF-8
+
+wine_ensure_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wine wineboot --init >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}

@@ -1,0 +1,17 @@
+// The acupoint atlas as the viewer shell calls it: loading, the meridian menu, the two views'
+// drawing, the panels and the bars.
+#pragma once
+
+void load_atlas();
+void build_meridian_menu();
+void on_meridian_menu(int value);
+
+void draw_meridian_view();
+void draw_meridian_markers(int meridian);
+void draw_search_marker(int index);
+void draw_search_view();
+
+void draw_help_panel();
+void draw_detail_panel(int index);
+void display_top_bar();
+void display_bottom_bar();

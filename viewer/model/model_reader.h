@@ -1,0 +1,11 @@
+// Reads a 3DS file into a Model: materials, meshes (axes turned to Y up) and vertex normals.
+#pragma once
+
+#include "model/model.h"
+
+class ModelReader {
+ public:
+  // True when the file was read; false (with a console message) when it cannot be opened or does
+  // not begin with a main chunk, leaving the model unchanged.
+  bool load_3ds_model(Model& model, const char* file_name);
+};

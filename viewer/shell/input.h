@@ -1,0 +1,9 @@
+// Mouse and keyboard callbacks of the main window, and the search line they feed.
+#pragma once
+
+void mouse_button(int button, int state, int x, int y);
+void mouse_drag(int x, int y);
+void hover_pick(int x, int y);
+void keyboard(unsigned char key, int x, int y);
+void special_key(int key, int x, int y);
+void draw_search_line();
