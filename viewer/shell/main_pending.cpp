@@ -1,2 +1,0 @@
-// Placeholder until start-up and the windows land.
-int main() { return 0; }

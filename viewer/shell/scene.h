@@ -1,0 +1,7 @@
+// The main window's scene: the body posed by the active view, its markers, and the search line
+// and panels laid over it.
+#pragma once
+
+void display_main();
+void reshape_main(int width, int height);
+void set_light_and_material();
