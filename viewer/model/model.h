@@ -18,6 +18,15 @@ struct Face {
   int32_t vertex_index[3] = {0, 0, 0};
 };
 
+// A face whose corners are not all below the mesh's vertex count (a damaged file, or a vertex list
+// shorter than its faces expect) is kept as read but takes no part in normals or drawing, so that
+// nothing reads outside the vertex, normal or texture coordinate arrays.
+inline bool face_in_range(const Face& face, int32_t vertex_count) {
+  for (int32_t i : face.vertex_index)
+    if (i < 0 || i >= vertex_count) return false;
+  return true;
+}
+
 // Name fields are fixed 255-byte, zero-terminated byte strings, as the file stores them.
 constexpr int kNameField = 255;
 constexpr int kTextureSlots = 100;
@@ -51,6 +60,11 @@ class Model {
 
   // Empties the model and deletes its textures (needs a current GL context if any were made).
   void clear_model();
+
+  // Set by whoever fills texture_names (the GL side); clear_model hands it the whole table. The
+  // model records themselves stay free of GL so the reader can be used and tested without it.
+  using TextureRelease = void (*)(int count, const uint32_t* names);
+  TextureRelease texture_release = nullptr;
 
   Material& material(int i) { return materials[i]; }
   Mesh& mesh(int i) { return meshes[i]; }
