@@ -1,0 +1,48 @@
+#include "atlas/meridian_menu_model.h"
+
+#include <cmath>
+
+const MeridianEntry kMeridianEntries[kMeridianCount] = {
+    {1, "\xCA\xD6\xCC\xAB\xD2\xF5\xB7\xCE\xBE\xAD"},              // 手太阴肺经
+    {2, "\xCA\xD6\xD1\xF4\xC3\xF7\xB4\xF3\xB3\xA6\xBE\xAD"},      // 手阳明大肠经
+    {3, "\xD7\xE3\xD1\xF4\xC3\xF7\xCE\xB8\xBE\xAD"},              // 足阳明胃经
+    {4, "\xD7\xE3\xCC\xAB\xD2\xF5\xC6\xA2\xBE\xAD"},              // 足太阴脾经
+    {5, "\xCA\xD6\xC9\xD9\xD2\xF5\xD0\xC4\xBE\xAD"},              // 手少阴心经
+    {6, "\xCA\xD6\xCC\xAB\xD1\xF4\xD0\xA1\xB3\xA6\xBE\xAD"},      // 手太阳小肠经
+    {7, "\xD7\xE3\xCC\xAB\xD1\xF4\xB0\xF2\xEB\xD7\xBE\xAD"},      // 足太阳膀胱经
+    {8, "\xD7\xE3\xC9\xD9\xD2\xF5\xC9\xF6\xBE\xAD"},              // 足少阴肾经
+    {9, "\xCA\xD6\xD8\xCA\xD2\xF5\xD0\xC4\xB0\xFC\xBE\xAD"},      // 手厥阴心包经
+    {10, "\xCA\xD6\xC9\xD9\xD1\xF4\xC8\xFD\xBD\xB9\xBE\xAD"},     // 手少阳三焦经
+    {11, "\xD7\xE3\xC9\xD9\xD1\xF4\xB5\xA8\xBE\xAD"},             // 足少阳胆经
+    {12, "\xD7\xE3\xD8\xCA\xD2\xF5\xB8\xCE\xBE\xAD"},             // 足厥阴肝经
+};
+
+int PopupGeometry::entry_at(int x, int y) const {
+  if (x < left || x >= left + kWidth) return -1;
+  int inside = y - top - kPadding;
+  if (inside < 0 || inside >= kEntryHeight * kMeridianCount) return -1;
+  return inside / kEntryHeight;
+}
+
+namespace {
+// Start of a span of length size beside pointer p inside [low, high).
+int place_span(int p, int size, int low, int high) {
+  int gap = PopupGeometry::kPointerGap;
+  if (p + gap + size <= high) return p + gap;
+  if (p - gap - size >= low) return p - gap - size;
+  return size <= high - low ? high - size : low;
+}
+}  // namespace
+
+PopupGeometry place_popup(int pointer_x, int pointer_y, int window_width, int area_top,
+                          int area_bottom) {
+  PopupGeometry g;
+  g.left = place_span(pointer_x, PopupGeometry::kWidth, 0, window_width);
+  g.top = place_span(pointer_y, g.height(), area_top, area_bottom);
+  return g;
+}
+
+void reference_for_pixel(int px, int py, int w, int h, int& x, int& y) {
+  x = w > 0 ? static_cast<int>(std::lround(px * 400.0 / w)) : 0;
+  y = h > 0 ? static_cast<int>(std::lround(py * 300.0 / h)) : 0;
+}

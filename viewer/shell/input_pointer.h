@@ -1,0 +1,28 @@
+// Pointer arithmetic of the main window without GL: drag turns, move mode, the scene point under
+// the pointer and the reading of selection hit records.
+#pragma once
+
+#include <cstdint>
+
+// GLUT's modifier bits: Shift 1, Ctrl 2, Alt 4. Move mode flips only for Ctrl alone.
+inline bool is_ctrl_only(int modifiers) { return modifiers == 2; }
+
+// One motion event turns each axis by 2 degrees at most, by the direction of the motion only.
+void turn_for_motion(int last_x, int last_y, int x, int y, float& rot_x, float& rot_y);
+
+// Move mode: the view's translation that keeps the anchored scene point under the pointer.
+inline double moved_translation(double scene, double anchor, double start) {
+  return scene - anchor + start;
+}
+
+// Unprojects window point (wx, wy, wz) with column-major 4x4 matrices and viewport (x, y, w, h),
+// as OpenGL lays them out; false when the matrices cannot be inverted.
+bool unproject_point(double wx, double wy, double wz, const double model_view[16],
+                     const double projection[16], const int viewport[4], double out[3]);
+
+// The window row of OpenGL's bottom-up y for a top-down pointer y.
+inline int gl_window_y(int viewport_height, int pointer_y) { return viewport_height - pointer_y; }
+
+// The first name of the first hit record, when it is a table index in [0, count); else -1.
+// hits is what switching back to render mode returned (-1 after an overflow).
+int first_hit_index(const uint32_t* buffer, int buffer_size, int hits, int count);
