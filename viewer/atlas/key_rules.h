@@ -1,5 +1,5 @@
 // The keyboard's decisions and the search line's layout, without GLUT or GL: the callbacks in
-// input_keyboard.cpp carry out what these decide.
+// shell/input_keyboard.cpp carry out what these decide.
 #pragma once
 
 #include <string>

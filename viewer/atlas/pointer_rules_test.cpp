@@ -1,4 +1,4 @@
-#include "shell/input_pointer.h"
+#include "atlas/pointer_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/input_keys.h"
+#include "atlas/key_rules.h"
 
 namespace {
 bool is_ascii_letter(unsigned char key) {

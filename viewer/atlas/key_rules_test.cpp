@@ -1,4 +1,4 @@
-#include "shell/input_keys.h"
+#include "atlas/key_rules.h"
 
 #include <gtest/gtest.h>
 
