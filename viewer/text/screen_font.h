@@ -6,6 +6,9 @@
 #include <memory>
 
 class FontFace;  // back end's font: a GDI HFONT on Windows, a FreeType face on Linux
+struct FontFaceDeleter {
+  void operator()(FontFace* face) const;
+};
 
 class ScreenFont {
  public:
@@ -24,5 +27,5 @@ class ScreenFont {
   uint32_t colour = 0xFFFFFF;  // red in the lowest byte
 
  private:
-  std::unique_ptr<FontFace> font;
+  std::unique_ptr<FontFace, FontFaceDeleter> font;
 };
