@@ -7,3 +7,7 @@ void hover_pick(int x, int y);
 void keyboard(unsigned char key, int x, int y);
 void special_key(int key, int x, int y);
 void draw_search_line();
+
+// The scene point under window position (x, y) of the main window (origin top left); false
+// when the current matrices cannot be inverted.
+bool pointer_to_scene(int x, int y, double& scene_x, double& scene_y);

@@ -1,0 +1,44 @@
+// Keyboard of the main window: the search line, the zoom and reset keys, F1 for help.
+#include <GL/glut.h>
+
+#include "atlas/gbk_texts.h"
+#include "atlas/key_rules.h"
+#include "shell/input.h"
+#include "shell/viewer_state.h"
+#include "shell/views.h"
+
+void keyboard(unsigned char key, int, int) {
+  switch (apply_key(key, search_line, pending_query)) {
+    case KeyEffect::kIgnored:
+      return;
+    case KeyEffect::kCommitted:
+      leave_meridian_view();
+      break;
+    case KeyEffect::kZoomIn:
+      zoom_in();
+      break;
+    case KeyEffect::kZoomOut:
+      zoom_out();
+      break;
+    case KeyEffect::kReset:
+      reset_views();
+      break;
+    case KeyEffect::kRedraw:
+      break;
+  }
+  glutPostRedisplay();
+}
+
+void special_key(int key, int, int) {
+  if (!is_help_key(key)) return;
+  help_shown = !help_shown;
+  glutPostRedisplay();
+}
+
+void draw_search_line() {
+  const SearchLineLayout layout = layout_search_line(window_width, search_line.size());
+  screen_font.draw_text(layout.label_x, layout.y, 800, 600, kSearchLabel);
+  if (!layout.show_text) return;
+  screen_font.draw_text(layout.text_x, layout.y, 800, 600, search_line.c_str());
+  screen_font.draw_text(layout.cursor_x, layout.y, 800, 600, "_");
+}

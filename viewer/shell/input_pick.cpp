@@ -1,0 +1,40 @@
+// Hover pick: the markers alone, drawn in selection mode through a 1-pixel pick matrix; the
+// result drives the bottom bar's tip and the detail panel at the next click.
+#include <GL/glut.h>
+
+#include "atlas/atlas.h"
+#include "shell/camera.h"
+#include "shell/input.h"
+#include "shell/viewer_state.h"
+#include "shell/views.h"
+
+void hover_pick(int x, int y) {
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  // Until the main window has a size there is no box to pick in.
+  if (has_area(window_width, window_height)) {
+    glRenderMode(GL_SELECT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(x, viewport[3] - y, 1, 1, viewport);
+    const OrthoBox box = main_window_box(window_width, window_height);
+    glOrtho(box.left, box.right, box.bottom, box.top, box.near_z, box.far_z);
+    glMatrixMode(GL_MODELVIEW);
+    if (meridian_view_active()) {
+      draw_meridian_markers(current_meridian);
+    } else {
+      draw_search_marker(selected_acupoint);
+    }
+    // -1 after an overflow of the 200-entry buffer (more than 50 markers): no hit.
+    hit_count = glRenderMode(GL_RENDER);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+  } else {
+    hit_count = 0;
+  }
+  glutSetWindow(bottom_bar);
+  glutPostRedisplay();
+  glutSetWindow(main_window);
+}
