@@ -140,4 +140,17 @@ TEST(BitmapReader, FilesAreFoundWithoutRegardToCase) {
   std::remove("BodyLookupTest.Jpg");
 }
 
+// Kept inputs whose sizes are smaller than the rows OpenGL takes: refused, never read past.
+TEST(BitmapReader, KeptRegressionInputsAreRefused) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MODEL_REGRESSION_DIR)) {
+    if (entry.path().extension() != ".bmp") continue;
+    SCOPED_TRACE(entry.path().string());
+    BitmapImage image;
+    EXPECT_EQ(read_bitmap_file(image, entry.path().string().c_str()), kBitmapBadData);
+    ++files;
+  }
+  EXPECT_GT(files, 0);
+}
+
 }  // namespace
