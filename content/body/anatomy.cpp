@@ -1,0 +1,457 @@
+#include "body/anatomy.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+double rad(double deg) { return deg * kPi / 180.0; }
+
+Primitive mirrored(Primitive p) {
+  p.a = mirror_x(p.a);
+  p.b = mirror_x(p.b);
+  p.frame.u = mirror_x(p.frame.u);
+  p.frame.v = mirror_x(p.frame.v);
+  p.frame.w = mirror_x(p.frame.w);
+  return p;
+}
+
+BodyGroup right_of(BodyGroup g) {
+  switch (g) {
+    case kUpperArm: return kUpperArmR;
+    case kForearm: return kForearmR;
+    case kHand: return kHandR;
+    case kThigh: return kThighR;
+    case kShin: return kShinR;
+    case kFoot: return kFootR;
+    default: return g;
+  }
+}
+
+// Rotates v about the unit axis by the angle (right hand).
+Vec3 rotate(Vec3 v, Vec3 axis, double angle) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  return v * c + cross(axis, v) * s + axis * (dot(axis, v) * (1 - c));
+}
+
+// Frame with u, v, w given (made orthonormal around v).
+Frame frame_of(Vec3 u_hint, Vec3 v, Vec3 w_hint) {
+  Frame f = frame_along(v, w_hint);
+  if (dot(f.u, u_hint) < 0) f.u = -f.u;
+  return f;
+}
+
+class Builder {
+ public:
+  explicit Builder(Shape& s) : shape_(s) {}
+  // A midline part: added once. A left part: added with its mirror image for the right side.
+  void mid(const Primitive& p, double blend, BodyGroup g) { shape_.add(p, blend, g); }
+  void side(const Primitive& p, double blend, BodyGroup g) {
+    shape_.add(p, blend, g);
+    shape_.add(mirrored(p), blend, right_of(g));
+  }
+  void cut_mid(const Primitive& p, double blend) { shape_.subtract(p, blend); }
+  void cut_side(const Primitive& p, double blend) {
+    shape_.subtract(p, blend);
+    shape_.subtract(mirrored(p), blend);
+  }
+
+ private:
+  Shape& shape_;
+};
+
+// First crossing of the surface along a ray (coarse march then bisection); origin outside.
+Vec3 march(const Shape& s, Vec3 origin, Vec3 dir) {
+  dir = normalize(dir);
+  double t = 0, prev = 0;
+  double f = s.distance(origin);
+  for (int i = 0; i < 2000 && f > 0; ++i) {
+    prev = t;
+    t += std::max(0.0005, f * 0.8);
+    f = s.distance(origin + dir * t);
+  }
+  double lo = prev, hi = t;
+  for (int i = 0; i < 40; ++i) {
+    const double mid = 0.5 * (lo + hi);
+    if (s.distance(origin + dir * mid) > 0) lo = mid; else hi = mid;
+  }
+  return origin + dir * hi;
+}
+
+}  // namespace
+
+Anatomy make_anatomy() {
+  Anatomy an;
+  Builder b(an.shape);
+  auto ell = [](Vec3 c, Vec3 r) { return ellipsoid(c, r); };
+  auto cone = [](Vec3 a, Vec3 c, double ra, double rc, double flat = 1, Vec3 ax = {0, 0, 1}) {
+    return round_cone(a, c, ra, rc, flat, ax);
+  };
+
+  // ---- Trunk -------------------------------------------------------------------------------
+  b.mid(ell({0, 1.275, -0.01}, {0.142, 0.185, 0.108}), 0, kTrunk);           // rib cage
+  b.mid(cone({0, 1.415, -0.03}, {0, 1.10, -0.02}, 0.10, 0.115, 0.78), 0.05, kTrunk);
+  b.side(cone({0.0, 1.425, -0.025}, {0.150, 1.418, -0.022}, 0.05, 0.045, 0.9), 0.05, kTrunk);
+  b.side(ellipsoid({0.068, 1.318, 0.062}, {0.078, 0.058, 0.036},
+                   frame_of({1, 0, 0}, normalize(Vec3{0.35, 1, 0}), {0, 0, 1})),
+         0.035, kTrunk);                                                    // pectoral
+  b.mid(ell({0, 1.065, 0.0}, {0.128, 0.155, 0.098}), 0.06, kTrunk);         // abdomen
+  b.mid(ell({0, 1.085, 0.045}, {0.072, 0.15, 0.055}), 0.04, kTrunk);        // rectus
+  b.mid(ell({0, 0.925, -0.005}, {0.152, 0.11, 0.102}), 0.06, kTrunk);       // pelvis
+  b.side(ell({0.115, 0.905, -0.012}, {0.055, 0.085, 0.078}), 0.04, kTrunk);  // hip
+  b.side(ell({0.062, 0.862, -0.058}, {0.078, 0.088, 0.068}), 0.03, kTrunk);  // buttock
+  b.mid(ell({0, 0.862, 0.05}, {0.045, 0.045, 0.04}), 0.03, kTrunk);          // pubic mound
+  b.side(ellipsoid({0.088, 1.315, -0.098}, {0.052, 0.075, 0.024},
+                   frame_of({1, 0, 0}, normalize(Vec3{-0.25, 1, 0}), {0, 0, -1})),
+         0.03, kTrunk);                                                     // scapula
+  b.side(ell({0.112, 1.22, -0.045}, {0.045, 0.12, 0.065}), 0.04, kTrunk);    // latissimus
+  b.side(cone({0.03, 1.545, -0.045}, {0.145, 1.44, -0.03}, 0.028, 0.032), 0.04, kTrunk);
+  b.side(cone({0.0, 1.48, -0.06}, {0.06, 1.36, -0.08}, 0.02, 0.018), 0.03, kTrunk);  // trapezius
+
+  // ---- Neck --------------------------------------------------------------------------------
+  b.mid(cone({0, 1.43, -0.025}, {0, 1.575, -0.018}, 0.056, 0.05, 0.92), 0.035, kNeck);
+  b.side(cone({0.055, 1.6, -0.025}, {0.018, 1.44, 0.035}, 0.011, 0.012), 0.02, kNeck);  // SCM
+  b.mid(ell({0, 1.502, 0.036}, {0.011, 0.014, 0.01}), 0.01, kNeck);         // larynx
+
+  // ---- Head --------------------------------------------------------------------------------
+  b.mid(ell({0, 1.657, -0.014}, {0.074, 0.093, 0.097}), 0.0, kHead);        // cranium
+  b.mid(ell({0, 1.668, 0.03}, {0.068, 0.062, 0.064}), 0.02, kHead);         // forehead
+  b.mid(ell({0, 1.598, 0.03}, {0.061, 0.058, 0.062}), 0.025, kHead);        // mid face
+  b.side(cone({0.053, 1.575, -0.008}, {0.012, 1.528, 0.066}, 0.016, 0.014), 0.02, kHead);  // jaw
+  b.mid(ell({0, 1.532, 0.07}, {0.024, 0.017, 0.017}), 0.012, kHead);        // chin
+  b.side(ell({0.043, 1.585, 0.05}, {0.03, 0.03, 0.03}), 0.02, kHead);       // cheek
+  b.side(ell({0.052, 1.617, 0.056}, {0.02, 0.011, 0.02}), 0.015, kHead);    // cheekbone
+  b.side(cone({0.008, 1.653, 0.086}, {0.05, 1.655, 0.074}, 0.011, 0.009), 0.014, kHead);  // brow
+  b.mid(ell({0, 1.563, 0.078}, {0.033, 0.028, 0.027}), 0.02, kHead);        // muzzle
+  // Nose: bridge, tip, wings.
+  b.mid(cone({0, 1.645, 0.091}, {0, 1.603, 0.113}, 0.007, 0.010, 0.8, {1, 0, 0}), 0.01, kHead);
+  b.mid(ell({0, 1.599, 0.11}, {0.011, 0.011, 0.011}), 0.008, kHead);
+  b.side(ell({0.0135, 1.597, 0.099}, {0.008, 0.0075, 0.009}), 0.006, kHead);
+  b.cut_side(ell({0.0068, 1.5885, 0.104}, {0.0038, 0.0022, 0.0048}), 0.003);  // nostril
+  // Eyes: sockets, then the eyeballs in them.
+  b.cut_side(ell({0.032, 1.636, 0.095}, {0.019, 0.012, 0.014}), 0.012);
+  b.side(ell({0.032, 1.635, 0.078}, {0.0125, 0.0125, 0.0125}), 0.004, kHead);
+  // Lips and the line between them.
+  b.mid(ell({0, 1.5675, 0.0965}, {0.024, 0.0068, 0.0095}), 0.006, kHead);
+  b.mid(ell({0, 1.5555, 0.094}, {0.021, 0.0068, 0.0095}), 0.006, kHead);
+  b.cut_mid(ell({0, 1.5618, 0.106}, {0.023, 0.0011, 0.008}), 0.002);
+  // Ears: a tilted plate with its bowl hollowed out and a lobe.
+  {
+    const Frame ear = frame_of({1, 0, 0}, normalize(Vec3{0, 1, -0.25}), {0.35, 0, 1});
+    b.side(ellipsoid({0.076, 1.628, -0.012}, {0.009, 0.03, 0.019}, ear), 0.008, kHead);
+    b.side(ellipsoid({0.074, 1.598, -0.006}, {0.007, 0.01, 0.01}, ear), 0.004, kHead);  // lobe
+    b.cut_side(ellipsoid({0.086, 1.624, -0.008}, {0.006, 0.014, 0.0095}, ear), 0.004);
+  }
+
+  // ---- Arm (left) ----------------------------------------------------------------------------
+  const Vec3 shoulder{0.172, 1.405, -0.012};
+  const Vec3 arm_dir = normalize(Vec3{std::sin(rad(11)), -std::cos(rad(11)), 0.0});
+  const Vec3 elbow = shoulder + arm_dir * 0.305;
+  const Vec3 fore_dir = normalize(Vec3{std::sin(rad(20)), -std::cos(rad(20)), 0.04});
+  const Vec3 wrist = elbow + fore_dir * 0.255;
+  an.shoulder = shoulder;
+  an.elbow = elbow;
+  an.wrist = wrist;
+  b.side(ellipsoid(shoulder + Vec3{0.018, -0.045, 0.002}, {0.046, 0.085, 0.05},
+                   frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.03, kUpperArm);   // deltoid
+  b.side(cone(shoulder, elbow, 0.043, 0.034, 0.92), 0.02, kUpperArm);
+  b.side(ellipsoid(lerp(shoulder, elbow, 0.56) + Vec3{0, 0, 0.016}, {0.032, 0.085, 0.032},
+                   frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.02, kUpperArm);   // biceps
+  b.side(ellipsoid(lerp(shoulder, elbow, 0.45) + Vec3{0, 0, -0.018}, {0.035, 0.1, 0.03},
+                   frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.02, kUpperArm);   // triceps
+  b.side(ell(elbow + Vec3{0, 0, -0.004}, {0.036, 0.034, 0.031}), 0.015, kForearm);
+  b.side(cone(elbow, wrist, 0.04, 0.024, 0.72), 0.015, kForearm);
+  b.side(ellipsoid(lerp(elbow, wrist, 0.28) + Vec3{0.006, 0, 0.004}, {0.04, 0.075, 0.03},
+                   frame_of({1, 0, 0}, fore_dir, {0, 0, 1})), 0.02, kForearm);   // forearm flesh
+  b.side(ell(elbow + Vec3{0.033, 0.002, -0.005}, {0.008, 0.01, 0.01}), 0.01, kForearm);
+  b.side(ell(elbow + Vec3{-0.036, 0.004, -0.008}, {0.009, 0.011, 0.011}), 0.01, kForearm);
+
+  // ---- Hand (left, palm forward, thumb outward) ----------------------------------------------
+  const Vec3 hd = normalize(fore_dir + Vec3{0.02, 0, 0.0});   // along the fingers
+  const Vec3 hn{0, 0, 1};                                    // out of the palm
+  const Vec3 hl = normalize(cross(hn, hd)) * -1.0;           // toward the thumb
+  an.hand_palm_normal = hn;
+  an.hand_lateral = hl;
+  const Frame palm_frame = frame_of(hl, hd, hn);
+  b.side(ellipsoid(wrist + hd * 0.052, {0.041, 0.052, 0.0145}, palm_frame), 0.012, kHand);
+  b.side(cone(wrist - hd * 0.006, wrist + hd * 0.03, 0.024, 0.03, 0.62), 0.015, kHand);
+  b.side(ellipsoid(wrist + hd * 0.033 + hl * 0.022 + hn * 0.007, {0.018, 0.028, 0.013},
+                   palm_frame), 0.01, kHand);                 // thenar
+  b.side(ellipsoid(wrist + hd * 0.048 - hl * 0.027 + hn * 0.005, {0.013, 0.034, 0.011},
+                   palm_frame), 0.01, kHand);                 // hypothenar
+  struct FingerSpec {
+    double offset, reach, spread;
+    double len[3];
+    double r[4];
+  };
+  const FingerSpec fingers[4] = {
+      {0.029, 0.094, 6, {0.042, 0.025, 0.02}, {0.0093, 0.0085, 0.0077, 0.0068}},
+      {0.0095, 0.098, 1.5, {0.046, 0.029, 0.021}, {0.0097, 0.0088, 0.0079, 0.007}},
+      {-0.0105, 0.095, -3, {0.043, 0.027, 0.02}, {0.009, 0.0082, 0.0074, 0.0066}},
+      {-0.029, 0.088, -8, {0.034, 0.02, 0.018}, {0.008, 0.0072, 0.0065, 0.0058}},
+  };
+  an.hand_tip = wrist + hd * 0.19;
+  auto add_finger = [&](int number, Vec3 base, Vec3 dir, const double* len, const double* r,
+                        double curl, Vec3 curl_axis, Vec3 back) {
+    Vec3 p = base;
+    for (int s = 0; s < 3; ++s) {
+      const Vec3 q = p + dir * len[s];
+      b.side(cone(p, q, r[s], r[s + 1], 0.9, back), s == 0 ? 0.006 : 0.002, kHand);
+      p = q;
+      dir = rotate(dir, curl_axis, curl);
+    }
+    // The tip: direction of the last phalanx and the point on the nail side.
+    const std::string n = std::to_string(number);
+    const Vec3 last = normalize(p - (p - dir * len[2]));
+    Nail nail;
+    nail.frame = frame_of(cross(last, back), last, back);
+    nail.centre = p - last * (len[2] * 0.38) + back * (r[3] * 0.62);
+    nail.radii = {r[3] * 0.78, len[2] * 0.42, r[3] * 0.42};
+    an.hand_nails.push_back(nail);
+    an.landmark_rays.push_back({"finger" + n + "_tip_l", p + last * 0.05, -last});
+    const Vec3 side_dir = normalize(cross(last, back));
+    const Vec3 corner = p - last * (len[2] * 0.55);
+    // Radial is toward the thumb side (hl) for the fingers.
+    const Vec3 radial = dot(side_dir, hl) > 0 ? side_dir : -side_dir;
+    an.landmark_rays.push_back(
+        {"finger" + n + "_nail_radial_l", corner + radial * 0.04 + back * r[3] * 0.45, -radial});
+    an.landmark_rays.push_back(
+        {"finger" + n + "_nail_ulnar_l", corner - radial * 0.04 + back * r[3] * 0.45, radial});
+  };
+  for (int i = 0; i < 4; ++i) {
+    const FingerSpec& f = fingers[i];
+    const Vec3 base = wrist + hd * f.reach + hl * f.offset - hn * 0.002;
+    const Vec3 dir = rotate(hd, hn, rad(f.spread) * -1.0);
+    add_finger(i + 2, base, dir, f.len, f.r, rad(6), normalize(cross(dir, hn)) * -1.0, -hn);
+    an.landmark_rays.push_back({"finger" + std::to_string(i + 2) + "_mcp_l",
+                                base - hn * 0.05, hn});
+  }
+  {
+    // Thumb: from the base of the palm, pointing down, outward and a little forward.
+    const Vec3 cmc = wrist + hd * 0.022 + hl * 0.024 + hn * 0.004;
+    Vec3 tdir = normalize(hd * 0.72 + hl * 0.55 + hn * 0.38);
+    const double len[3] = {0.044, 0.032, 0.027};
+    const double r[4] = {0.0125, 0.0105, 0.0094, 0.0082};
+    // The thumbnail faces outward and back, turned about the thumb's axis.
+    const Vec3 back = normalize(cross(tdir, hn) * -0.2 + hl * 0.55 - hn * 0.8);
+    const Vec3 tback = normalize(back - tdir * dot(back, tdir));
+    add_finger(1, cmc, tdir, len, r, rad(5), normalize(cross(tdir, tback)), tback);
+    an.landmark_rays.push_back({"finger1_mcp_l", cmc + tdir * 0.044 + tback * 0.05, -tback});
+  }
+
+  // ---- Leg (left) ------------------------------------------------------------------------------
+  const Vec3 hip{0.088, 0.925, 0.0};
+  const Vec3 knee{0.096, 0.5, 0.008};
+  const Vec3 ankle{0.108, 0.083, -0.02};
+  an.hip = hip;
+  an.knee = knee;
+  an.ankle = ankle;
+  const Vec3 thigh_dir = normalize(knee - hip);
+  const Vec3 shin_dir = normalize(ankle - knee);
+  const Frame thigh_frame = frame_of({1, 0, 0}, thigh_dir, {0, 0, 1});
+  const Frame shin_frame = frame_of({1, 0, 0}, shin_dir, {0, 0, 1});
+  b.side(cone(hip + Vec3{0.012, 0.0, -0.01}, knee + Vec3{0, 0.05, -0.005}, 0.082, 0.05), 0.04,
+         kThigh);
+  b.side(ellipsoid(lerp(hip, knee, 0.45) + Vec3{0.008, 0, 0.026}, {0.058, 0.17, 0.052},
+                   thigh_frame), 0.03, kThigh);                             // quadriceps
+  b.side(ellipsoid(lerp(hip, knee, 0.4) + Vec3{0.002, 0, -0.03}, {0.058, 0.16, 0.05},
+                   thigh_frame), 0.03, kThigh);                             // hamstrings
+  b.side(ellipsoid(knee + Vec3{-0.03, 0.085, 0.018}, {0.03, 0.052, 0.03}, thigh_frame), 0.02,
+         kThigh);                                                           // vastus medialis
+  b.side(ellipsoid(hip + Vec3{-0.028, -0.1, 0.004}, {0.042, 0.12, 0.052}, thigh_frame), 0.03,
+         kThigh);                                                           // adductors
+  b.side(ell(knee, {0.047, 0.05, 0.045}), 0.025, kShin);                    // knee joint
+  b.side(ellipsoid(knee + Vec3{0, 0.012, 0.044}, {0.022, 0.026, 0.012}, thigh_frame), 0.012,
+         kShin);                                                            // patella
+  b.side(cone(knee - Vec3{0, 0.03, 0}, ankle + Vec3{0, 0.05, 0}, 0.045, 0.027), 0.02, kShin);
+  b.side(ellipsoid(knee + Vec3{-0.018, -0.135, -0.036}, {0.034, 0.09, 0.036}, shin_frame), 0.025,
+         kShin);                                                            // calf, inner
+  b.side(ellipsoid(knee + Vec3{0.017, -0.12, -0.034}, {0.03, 0.08, 0.032}, shin_frame), 0.025,
+         kShin);                                                            // calf, outer
+  b.side(cone(knee + Vec3{0.0, -0.06, 0.03}, ankle + Vec3{-0.004, 0.09, 0.018}, 0.014, 0.011), 0.02,
+         kShin);                                                            // shin ridge
+  b.side(cone(ankle + Vec3{0, 0.13, -0.034}, ankle + Vec3{0, -0.02, -0.046}, 0.012, 0.011), 0.02,
+         kShin);                                                            // Achilles
+  b.side(ell(ankle + Vec3{-0.022, 0.004, 0.002}, {0.011, 0.013, 0.013}), 0.008, kShin);
+  b.side(ell(ankle + Vec3{0.024, -0.008, -0.008}, {0.011, 0.013, 0.013}), 0.008, kShin);
+
+  // ---- Foot (left), toes turned out a little -------------------------------------------------
+  const Vec3 ff = normalize(Vec3{std::sin(rad(7)), 0, std::cos(rad(7))});
+  const Vec3 fl{ff.z, 0, -ff.x};  // lateral
+  an.foot_forward = ff;
+  const Vec3 heel = ankle + Vec3{0, -0.05, -0.035};
+  b.side(ell(heel, {0.03, 0.034, 0.036}), 0.02, kFoot);
+  b.side(cone(ankle + Vec3{0, -0.035, -0.005}, ankle + ff * 0.155 + Vec3{0, -0.06, 0} - fl * 0.004,
+              0.034, 0.024, 0.55, {0, 1, 0}),
+         0.03, kFoot);
+  b.side(cone(ankle + ff * 0.06 + Vec3{0, -0.05, 0} + fl * 0.02,
+              ankle + ff * 0.15 + Vec3{0, -0.066, 0} + fl * 0.03, 0.022, 0.016, 0.6, {0, 1, 0}),
+         0.02, kFoot);                                                      // outer edge
+  struct ToeSpec {
+    double offset, reach, len, r0, r1;
+  };
+  const ToeSpec toes[5] = {{-0.024, 0.165, 0.048, 0.0135, 0.0115},
+                           {-0.0015, 0.17, 0.036, 0.0078, 0.0068},
+                           {0.0155, 0.163, 0.031, 0.0074, 0.0064},
+                           {0.0305, 0.153, 0.027, 0.007, 0.006},
+                           {0.0435, 0.14, 0.023, 0.0066, 0.0056}};
+  an.toe_tip = ankle + ff * (0.165 + 0.048);
+  for (int i = 0; i < 5; ++i) {
+    const ToeSpec& t = toes[i];
+    const Vec3 base = ankle + ff * t.reach + fl * t.offset + Vec3{0, -0.064, 0};
+    const Vec3 dir = normalize(ff + fl * (0.1 * (i - 1.5) * 0.4) + Vec3{0, -0.18, 0});
+    const Vec3 tip = base + dir * t.len;
+    b.side(cone(base, tip, t.r0, t.r1, 0.85, {0, 1, 0}), i == 0 ? 0.012 : 0.006, kFoot);
+    const std::string n = std::to_string(i + 1);
+    const Vec3 up{0, 1, 0};
+    Nail nail;
+    nail.frame = frame_of(fl, dir, up);
+    nail.centre = tip - dir * (t.len * (i == 0 ? 0.2 : 0.18)) + up * (t.r1 * 0.6);
+    nail.radii = {t.r1 * 0.75, t.len * (i == 0 ? 0.25 : 0.22), t.r1 * 0.42};
+    an.foot_nails.push_back(nail);
+    an.landmark_rays.push_back({"toe" + n + "_tip_l", tip + dir * 0.05, -dir});
+    const Vec3 corner = tip - dir * (t.len * 0.3) + up * t.r1 * 0.4;
+    an.landmark_rays.push_back({"toe" + n + "_nail_medial_l", corner - fl * 0.04, fl});
+    an.landmark_rays.push_back({"toe" + n + "_nail_lateral_l", corner + fl * 0.04, -fl});
+    an.landmark_rays.push_back({"toe" + n + "_mtp_l", base + Vec3{0, 0.06, 0}, {0, -1, 0}});
+  }
+  // Flat sole: a huge sphere below the floor takes away everything under y = 0.
+  b.cut_mid(ell({0, -20, 0}, {20, 20, 20}), 0.004);
+
+  // ---- Reliefs placed on the surface found so far ---------------------------------------------
+  const Shape base = an.shape;
+  // Spinal furrow down the back.
+  {
+    Vec3 prev;
+    for (int i = 0; i <= 16; ++i) {
+      const double y = 1.43 - i * 0.033;
+      const Vec3 s = march(base, {0, y, -0.4}, {0, 0, 1});
+      const Vec3 c = s + Vec3{0, 0, -0.0075};
+      if (i > 0) b.cut_mid(cone(prev, c, 0.0125, 0.0125), 0.012);
+      prev = c;
+    }
+  }
+  // Navel.
+  const Vec3 navel_surface = march(base, {0, 1.02, 0.4}, {0, 0, -1});
+  b.cut_mid(ell(navel_surface + Vec3{0, 0, 0.0035}, {0.0068, 0.0085, 0.008}), 0.006);
+  // Gluteal cleft.
+  {
+    const Vec3 top = march(base, {0, 0.95, -0.4}, {0, 0, 1});
+    const Vec3 bottom = march(base, {0, 0.80, -0.4}, {0, 0, 1});
+    b.cut_mid(cone(top + Vec3{0, 0, -0.012}, bottom + Vec3{0, 0, -0.006}, 0.016, 0.02), 0.012);
+  }
+
+  // ---- Landmark rays (body frame, metres) ------------------------------------------------------
+  const Vec3 front{0, 0, -1}, back_dir{0, 0, 1};
+  auto from_front = [&](const std::string& n, double x, double y) {
+    an.landmark_rays.push_back({n, {x, y, 0.5}, front});
+  };
+  auto from_back = [&](const std::string& n, double x, double y) {
+    an.landmark_rays.push_back({n, {x, y, -0.5}, back_dir});
+  };
+  auto from_side = [&](const std::string& n, double y, double z) {
+    an.landmark_rays.push_back({n, {0.6, y, z}, {-1, 0, 0}, true});
+  };
+  auto toward = [&](const std::string& n, Vec3 target, Vec3 from_dir) {
+    an.landmark_rays.push_back({n, target + normalize(from_dir) * 0.25, -from_dir});
+  };
+  an.landmark_rays.push_back({"vertex", {0, 2.2, -0.012}, {0, -1, 0}});
+  from_front("hairline_front", 0, 1.708);
+  from_front("glabella", 0, 1.650);
+  from_front("nasion", 0, 1.638);
+  from_front("nose_tip", 0, 1.600);
+  from_front("subnasale", 0, 1.583);
+  from_front("philtrum", 0, 1.576);
+  from_front("lip_upper", 0, 1.5675);
+  from_front("lip_lower", 0, 1.555);
+  from_front("chin", 0, 1.530);
+  an.landmark_rays.push_back({"chin_under", {0, 1.3, 0.05}, {0, 1, 0}});
+  from_back("hairline_back", 0, 1.585);
+  from_back("external_occipital", 0, 1.64);
+  from_front("mouth_corner_l", 0.0235, 1.5615);
+  from_front("eye_inner_l", 0.0185, 1.636);
+  from_front("pupil_l", 0.032, 1.635);
+  from_front("eye_outer_l", 0.047, 1.635);
+  from_front("brow_middle_l", 0.031, 1.654);
+  from_front("zygoma_l", 0.032, 1.607);
+  from_front("hairline_temple_l", 0.05, 1.697);
+  toward("tragus_l", {0.07, 1.622, 0.008}, {1, 0, 0.5});
+  toward("ear_front_l", {0.07, 1.626, 0.006}, {1, 0, 0.9});
+  an.landmark_rays.push_back({"ear_apex_l", {0.082, 1.8, -0.018}, {0, -1, 0}});
+  an.landmark_rays.push_back({"ear_lobe_l", {0.078, 1.4, -0.004}, {0, 1, 0}});
+  toward("mastoid_l", {0.06, 1.592, -0.035}, {1, -0.2, -0.6});
+  toward("mandible_angle_l", {0.052, 1.565, -0.002}, {1, -0.4, 0});
+  toward("jaw_muscle_l", {0.05, 1.575, 0.03}, {1, 0, 0.5});
+  from_front("adams_apple", 0, 1.502);
+  from_front("sternal_notch", 0, 1.433);
+  from_front("sternal_angle", 0, 1.39);
+  from_front("xiphoid", 0, 1.215);
+  from_front("navel", 0, 1.02);
+  from_front("pubic_symphysis", 0, 0.888);
+  from_front("clavicle_medial_l", 0.025, 1.436);
+  from_front("clavicle_mid_l", 0.085, 1.432);
+  from_front("clavicle_lateral_l", 0.15, 1.428);
+  an.landmark_rays.push_back({"acromion_l", {0.168, 1.8, -0.012}, {0, -1, 0}});
+  from_front("coracoid_l", 0.135, 1.395);
+  from_front("nipple_l", 0.098, 1.268);
+  from_front("axillary_fold_front_l", 0.145, 1.32);
+  from_back("axillary_fold_back_l", 0.145, 1.305);
+  an.landmark_rays.push_back({"axilla_l", {0.152, 1.3, -0.012}, {0, 0, 0}});
+  from_front("costal_margin_l", 0.098, 1.14);
+  from_side("rib_free_end_11_l", 1.12, -0.02);
+  from_side("rib_free_end_12_l", 1.10, -0.06);
+  from_front("asis_l", 0.118, 0.96);
+  from_side("iliac_crest_l", 1.0, -0.01);
+  from_front("inguinal_mid_l", 0.078, 0.9);
+  // Spine: C7 at the base of the neck, lumbar L4 at the iliac crest level, sacrum below.
+  {
+    from_back("c7", 0, 1.45);
+    const double t1 = 1.428, t12 = 1.125;
+    for (int i = 1; i <= 12; ++i) from_back("t" + std::to_string(i), 0, t1 + (t12 - t1) * (i - 1) / 11.0);
+    for (int i = 1; i <= 5; ++i) from_back("l" + std::to_string(i), 0, 1.095 - (i - 1) * 0.0305);
+    for (int i = 1; i <= 4; ++i) from_back("s" + std::to_string(i), 0, 0.955 - (i - 1) * 0.021);
+    from_back("coccyx", 0, 0.855);
+  }
+  from_back("scapula_medial_l", 0.055, 1.373);
+  from_back("scapula_spine_root_l", 0.06, 1.375);
+  from_back("scapula_spine_mid_l", 0.105, 1.385);
+  from_back("scapula_inferior_l", 0.085, 1.24);
+  from_back("psis_l", 0.042, 0.955);
+  from_side("greater_trochanter_l", 0.885, -0.01);
+  from_back("gluteal_fold_l", 0.065, 0.782);
+  from_back("buttock_l", 0.07, 0.86);
+  // Arm.
+  const Vec3 arm_front{0, 0, 1};
+  toward("deltoid_insertion_l", lerp(shoulder, elbow, 0.45) + Vec3{0.03, 0, 0}, {1, 0, 0.3});
+  toward("cubital_crease_l", elbow, arm_front);
+  toward("cubital_crease_radial_l", elbow + hl * 0.022, arm_front);
+  toward("cubital_crease_ulnar_l", elbow - hl * 0.024, arm_front);
+  toward("elbow_lateral_l", elbow + Vec3{0.033, 0.002, -0.005}, {1, 0, -0.1});
+  toward("elbow_medial_l", elbow + Vec3{-0.036, 0.004, -0.008}, {-1, 0, -0.1});
+  toward("olecranon_l", elbow + Vec3{0, 0.01, 0}, {0, 0, -1});
+  toward("wrist_crease_l", wrist, arm_front);
+  toward("wrist_crease_radial_l", wrist + hl * 0.016, arm_front);
+  toward("wrist_crease_ulnar_l", wrist - hl * 0.016, arm_front);
+  toward("wrist_dorsal_l", wrist, -arm_front);
+  toward("radial_styloid_l", wrist - hd * 0.004 + hl * 0.02, hl);
+  toward("ulnar_styloid_l", wrist - hd * 0.004 - hl * 0.02, -hl);
+  toward("palm_centre_l", wrist + hd * 0.06 + hl * 0.002, hn);
+  toward("hand_dorsum_centre_l", wrist + hd * 0.055, -hn);
+  // Leg.
+  toward("patella_base_l", knee + Vec3{0, 0.037, 0.03}, {0, 0, 1});
+  toward("patella_apex_l", knee + Vec3{0, -0.013, 0.03}, {0, 0, 1});
+  toward("patella_centre_l", knee + Vec3{0, 0.012, 0.03}, {0, 0, 1});
+  toward("knee_eye_lateral_l", knee + Vec3{0.02, -0.022, 0.03}, {0.3, 0, 1});
+  toward("knee_eye_medial_l", knee + Vec3{-0.02, -0.022, 0.03}, {-0.3, 0, 1});
+  toward("popliteal_crease_l", knee + Vec3{0, 0.0, 0}, {0, 0, -1});
+  toward("tibia_medial_condyle_l", knee + Vec3{-0.03, -0.045, 0.0}, {-1, 0, 0.2});
+  toward("tibial_tuberosity_l", knee + Vec3{0, -0.05, 0.03}, {0, 0, 1});
+  toward("fibula_head_l", knee + Vec3{0.035, -0.04, -0.01}, {1, 0, 0});
+  toward("malleolus_medial_l", ankle + Vec3{-0.022, 0.004, 0.002}, {-1, 0, 0});
+  toward("malleolus_lateral_l", ankle + Vec3{0.024, -0.008, -0.008}, {1, 0, 0});
+  toward("ankle_front_l", ankle + Vec3{0, -0.005, 0.02}, {0, 0.3, 1});
+  toward("achilles_l", ankle + Vec3{0, 0.0, -0.04}, {0, 0, -1});
+  toward("heel_l", heel, {0, 0, -1});
+  an.landmark_rays.push_back({"sole_l", ankle + Vec3{-0.022, -0.2, 0.002}, {0, 1, 0}});
+  return an;
+}

@@ -1,0 +1,42 @@
+// The body's shape as a signed-distance model on a skeleton, in metres: floor at y = 0, the body
+// facing +Z, its left side at +X. Only the left limbs are modelled; the right ones are mirrors.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "body/sdf.h"
+
+enum BodyGroup {
+  kHead, kNeck, kTrunk, kUpperArm, kForearm, kHand, kThigh, kShin, kFoot,
+  kUpperArmR, kForearmR, kHandR, kThighR, kShinR, kFootR, kGroupCount
+};
+
+// A landmark found by casting a ray at the surface: the first hit from `origin` along `dir`.
+// Names without a side are on the midline; names of left landmarks end in "_l" and get a
+// mirrored "_r" twin.
+// A zero `dir` asks for the surface point nearest to `origin` instead. `skip_arms` ignores the
+// arm and hand meshes (rays at the side of the trunk pass the arms first).
+struct LandmarkRay {
+  std::string name;
+  Vec3 origin, dir;
+  bool skip_arms = false;
+};
+
+// A nail: a flattened ellipsoid lying on the back of a finger or toe tip.
+struct Nail {
+  Vec3 centre, radii;
+  Frame frame;
+};
+
+struct Anatomy {
+  Shape shape;
+  std::vector<LandmarkRay> landmark_rays;
+  std::vector<Nail> hand_nails;  // left hand
+  std::vector<Nail> foot_nails;  // left foot
+  // Points along each limb's axis (left side), used for texture mapping and the leg spans.
+  Vec3 shoulder, elbow, wrist, hand_tip, hip, knee, ankle, toe_tip;
+  Vec3 hand_palm_normal, hand_lateral, foot_forward;
+};
+
+Anatomy make_anatomy();

@@ -1,0 +1,258 @@
+// build_body: polygonises each region of the anatomy, mirrors the limbs, adds the nails, maps
+// the textures, finds the landmarks on the final surface and derives the cun.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "body/body.h"
+#include "body/decimate.h"
+#include "body/regions.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Each region's mesh runs this far past its border, shrinking into the neighbour, so that the
+// two closed meshes overlap without a gap or a visible double surface.
+constexpr double kOverlap = 0.012;
+constexpr double kInsetSlope = 0.35;
+
+struct RegionField {
+  const Shape* shape;
+  int group;
+  double y_lo, y_hi;
+  double operator()(Vec3 p) const {
+    thread_local std::vector<double> gd;
+    const double d = shape->distance(p, &gd);
+    double other = std::numeric_limits<double>::infinity();
+    for (int g = 0; g < static_cast<int>(gd.size()); ++g)
+      if (g != group) other = std::min(other, gd[g]);
+    double s = (gd[group] - other) * 0.5;
+    s = std::max(s, std::max(y_lo - p.y, p.y - y_hi));
+    return std::max(d + kInsetSlope * std::max(s, 0.0), s - kOverlap);
+  }
+};
+
+TriMesh build_region(const Shape& shape, const RegionSpec& r) {
+  Vec3 lo, hi;
+  if (!shape.group_box(r.group, &lo, &hi)) return {};
+  const double m = 0.02;
+  lo -= Vec3{m, m, m};
+  hi += Vec3{m, m, m};
+  lo.y = std::max(lo.y, r.y_lo - kOverlap - 2 * r.cell);
+  hi.y = std::min(hi.y, r.y_hi + kOverlap + 2 * r.cell);
+  if (!r.limb) {
+    // A grid symmetric about x = 0 keeps the midline meshes symmetric.
+    const double half = std::ceil(std::max(-lo.x, hi.x) / r.cell) * r.cell;
+    lo.x = -half;
+    hi.x = half;
+  }
+  const Shape local = shape.culled(lo, hi);
+  const RegionField field{&local, r.group, r.y_lo, r.y_hi};
+  TriMesh mesh = surface_nets(field, lo, hi, r.cell);
+  project_to_surface(mesh, field, 3);
+  decimate(mesh, r.triangles);
+  project_to_surface(mesh, field, 2);
+  return mesh;
+}
+
+// A closed ellipsoid of latitude rings between two poles.
+TriMesh nail_mesh(const Nail& n) {
+  TriMesh m;
+  const int rings = 5, segments = 10;
+  auto point = [&](double th, double ph) {
+    const Vec3 l{std::sin(th) * std::cos(ph) * n.radii.x, std::cos(th) * n.radii.y,
+                 std::sin(th) * std::sin(ph) * n.radii.z};
+    return n.centre + n.frame.u * l.x + n.frame.v * l.y + n.frame.w * l.z;
+  };
+  m.vertices.push_back(point(0, 0));
+  for (int i = 1; i < rings; ++i)
+    for (int j = 0; j < segments; ++j) m.vertices.push_back(point(kPi * i / rings, 2 * kPi * j / segments));
+  m.vertices.push_back(point(kPi, 0));
+  const int last = static_cast<int>(m.vertices.size()) - 1;
+  auto ring = [&](int i, int j) { return 1 + (i - 1) * segments + (j % segments); };
+  for (int j = 0; j < segments; ++j) m.triangles.push_back({0, ring(1, j + 1), ring(1, j)});
+  for (int i = 1; i + 1 < rings; ++i)
+    for (int j = 0; j < segments; ++j) {
+      m.triangles.push_back({ring(i, j), ring(i, j + 1), ring(i + 1, j + 1)});
+      m.triangles.push_back({ring(i, j), ring(i + 1, j + 1), ring(i + 1, j)});
+    }
+  for (int j = 0; j < segments; ++j) m.triangles.push_back({last, ring(rings - 1, j), ring(rings - 1, j + 1)});
+  // The frame may be left-handed; keep the winding outward.
+  if (dot(cross(n.frame.u, n.frame.v), n.frame.w) > 0)
+    for (auto& t : m.triangles) std::swap(t[1], t[2]);
+  return m;
+}
+
+void append(TriMesh& to, const TriMesh& from) {
+  const int base = static_cast<int>(to.vertices.size());
+  to.vertices.insert(to.vertices.end(), from.vertices.begin(), from.vertices.end());
+  for (auto t : from.triangles) to.triangles.push_back({t[0] + base, t[1] + base, t[2] + base});
+}
+
+BodyMesh to_body_mesh(const TriMesh& m, const std::string& name, bool mirror) {
+  BodyMesh out;
+  out.name = name;
+  out.material = name;
+  for (Vec3 v : m.vertices) {
+    Vec3 s = to_scene(v);
+    out.vertices.push_back(mirror ? mirror_x(s) : s);
+  }
+  for (auto t : m.triangles) {
+    BodyTriangle bt;
+    bt.v[0] = t[0];
+    bt.v[1] = mirror ? t[2] : t[1];
+    bt.v[2] = mirror ? t[1] : t[2];
+    out.triangles.push_back(bt);
+  }
+  out.normals.assign(out.vertices.size(), Vec3{});
+  for (const BodyTriangle& t : out.triangles) {
+    const Vec3 n = cross(out.vertices[t.v[1]] - out.vertices[t.v[0]],
+                         out.vertices[t.v[2]] - out.vertices[t.v[0]]);
+    for (int v : t.v) out.normals[v] += n;
+  }
+  for (Vec3& n : out.normals) n = normalize(n);
+  return out;
+}
+
+void add_material(Body& body, const std::string& name, const std::string& texture,
+                  uint8_t r, uint8_t g, uint8_t b) {
+  BodyMaterial m;
+  m.name = name;
+  m.texture_file = texture;
+  m.colour[0] = r;
+  m.colour[1] = g;
+  m.colour[2] = b;
+  body.materials.push_back(m);
+}
+
+bool is_arm(const std::string& mesh) {
+  return mesh.rfind("UPPERARM", 0) == 0 || mesh.rfind("FOREARM", 0) == 0 ||
+         mesh.rfind("HAND", 0) == 0 || mesh.rfind("NAILS_HAND", 0) == 0;
+}
+
+// Casts against a subset of the meshes (all, or all but the arms).
+bool cast_subset(const Body& body, Vec3 o, Vec3 d, bool skip_arms, Vec3* hit) {
+  if (!skip_arms) return body.cast_to_surface(o, d, hit, nullptr);
+  Body trunk;
+  for (const BodyMesh& m : body.meshes)
+    if (!is_arm(m.name)) trunk.meshes.push_back(m);
+  return trunk.cast_to_surface(o, d, hit, nullptr);
+}
+
+void find_landmarks(Body& body, const Anatomy& an) {
+  for (const LandmarkRay& r : an.landmark_rays) {
+    const bool left = r.name.size() > 2 && r.name.compare(r.name.size() - 2, 2, "_l") == 0;
+    for (int side = 0; side < (left ? 2 : 1); ++side) {
+      Vec3 o = to_scene(r.origin), d = r.dir;
+      std::string name = r.name;
+      if (side == 1) {
+        o = mirror_x(o);
+        d = mirror_x(d);
+        name[name.size() - 1] = 'r';
+      }
+      Vec3 hit;
+      if (length(d) == 0) {
+        hit = body.nearest_surface_point(o);
+      } else if (!cast_subset(body, o, d, r.skip_arms, &hit)) {
+        std::fprintf(stderr, "body: landmark %s: ray misses the body\n", name.c_str());
+        std::abort();
+      }
+      body.landmarks[name] = hit;
+    }
+  }
+}
+
+// Arc length over the scalp in the median plane, from one point to the other over the vertex.
+double scalp_arc(const Body& body, Vec3 a, Vec3 b) {
+  const Vec3 c = (a + b) * 0.5 + Vec3{0, -0.05, 0};
+  double total = 0;
+  Vec3 prev = a;
+  const double a0 = std::atan2(a.y - c.y, a.z - c.z), a1 = std::atan2(b.y - c.y, b.z - c.z);
+  const double sweep = a1 > a0 ? a1 - a0 : a1 - a0 + 2 * kPi;
+  for (int i = 1; i <= 64; ++i) {
+    const double t = a0 + sweep * i / 64.0;
+    const Vec3 dir{0, std::sin(t), std::cos(t)};
+    Vec3 hit;
+    if (!body.cast_to_surface(c + dir * 3.0, -dir, &hit, nullptr)) continue;
+    total += length(hit - prev);
+    prev = hit;
+  }
+  return total;
+}
+
+void derive_cun(Body& body) {
+  auto L = [&](const char* n) { return body.landmark(n); };
+  auto span = [&](const char* a, const char* b, double count) {
+    return length(L(a) - L(b)) / count;
+  };
+  auto height = [&](const char* a, const char* b, double count) {
+    return std::abs(L(a).y - L(b).y) / count;
+  };
+  body.cun["head_long"] = scalp_arc(body, L("hairline_front"), L("hairline_back")) / 12;
+  body.cun["head_front"] = span("glabella", "hairline_front", 3);
+  body.cun["head_transverse"] = span("mastoid_l", "mastoid_r", 9);
+  body.cun["chest_vertical"] = span("sternal_notch", "xiphoid", 9);
+  body.cun["upper_abdomen"] = span("xiphoid", "navel", 8);
+  body.cun["lower_abdomen"] = span("navel", "pubic_symphysis", 5);
+  body.cun["chest_transverse"] = span("nipple_l", "nipple_r", 8);
+  body.cun["back_transverse"] = span("scapula_medial_l", "scapula_medial_r", 6);
+  body.cun["upper_arm"] = span("axillary_fold_front_l", "cubital_crease_l", 9);
+  body.cun["forearm"] = span("cubital_crease_l", "wrist_crease_l", 12);
+  body.cun["thigh_medial"] = height("pubic_symphysis", "patella_base_l", 18);
+  body.cun["leg_medial"] = span("patella_apex_l", "malleolus_medial_l", 15);
+  body.cun["thigh_lateral"] = height("greater_trochanter_l", "popliteal_crease_l", 19);
+  body.cun["thigh_posterior"] = span("gluteal_fold_l", "popliteal_crease_l", 14);
+  body.cun["leg_lateral"] = span("popliteal_crease_l", "malleolus_lateral_l", 16);
+  body.cun["foot_height"] = height("malleolus_medial_l", "sole_l", 3);
+}
+
+}  // namespace
+
+Body build_body() {
+  const Anatomy an = make_anatomy();
+  Body body;
+  const uint8_t skin[3] = {226, 178, 150};
+  for (const RegionSpec& r : body_regions(an)) {
+    const TriMesh mesh = build_region(an.shape, r);
+    if (!r.limb) {
+      body.meshes.push_back(to_body_mesh(mesh, r.mesh, false));
+      add_material(body, r.mesh, r.texture, skin[0], skin[1], skin[2]);
+      const UvMap uv = scene_uv(r.uv, false);
+      for (Vec3 v : body.meshes.back().vertices) body.meshes.back().texcoords.push_back(map_uv(uv, v));
+      continue;
+    }
+    for (int side = 0; side < 2; ++side) {
+      std::string name = r.mesh;
+      if (side == 1) name[name.size() - 1] = 'R';
+      body.meshes.push_back(to_body_mesh(mesh, name, side == 1));
+      add_material(body, name, r.texture, skin[0], skin[1], skin[2]);
+      const UvMap uv = scene_uv(r.uv, side == 1);
+      for (Vec3 v : body.meshes.back().vertices) body.meshes.back().texcoords.push_back(map_uv(uv, v));
+    }
+  }
+  TriMesh hand_nails, foot_nails;
+  for (const Nail& n : an.hand_nails) append(hand_nails, nail_mesh(n));
+  for (const Nail& n : an.foot_nails) append(foot_nails, nail_mesh(n));
+  body.meshes.push_back(to_body_mesh(hand_nails, "NAILS_HAND_L", false));
+  body.meshes.push_back(to_body_mesh(hand_nails, "NAILS_HAND_R", true));
+  BodyMesh feet = to_body_mesh(foot_nails, "NAILS_FOOT", false);
+  const BodyMesh right = to_body_mesh(foot_nails, "NAILS_FOOT", true);
+  const int base = static_cast<int>(feet.vertices.size());
+  feet.vertices.insert(feet.vertices.end(), right.vertices.begin(), right.vertices.end());
+  feet.normals.insert(feet.normals.end(), right.normals.begin(), right.normals.end());
+  for (BodyTriangle t : right.triangles) {
+    for (int& v : t.v) v += base;
+    feet.triangles.push_back(t);
+  }
+  body.meshes.push_back(feet);
+  // Nails: a pale pink that reads as nail over the skin tone.
+  add_material(body, "NAILS_HAND_L", "", 236, 196, 186);
+  add_material(body, "NAILS_HAND_R", "", 236, 196, 186);
+  add_material(body, "NAILS_FOOT", "", 232, 190, 178);
+
+  find_landmarks(body, an);
+  derive_cun(body);
+  return body;
+}

@@ -1,0 +1,97 @@
+// Developer preview: renders the generated body with a software z-buffer into PPM images
+// (front, back, side, face, hand, foot), so the shape can be judged without the viewer.
+// Usage: body_preview OUTPUT_PREFIX
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "body/body.h"
+
+namespace {
+
+struct View {
+  const char* name;
+  double yaw_deg;      // rotation of the body about Y
+  double cx, cy, half;  // centre and half height of the visible square
+  int width, height;
+};
+
+void render(const Body& body, const View& v, const std::string& path) {
+  const int W = v.width, H = v.height;
+  std::vector<double> depth(W * H, -1e9);
+  std::vector<unsigned char> rgb(W * H * 3, 40);
+  const double c = std::cos(v.yaw_deg * M_PI / 180), s = std::sin(v.yaw_deg * M_PI / 180);
+  auto xf = [&](Vec3 p) { return Vec3{c * p.x + s * p.z, p.y, -s * p.x + c * p.z}; };
+  const double scale = H / (2 * v.half);
+  const Vec3 light = normalize(Vec3{-0.3, 0.4, 1});
+  for (const BodyMesh& m : body.meshes) {
+    const bool nail = m.name.rfind("NAILS", 0) == 0;
+    for (const BodyTriangle& t : m.triangles) {
+      Vec3 p[3], n[3];
+      for (int k = 0; k < 3; ++k) {
+        p[k] = xf(m.vertices[t.v[k]]);
+        n[k] = xf(m.normals[t.v[k]]);
+        p[k] = {(p[k].x - v.cx) * scale + W / 2.0, H / 2.0 - (p[k].y - v.cy) * scale, p[k].z};
+      }
+      const double area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
+      if (area >= 0) continue;  // back face (y is flipped on screen)
+      const int x0 = std::max(0, (int)std::floor(std::min({p[0].x, p[1].x, p[2].x})));
+      const int x1 = std::min(W - 1, (int)std::ceil(std::max({p[0].x, p[1].x, p[2].x})));
+      const int y0 = std::max(0, (int)std::floor(std::min({p[0].y, p[1].y, p[2].y})));
+      const int y1 = std::min(H - 1, (int)std::ceil(std::max({p[0].y, p[1].y, p[2].y})));
+      for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+          const double px = x + 0.5, py = y + 0.5;
+          double w[3];
+          for (int k = 0; k < 3; ++k) {
+            const Vec3 a = p[(k + 1) % 3], b = p[(k + 2) % 3];
+            w[k] = ((b.x - a.x) * (py - a.y) - (px - a.x) * (b.y - a.y)) / area;
+          }
+          if (w[0] < 0 || w[1] < 0 || w[2] < 0) continue;
+          const double z = w[0] * p[0].z + w[1] * p[1].z + w[2] * p[2].z;
+          if (z <= depth[y * W + x]) continue;
+          depth[y * W + x] = z;
+          const Vec3 nn = normalize(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]);
+          const double l = 0.25 + 0.75 * std::max(0.0, dot(nn, light));
+          const double base[3] = {nail ? 240.0 : 225.0, nail ? 200.0 : 175.0, nail ? 195.0 : 150.0};
+          for (int k = 0; k < 3; ++k) rgb[(y * W + x) * 3 + k] = (unsigned char)std::min(255.0, base[k] * l);
+        }
+    }
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return;
+  std::fprintf(f, "P6\n%d %d\n255\n", W, H);
+  std::fwrite(rgb.data(), 1, rgb.size(), f);
+  std::fclose(f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string prefix = argc > 1 ? argv[1] : "preview";
+  const Body body = build_body();
+  std::printf("%d triangles in %zu meshes\n", body.triangle_count(), body.meshes.size());
+  for (const BodyMesh& m : body.meshes)
+    std::printf("  %-14s %6zu vertices %6zu triangles\n", m.name.c_str(), m.vertices.size(), m.triangles.size());
+  const Vec3 hand = body.landmark("palm_centre_l"), foot = body.landmark("malleolus_lateral_l");
+  const Vec3 face = body.landmark("nose_tip");
+  const View views[] = {
+      {"front", 0, 0, 0, 2.8, 400, 600},  {"back", 180, 0, 0, 2.8, 400, 600},
+      {"side", 90, 0, 0, 2.8, 400, 600},  {"face", 0, 0, face.y, 0.45, 400, 400},
+      {"face34", 35, 0, face.y, 0.45, 400, 400},
+      {"hand", 0, hand.x, hand.y - 0.1, 0.4, 400, 400},
+      {"handback", 180, -hand.x, hand.y - 0.1, 0.4, 400, 400},
+      {"foot", 60, 0, foot.y, 0.5, 400, 400},
+  };
+  for (const View& v : views) {
+    View w = v;
+    if (std::string(v.name) == "foot") {
+      const double c = std::cos(v.yaw_deg * M_PI / 180), s = std::sin(v.yaw_deg * M_PI / 180);
+      w.cx = c * foot.x + s * foot.z;
+    }
+    render(body, w, prefix + "_" + v.name + ".ppm");
+  }
+  return 0;
+}
