@@ -133,7 +133,11 @@ TEST(BitmapReader, FilesAreFoundWithoutRegardToCase) {
   EXPECT_EQ(read_bitmap_file(image, "lookup_dir/MANARMX.JPG"), kBitmapCannotOpen);
   EXPECT_EQ(read_bitmap_file(image, "no_dir/MANARML.JPG"), kBitmapCannotOpen);
   EXPECT_EQ(read_bitmap_file(image, ""), kBitmapCannotOpen);
-  EXPECT_EQ(find_file_ignoring_case("bodylookuptest.jpg"), "BodyLookupTest.Jpg");
+  const std::string found = find_file_ignoring_case("bodylookuptest.jpg");
+  EXPECT_TRUE(equal_ignoring_case(found, "BodyLookupTest.Jpg")) << found;
+#ifndef _WIN32
+  EXPECT_EQ(found, "BodyLookupTest.Jpg");  // case-sensitive systems give the name on disk
+#endif
   EXPECT_TRUE(equal_ignoring_case("a\xB0Z", "A\xB0z"));
   EXPECT_FALSE(equal_ignoring_case("a\xB0", "A\xD0"));  // only A-Z fold
   std::remove("lookup_dir/ManArmL.jpg");

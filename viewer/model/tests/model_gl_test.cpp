@@ -40,7 +40,7 @@ Rgb pixel(int x, int y) {
   return {p[0], p[1], p[2]};
 }
 
-::testing::AssertionResult near(const Rgb& got, const Rgb& want) {
+::testing::AssertionResult close_to(const Rgb& got, const Rgb& want) {
   for (int i = 0; i < 3; ++i)
     if (std::abs(got[i] - want[i]) > 8)
       return ::testing::AssertionFailure() << "got " << got[0] << "," << got[1] << "," << got[2]
@@ -88,10 +88,10 @@ TEST(ModelGl, TexturedQuadShowsTheBottomRowAtVZero) {
 
   begin_frame();
   draw_model(model);
-  EXPECT_TRUE(near(pixel(16, 16), {255, 0, 0}));
-  EXPECT_TRUE(near(pixel(48, 16), {0, 255, 0}));
-  EXPECT_TRUE(near(pixel(16, 48), {0, 0, 255}));
-  EXPECT_TRUE(near(pixel(48, 48), {255, 255, 0}));
+  EXPECT_TRUE(close_to(pixel(16, 16), {255, 0, 0}));
+  EXPECT_TRUE(close_to(pixel(48, 16), {0, 255, 0}));
+  EXPECT_TRUE(close_to(pixel(16, 48), {0, 0, 255}));
+  EXPECT_TRUE(close_to(pixel(48, 48), {255, 255, 0}));
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
   std::remove("Quad_Tex.bmp");
   std::remove("quad.3ds");
@@ -119,7 +119,7 @@ TEST(ModelGl, GreyBitmapBecomesALuminanceTexture) {
   glTexCoord2f(1, 1), glVertex2f(1, 1);
   glTexCoord2f(0, 1), glVertex2f(-1, 1);
   glEnd();
-  EXPECT_TRUE(near(pixel(32, 32), {100, 100, 100}));
+  EXPECT_TRUE(close_to(pixel(32, 32), {100, 100, 100}));
   glDeleteTextures(1, &table[5]);
   std::remove("grey.bmp");
 }
@@ -159,10 +159,10 @@ TEST(ModelGl, DamagedMeshesDrawOnlyWhatFits) {
 
   begin_frame();
   draw_model(model);
-  EXPECT_TRUE(near(pixel(28, 4), {0, 200, 0}));   // below the left half's diagonal
-  EXPECT_TRUE(near(pixel(4, 60), {0, 0, 0}));     // the dropped face
-  EXPECT_TRUE(near(pixel(48, 16), {255, 255, 255}));
-  EXPECT_TRUE(near(pixel(48, 48), {255, 255, 255}));
+  EXPECT_TRUE(close_to(pixel(28, 4), {0, 200, 0}));   // below the left half's diagonal
+  EXPECT_TRUE(close_to(pixel(4, 60), {0, 0, 0}));     // the dropped face
+  EXPECT_TRUE(close_to(pixel(48, 16), {255, 255, 255}));
+  EXPECT_TRUE(close_to(pixel(48, 48), {255, 255, 255}));
 }
 
 TEST(ModelGl, EachMaterialGetsItsOwnSlotAndOnlyHundredExist) {
@@ -201,7 +201,7 @@ TEST(ModelGl, AnEmptyModelDrawsNothingAndMakesNoTextures) {
   EXPECT_EQ(load_material_textures(model), 1);
   begin_frame();
   draw_model(model);
-  EXPECT_TRUE(near(pixel(32, 32), {0, 0, 0}));
+  EXPECT_TRUE(close_to(pixel(32, 32), {0, 0, 0}));
   for (uint32_t name : model.texture_names) EXPECT_EQ(name, 0u);
 }
 
