@@ -6,16 +6,7 @@
 #include <cstring>
 
 #include "text/glyph_raster.h"
-
-class FontFace {
- public:
-  explicit FontFace(HFONT font) : handle(font) {}
-  ~FontFace() { DeleteObject(handle); }
-  FontFace(const FontFace&) = delete;
-  FontFace& operator=(const FontFace&) = delete;
-
-  const HFONT handle;
-};
+#include "text/mswin/font_face_mswin.h"
 
 void FontFaceDeleter::operator()(FontFace* face) const { delete face; }
 
