@@ -42,12 +42,15 @@ int make_texture_from_bitmap(const char* file_name, uint32_t* texture_names, int
 
 int load_material_textures(Model& model) {
   model.texture_release = delete_textures;
-  for (int32_t i = 0; i < model.material_count; ++i) {
+  const int32_t materials = static_cast<int32_t>(model.materials.size());
+  for (int32_t i = 0; i < model.material_count && i < materials; ++i) {
     const Material& m = model.materials[i];
     if (m.texture_file[0] == '\0') continue;
     // Slots beyond the table fail in make_texture_from_bitmap and are reported like a bad file.
-    if (make_texture_from_bitmap(m.texture_file, model.texture_names, i, GL_REPEAT) == -1)
+    if (make_texture_from_bitmap(m.texture_file, model.texture_names, i, GL_REPEAT) == -1) {
       std::printf("Cannot load texture : %s\n", m.texture_file);
+      std::fflush(stdout);  // the GLUT loop never returns: nothing may wait in a buffer
+    }
   }
   return 1;
 }

@@ -65,7 +65,10 @@ class ChunkParser {
           uint8_t b[4] = {0, 0, 0, 0};
           read(c, b, sizeof b);
           skip_rest(c);  // a body longer than 4 bytes
-          if (le32(b) > 3) std::printf("This 3DS file is over version 3 so it may load incorrectly");
+          if (le32(b) > 3) {
+            std::printf("This 3DS file is over version 3 so it may load incorrectly");
+            std::fflush(stdout);  // the GLUT loop never returns: nothing may wait in a buffer
+          }
           break;
         }
         case tds::kEditor:
@@ -300,6 +303,7 @@ void print_failure(const char* format, const char* file_name) {
   char message[255];
   std::snprintf(message, sizeof message, format, file_name);
   std::printf("%s\n", message);
+  std::fflush(stdout);
 }
 
 }  // namespace
