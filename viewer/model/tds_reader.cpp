@@ -23,6 +23,9 @@ struct ChunkHeader {
 };
 
 constexpr int kMaxNesting = 32;
+// Far beyond any real model; bounds what a file of tiny material or object chunks can make the
+// reader allocate. Further ones are stepped over.
+constexpr int32_t kMaxRecords = 65535;
 constexpr size_t kSkipPiece = 64 * 1024;
 constexpr uint32_t kNameLimit = kNameField - 1;
 
@@ -78,11 +81,19 @@ class ChunkParser {
           nested(c, depth, [&] { main_handler(c, depth + 1); });
           break;
         case tds::kMaterial:
+          if (model_.material_count >= kMaxRecords) {
+            skip_rest(c);
+            break;
+          }
           model_.material_count += 1;
           model_.materials.emplace_back();
           material_handler(c, model_.materials.back(), depth);
           break;
         case tds::kObject: {
+          if (model_.mesh_count >= kMaxRecords) {
+            skip_rest(c);
+            break;
+          }
           model_.mesh_count += 1;
           model_.meshes.emplace_back();
           Mesh& mesh = model_.meshes.back();

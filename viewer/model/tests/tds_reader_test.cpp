@@ -350,6 +350,22 @@ TEST(TdsReader, HostileNestingAndHugeSkippedChunksAreSurvived) {
   EXPECT_STREQ(model.meshes[0].name, "after");
 }
 
+TEST(TdsReader, RecordCountsAreBounded) {
+  Model model;
+  ASSERT_TRUE(load_bytes(model, main_with([](TdsWriter& w) {
+    for (int i = 0; i < 70000; ++i) {
+      w.begin(tds::kObject);
+      w.u8(0);
+      w.end();
+      w.begin(tds::kMaterial);
+      w.end();
+    }
+  })));
+  EXPECT_EQ(model.mesh_count, 65535);
+  EXPECT_EQ(model.material_count, 65535);
+  EXPECT_TRUE(model_consistent(model));
+}
+
 TEST(TdsReader, FacesWithCornersOutOfRangeTakeNoPartInNormals) {
   Model model;
   ASSERT_TRUE(load_bytes(model, main_with([](TdsWriter& w) {
