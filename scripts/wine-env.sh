@@ -7,10 +7,15 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export LC_ALL=zh_CN.UTF-8
 
+# Created once, under a lock: concurrent first runs must not both run wineboot.
 wine_ensure_prefix() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wine wineboot --init >/dev/null 2>&1 || true
-    wineserver -w
-  fi
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  mkdir -p "$WINEPREFIX"
+  (
+    flock -x 8
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      wine wineboot --init >/dev/null 2>&1 8>&- || true
+      wineserver -w 8>&-
+    fi
+  ) 8>"$WINEPREFIX/.init.lock"
 }

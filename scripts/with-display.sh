@@ -4,30 +4,48 @@
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
 
-display=
+# Several runs may start at once: a display whose server did not come up is skipped.
+xvfb_pid=
 for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+  { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp +extension GLX >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+    export DISPLAY=":$n"
+    break
+  fi
+  wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=
 done
-[ -n "$display" ] || { echo "with-display: no free X display number" >&2; exit 1; }
+[ -n "$xvfb_pid" ] || { echo "with-display: could not start Xvfb" >&2; exit 1; }
 
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp +extension GLX >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 1 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.1
-done
+# The prefix (and its wineserver) is shared by every run on this machine: each run holds a shared
+# lock on it, and only the last one to finish stops the wineserver.
+have_wine=
+command -v wine >/dev/null 2>&1 && have_wine=1
 
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$have_wine" ]; then
+    flock -u 9
+    if flock -n -x 9; then wineserver -k >/dev/null 2>&1 9>&- || true; fi
+  fi
   kill "$xvfb_pid" 2>/dev/null || true
   wait "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 
-if command -v wine >/dev/null 2>&1; then
-  wine_ensure_prefix
-  wineserver -p >/dev/null 2>&1 || true
+if [ -n "$have_wine" ]; then
+  mkdir -p "$WINEPREFIX"
+  exec 9>"$WINEPREFIX.lock"
+  flock -s 9
+  # The lock stays with this script: a wineserver that inherited it would outlive the run.
+  wine_ensure_prefix 9>&-
+  wineserver -p >/dev/null 2>&1 9>&- || true
 fi
 
-"$@"
+"$@" 9>&-
