@@ -23,8 +23,18 @@ void reshape_bar(int width, int height, float& half_width, float& half_height) {
   glLoadIdentity();
   glOrtho(box.left, box.right, box.bottom, box.top, box.near_z, box.far_z);
   glMatrixMode(GL_MODELVIEW);
+  const bool resized = half_width != 0 && (half_width != float(box.right) ||
+                                           half_height != float(box.top));
   half_width = float(box.right);
   half_height = float(box.top);
+#ifndef _WIN32
+  // The main reshape makes the bar current before its new size reaches the X server, and Mesa
+  // sizes a window's buffers only then or after a swap: without this swap the next display
+  // would still draw the old width, leaving the new part of a widened bar unpainted.
+  if (resized) glutSwapBuffers();
+#else
+  (void)resized;
+#endif
 }
 
 }  // namespace
