@@ -17,5 +17,5 @@ struct BmpSpec {
   bool zero_data_size = false;    // store data size 0
 };
 
-std::vector<uint8_t> write_bmp(const BmpSpec& spec);
-bool save_bmp(const std::string& path, const BmpSpec& spec);
+std::vector<uint8_t> write_bmp(const BmpSpec& picture);
+bool save_bmp(const std::string& path, const BmpSpec& picture);
