@@ -1,0 +1,256 @@
+#include "GFileInfo.h"
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include <zlib.h>
+
+#include "UtilsText.h"
+
+using namespace archive;
+
+// --- Construction ---
+
+TGFileInfo::TGFileInfo(const std::string& path) {
+  if (!ArchiveFileExists(path)) return;
+  std::unique_ptr<ArchiveSource> file = OpenArchiveSource(path);
+  if (file) Read(*file);
+}
+
+TGFileInfo::TGFileInfo(ArchiveSource& file) { Read(file); }
+
+void TGFileInfo::Read(ArchiveSource& file) {
+  Trailer = archive::ReadTrailer(file);
+  if (!Trailer.HasMagic()) return;
+  // Header blocks must lie before the trailer; a block that does not leaves its text (and
+  // those after it) empty.
+  const std::uint64_t end = ArchiveEndOf(file);
+  std::uint64_t pos = std::uint64_t(std::uint32_t(Trailer.DataOffset));
+  std::string* texts[] = {&Languages, &Info, &Download};
+  const int count = Trailer.HeaderBlockCount() >= kMaxHeaderBlocks ? 3 : 2;
+  for (int i = 0; i < count; ++i) {
+    const std::uint64_t before = pos;
+    if (ReadBlock(file, &pos, end, Trailer.TrailerSize, texts[i]) != BlockStatus::Ok) {
+      texts[i]->clear();
+      break;
+    }
+    Trailer.DataOffset = std::int32_t(std::uint32_t(Trailer.DataOffset) + (pos - before));
+  }
+}
+
+// --- Trailer queries ---
+
+bool TGFileInfo::ConfirmExtract() const { return Trailer.Flag(kFlagConfirmExtract); }
+bool TGFileInfo::SpanCd() const { return Trailer.Flag(kFlagSpanCd); }
+bool TGFileInfo::ShowActivityBar() const { return Trailer.Flag(kFlagShowActivityBar); }
+bool TGFileInfo::InternetSetup() const { return Trailer.InternetSetup != 0; }
+bool TGFileInfo::ConfirmDownload() const { return Trailer.ConfirmDownload != 0; }
+bool TGFileInfo::WriteAgent() const { return Trailer.WriteAgent != 0; }
+bool TGFileInfo::IsAutoUpdateProg() const { return Trailer.ThisIs_AutoUpdateProg != 0; }
+
+double TGFileInfo::SpaceNeededForCluster(std::uint64_t cluster_size) const {
+  return double(Trailer.SpaceNeeded[SpaceSlotForCluster(cluster_size)]);
+}
+
+double TGFileInfo::SpaceNeededFor(const std::string& folder) const {
+  return SpaceNeededForCluster(ClusterSize(folder));
+}
+
+// --- Update info and download block ---
+
+namespace {
+
+bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+// The extension is the part from the last dot of the final path component.
+std::string ChangeFileExt(const std::string& name, const std::string& ext) {
+  for (std::size_t i = name.size(); i-- > 0;) {
+    if (name[i] == '.') return name.substr(0, i) + ext;
+    if (IsPathDelimiter(name[i])) break;
+  }
+  return name + ext;
+}
+
+std::string ExtractFileName(const std::string& path) {
+  for (std::size_t i = path.size(); i-- > 0;)
+    if (IsPathDelimiter(path[i])) return path.substr(i + 1);
+  return path;
+}
+
+}  // namespace
+
+std::string TGFileInfo::UpdateInfoUrl() const { return ListItem(Info, 0, ""); }
+std::string TGFileInfo::AgentExeName() const { return ListItem(Info, 2, ""); }
+std::string TGFileInfo::UpdateToken(bool unscramble) const {
+  const std::string item = ListItem(Info, 3, "");
+  return unscramble ? UnscrambleToken(item) : item;
+}
+std::string TGFileInfo::InfoFileName() const {
+  return ExtractFileName(ChangeFileExt(ListItem(Info, 1, ""), ".info"));
+}
+std::string TGFileInfo::SettingsFileName() const {
+  return ExtractFileName(ChangeFileExt(ListItem(Info, 1, ""), ".original"));
+}
+bool TGFileInfo::RunHidden() const { return ListItem(Info, 4, "") == "1"; }
+
+std::string TGFileInfo::DownloadUrl() const { return ListItem(Download, 0, ""); }
+std::string TGFileInfo::DownloadFileName() const { return ListItem(Download, 1, ""); }
+bool TGFileInfo::DownloadAlways() const { return ListItem(Download, 2, "") == "1"; }
+std::string TGFileInfo::DownloadToken(bool unscramble) const {
+  const std::string item = ListItem(Download, 3, "");
+  return unscramble ? UnscrambleToken(item) : item;
+}
+std::string TGFileInfo::DownloadSize() const { return ListItem(Download, 4, ""); }
+
+std::string TGFileInfo::LangText(const std::string&, const std::string& default_text) const {
+  return default_text;
+}
+int TGFileInfo::Charset() const { return 0; }
+int TGFileInfo::FontSize() const { return 8; }
+std::string TGFileInfo::FontName() const { return "Tahoma"; }
+
+// --- Free routines over paths ---
+
+bool IsExecutableImage(const std::string& path) {
+  std::unique_ptr<ArchiveSource> file = OpenArchiveSource(path);
+  return file && archive::IsExecutableImage(*file);
+}
+
+ArchiveTrailer ReadTrailer(const std::string& path) {
+  std::unique_ptr<ArchiveSource> file = OpenArchiveSource(path);
+  return file ? archive::ReadTrailer(*file) : ArchiveTrailer{};
+}
+
+std::uint32_t ArchiveChecksum(const std::string& path, std::uint32_t trailer_size) {
+  std::unique_ptr<ArchiveSource> file = OpenArchiveSource(path);
+  return file ? archive::ArchiveChecksum(*file, trailer_size) : 0;
+}
+
+// --- Tokens ---
+
+namespace {
+
+int HexDigit(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool TryUnscrambleToken(const std::string& scrambled, std::string* token) {
+  // Characters are hexadecimal digits moved up by 50; a character that is not one makes the
+  // token damaged rather than a byte of some arbitrary value.
+  std::vector<std::uint8_t> b;
+  b.reserve(scrambled.size() / 2 + 1);
+  for (std::size_t i = 0; i < scrambled.size(); i += 2) {
+    int value = 0;
+    for (std::size_t j = i; j < i + 2 && j < scrambled.size(); ++j) {
+      const int d = HexDigit(std::uint8_t(std::uint8_t(scrambled[j]) - 50));
+      if (d < 0) return false;
+      value = value * 16 + d;
+    }
+    b.push_back(std::uint8_t(value));
+  }
+  const std::size_t n = b.size();
+  if (n <= 4) return false;
+  std::uint8_t sum = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    if (i != n - 2) sum = std::uint8_t(sum + b[i]);
+  if (sum != b[n - 2]) return false;
+  const std::uint8_t k = b[0] ^ b[n - 1];
+  for (std::size_t i = 1; i + 1 < n; ++i) b[i] ^= k;
+  const std::size_t a = b[1], c = b[2];
+  if (a + c + 4 > n) return false;
+  token->assign(reinterpret_cast<const char*>(b.data()) + a + 3, n - a - c - 4);
+  return true;
+}
+
+std::string UnscrambleToken(const std::string& scrambled) {
+  std::string token;
+  if (TryUnscrambleToken(scrambled, &token)) return token;
+  return RandomRangeText(0, 99998);
+}
+
+bool SameDownloadToken(const TGFileInfo& a, const TGFileInfo& b) {
+  std::string ta, tb;
+  return TryUnscrambleToken(a.DownloadToken(false), &ta) &&
+         TryUnscrambleToken(b.DownloadToken(false), &tb) && ta == tb;
+}
+
+void SplitTokenText(const std::string& text, std::string* token, std::string* body) {
+  std::string rest = text;
+  if (rest.compare(0, 12, kScrambleMarker) == 0) rest = ScrambleText(rest, false);
+  const std::size_t first = rest.find('|');
+  if (first != std::string::npos) rest.erase(0, first + 1);
+  // A field without a closing "|" runs to the end of the text.
+  std::string fields[3];
+  for (std::string& field : fields) {
+    const std::size_t bar = rest.find('|');
+    field = rest.substr(0, bar);
+    rest.erase(0, bar == std::string::npos ? rest.size() : bar + 1);
+  }
+  *token = UnscrambleToken(fields[0]);
+  *body = rest;
+}
+
+// --- Inflate ---
+
+namespace {
+
+voidpf StubAlloc(voidpf, uInt items, uInt size) { return std::calloc(items, size); }
+void StubFree(voidpf, voidpf address) { std::free(address); }
+
+// Ends the stream on every path out of InflateEntry.
+struct InflateStream {
+  z_stream z{};
+  bool open = false;
+  ~InflateStream() {
+    if (open) inflateEnd(&z);
+  }
+};
+
+[[noreturn]] void RaiseZLib(const z_stream& z, int status) {
+  throw EZLibError(z.msg ? z.msg : zError(status));
+}
+
+}  // namespace
+
+std::string InflateEntry(const std::string& compressed, const ServeMessages& serve) {
+  // Grow in steps of the input size rounded up to 256 (at least 256, so an empty input still
+  // makes progress).
+  const std::size_t step = (compressed.size() / 256 + 1) * 256;
+  std::string out;
+  InflateStream s;
+  s.z.zalloc = StubAlloc;
+  s.z.zfree = StubFree;
+  s.z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+  s.z.avail_in = uInt(compressed.size());
+  int status = inflateInit(&s.z);
+  if (status != Z_OK) RaiseZLib(s.z, status);
+  s.open = true;
+  std::size_t produced = 0;
+  try {
+    out.resize(step);
+    for (;;) {
+      if (produced == out.size()) {
+        if (serve) serve();
+        out.resize(out.size() + step);
+      }
+      s.z.next_out = reinterpret_cast<Bytef*>(&out[produced]);
+      s.z.avail_out = uInt(out.size() - produced);
+      status = inflate(&s.z, Z_NO_FLUSH);
+      produced = out.size() - s.z.avail_out;
+      if (status == Z_STREAM_END) break;
+      // A stream asking for a preset dictionary can never end here: an error, not a loop.
+      if (status < 0 || status == Z_NEED_DICT) RaiseZLib(s.z, status);
+    }
+  } catch (const std::bad_alloc&) {
+    throw EZLibError(zError(Z_MEM_ERROR));
+  }
+  out.resize(produced);
+  out.shrink_to_fit();
+  return out;
+}

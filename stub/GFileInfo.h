@@ -1,0 +1,86 @@
+// TGFileInfo: one archive-bearing file (the stub itself, a volume 1, a downloaded setup or an
+// agent copy) read as an archive, and the free routines under it: trailer, checksum, cluster
+// size, tokens and the inflate of one entry. Pure code; the file side is ArchiveSource.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "ArchiveFormat.h"
+#include "ArchiveSource.h"
+
+using archive::ArchiveTrailer;
+
+class TGFileInfo {
+ public:
+  // A missing or unreadable file gives an all-zero trailer and empty texts.
+  explicit TGFileInfo(const std::string& path);
+  explicit TGFileInfo(archive::ArchiveSource& file);
+
+  ArchiveTrailer Trailer;
+  std::string Languages;  // header block 1
+  std::string Info;       // header block 2
+  std::string Download;   // header block 3
+
+  bool ConfirmExtract() const;
+  bool SpanCd() const;
+  bool ShowActivityBar() const;
+  bool InternetSetup() const;
+  bool ConfirmDownload() const;
+  bool WriteAgent() const;
+  bool IsAutoUpdateProg() const;
+  double SpaceNeededFor(const std::string& folder) const;
+  // The same for a known cluster size.
+  double SpaceNeededForCluster(std::uint64_t cluster_size) const;
+
+  std::string UpdateInfoUrl() const;
+  std::string AgentExeName() const;
+  std::string UpdateToken(bool unscramble) const;
+  std::string InfoFileName() const;
+  std::string SettingsFileName() const;
+  bool RunHidden() const;
+
+  std::string DownloadUrl() const;
+  std::string DownloadFileName() const;
+  bool DownloadAlways() const;
+  std::string DownloadToken(bool unscramble) const;
+  std::string DownloadSize() const;
+
+  // The language table is not consulted yet: every text and font takes its default.
+  std::string LangText(const std::string& key, const std::string& default_text) const;
+  int Charset() const;
+  int FontSize() const;
+  std::string FontName() const;
+
+ private:
+  void Read(archive::ArchiveSource& file);
+};
+
+// Raised by InflateEntry with zlib's own message text.
+class EZLibError : public std::runtime_error {
+ public:
+  explicit EZLibError(const std::string& message) : std::runtime_error(message) {}
+};
+
+bool IsExecutableImage(const std::string& path);
+ArchiveTrailer ReadTrailer(const std::string& path);
+std::uint32_t ArchiveChecksum(const std::string& path, std::uint32_t trailer_size);
+using archive::ClusterSize;
+
+// Unscrambles a stored token; a damaged token gives the decimal text of a random number from 0
+// to 99 998, so it never equals a good one.
+std::string UnscrambleToken(const std::string& scrambled);
+// The same, telling whether the token was sound.
+bool TryUnscrambleToken(const std::string& scrambled, std::string* token);
+// Equal unscrambled download tokens, case-sensitive. A damaged token on either side never
+// matches (a random text could otherwise match another random text).
+bool SameDownloadToken(const TGFileInfo& a, const TGFileInfo& b);
+// "|T|x|y|body" (optionally scrambled with ScrambleText) -> token of T, body.
+void SplitTokenText(const std::string& text, std::string* token, std::string* body);
+
+// Called each time the output buffer of InflateEntry fills; the stub serves its message queue.
+using ServeMessages = std::function<void()>;
+// Inflates one zlib stream (header and Adler-32 included); raises EZLibError.
+std::string InflateEntry(const std::string& compressed, const ServeMessages& serve = {});

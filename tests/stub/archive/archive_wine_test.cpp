@@ -1,0 +1,158 @@
+// Under Wine: the linked and moved WexlinStub image runs, reads its own archive written at test
+// time by the builder's Windows build, and SpaceNeededFor asks the C: drive.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "ArchiveFormat.h"
+#include "ArchiveWriter.h"
+#include "GFileInfo.h"
+
+namespace {
+
+std::string g_stub;  // the WexlinStub image, as a Windows path
+
+std::string WindowsPath(std::string unix_path) {
+  if (unix_path.empty() || unix_path[0] != '/') return unix_path;
+  for (char& c : unix_path)
+    if (c == '/') c = '\\';
+  return "Z:" + unix_path;  // Wine maps the Unix root to Z:
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+std::string TempDir() {
+  char buffer[MAX_PATH];
+  const DWORD n = GetTempPathA(MAX_PATH, buffer);
+  std::string dir = std::string(buffer, n) + "archive_wine_" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir + "\\";
+}
+
+// Starts the program and returns its exit code; -1 when it cannot start or does not end.
+long RunProgram(const std::string& exe) {
+  std::string command = "\"" + exe + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    return -1;
+  DWORD code = DWORD(-1);
+  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return long(code);
+}
+
+pack::PackOptions Options() {
+  pack::PackOptions o;
+  o.stub_path = g_stub;
+  o.seed = 3;
+  o.flags = archive::kFlagConfirmExtract;
+  o.write_agent = true;
+  o.update.update_file = "Tolvane.dat";
+  o.update.agent_exe = "TolvaneAU.exe";
+  o.update.token = "wine-token";
+  o.download = pack::DownloadInfo{"http://127.0.0.1/", "Setup.exe", true, "dl", {}, "42"};
+  pack::PackEntry setup;
+  setup.name = "Setup.exe";
+  setup.is_setup = true;
+  setup.data = std::string(100000, 's');
+  pack::PackEntry data;
+  data.name = "00000#dm.tz";
+  data.data = "309\r\n";
+  o.entries = {setup, data};
+  return o;
+}
+
+}  // namespace
+
+TEST(StubImage, HasItsPeHeaderAt256AndRuns) {
+  const std::string image = ReadFile(g_stub);
+  ASSERT_GT(image.size(), 1024u);
+  EXPECT_TRUE(IsExecutableImage(g_stub));
+  EXPECT_EQ(archive::GetU32(reinterpret_cast<const std::uint8_t*>(image.data()) + 0x3C), 256u);
+  EXPECT_EQ(archive::GetU32(reinterpret_cast<const std::uint8_t*>(image.data()) + 252), 0u);
+  EXPECT_FALSE(ReadTrailer(g_stub).HasMagic());
+  // The moved image starts; without an archive it says so.
+  EXPECT_EQ(RunProgram(g_stub), 2);
+}
+
+TEST(StubImage, ReadsItsOwnArchive) {
+  const std::string dir = TempDir();
+  const std::string packed = dir + "Setup.exe";
+  const pack::PackResult result = pack::WriteArchive(Options(), packed);
+  ASSERT_EQ(result.volumes.size(), 1u);
+
+  const TGFileInfo info(packed);
+  EXPECT_TRUE(info.Trailer.HasMagic());
+  EXPECT_EQ(info.Trailer.FilesCount, 2);
+  EXPECT_TRUE(info.ConfirmExtract());
+  EXPECT_TRUE(info.WriteAgent());
+  EXPECT_EQ(info.UpdateToken(true), "wine-token");
+  EXPECT_EQ(info.InfoFileName(), "Tolvane.info");
+  EXPECT_EQ(info.AgentExeName(), "TolvaneAU.exe");
+  EXPECT_EQ(info.DownloadSize(), "42");
+  EXPECT_EQ(info.Trailer.DataOffset - 4 * 3 -
+                std::int32_t(info.Languages.size() + info.Info.size() + info.Download.size()),
+            std::int32_t(ReadFile(g_stub).size()));
+  EXPECT_EQ(RunProgram(packed), 0);
+
+  // One damaged byte inside the entries: the stub finds the checksum wrong.
+  std::string bytes = ReadFile(packed);
+  bytes[std::size_t(info.Trailer.DataOffset) + 20] ^= 0x01;
+  WriteFile(packed, bytes);
+  EXPECT_EQ(RunProgram(packed), 3);
+  DeleteFileA(packed.c_str());
+  RemoveDirectoryA(dir.c_str());
+}
+
+TEST(SpaceNeededFor, UsesTheClusterSizeOfDriveC) {
+  const std::uint64_t cluster = ClusterSize("C:\\windows");
+  ASSERT_GT(cluster, 0u);
+  EXPECT_EQ(cluster & (cluster - 1), 0u) << cluster;  // a power of two
+  const std::string dir = TempDir();
+  const std::string packed = dir + "space.exe";
+  pack::PackOptions o = Options();
+  o.entries[1].data = std::string(1, 'x');  // rounds differently for every cluster size
+  pack::WriteArchive(o, packed);
+  const TGFileInfo info(packed);
+  const double expected = info.Trailer.SpaceNeeded[archive::SpaceSlotForCluster(cluster)];
+  EXPECT_EQ(info.SpaceNeededFor("C:\\windows\\temp"), expected);
+  EXPECT_NE(info.Trailer.SpaceNeeded[0], info.Trailer.SpaceNeeded[1]);
+  // A drive that does not exist cannot be queried: the exact total.
+  for (char letter = 'Y'; letter > 'M'; --letter) {
+    const std::string root = std::string(1, letter) + ":\\";
+    if (GetDriveTypeA(root.c_str()) != DRIVE_NO_ROOT_DIR) continue;
+    EXPECT_EQ(ClusterSize(root), 0u);
+    EXPECT_EQ(info.SpaceNeededFor(root + "x"), double(info.Trailer.SpaceNeeded[0]));
+    break;
+  }
+  DeleteFileA(packed.c_str());
+  RemoveDirectoryA(dir.c_str());
+}
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: archive_wine_test WEXLINSTUB_EXE\n");
+    return 2;
+  }
+  g_stub = WindowsPath(argv[1]);
+  return RUN_ALL_TESTS();
+}

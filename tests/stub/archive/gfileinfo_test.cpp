@@ -1,0 +1,200 @@
+// TGFileInfo's free routines: InflateEntry, the token routines, and the item queries.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+
+#include <zlib.h>
+
+#include "ArchiveWriter.h"
+#include "GFileInfo.h"
+#include "TokenScramble.h"
+#include "UtilsText.h"
+
+namespace {
+
+std::string Hex(const std::string& hex) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return out;
+}
+
+bool IsDecimalBelow99999(const std::string& text) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return std::stoi(text) <= 99998;
+}
+
+TGFileInfo EmptyInfo() {
+  archive::MemorySource none(std::string(10, 'x'));
+  return TGFileInfo(none);
+}
+
+}  // namespace
+
+TEST(InflateEntry, GrowsStepByStepWhenTheOutputIs64TimesTheInput) {
+  std::string plain;
+  for (int i = 0; i < 200000; ++i) plain += char('a' + i % 7);
+  const std::string packed = pack::CompressEntry(plain, 9);
+  ASSERT_GT(plain.size(), 64 * packed.size());
+  int served = 0;
+  const std::string out = InflateEntry(packed, [&] { ++served; });
+  EXPECT_EQ(out, plain);
+  // One call per filled step of the compressed size rounded up to 256.
+  const std::size_t step = (packed.size() + 255) / 256 * 256;
+  EXPECT_EQ(std::size_t(served), (plain.size() - 1) / step);
+  EXPECT_GE(served, 64);
+}
+
+TEST(InflateEntry, ReadsStreamsOfEveryLevelAndEmptyFiles) {
+  for (int level : {0, 1, 6, 9}) {
+    const std::string plain = "|x|0|" + std::string(1, '\0') + std::string(70000, 'q');
+    EXPECT_EQ(InflateEntry(pack::CompressEntry(plain, level)), plain) << level;
+  }
+  EXPECT_EQ(InflateEntry(pack::CompressEntry("", 9)), "");
+  // zlib's own streams (header 0x78 0xDA at level 9) are read alike.
+  const std::string plain(5000, 'z');
+  uLongf size = compressBound(plain.size());
+  std::string z(size, '\0');
+  ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&z[0]), &size,
+                      reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 9), Z_OK);
+  z.resize(size);
+  EXPECT_EQ(InflateEntry(z), plain);
+}
+
+TEST(InflateEntry, DamagedStreamsRaiseZlibsMessage) {
+  std::string good = pack::CompressEntry("some text to compress, some text to compress", 9);
+  std::string bad_adler = good;
+  bad_adler.back() ^= 1;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"wrong header check", Hex("789D4B4C4A0600"), "incorrect header check"},
+      {"unknown method", Hex("7709"), "unknown compression method"},
+      {"reserved block type", Hex("789C07"), "invalid block type"},
+      {"bad stored length", Hex("789C010500FFFF"), "invalid stored block lengths"},
+      {"wrong Adler-32", bad_adler, "incorrect data check"},
+      {"preset dictionary", Hex("782000000001"), "need dictionary"},
+      {"cut short", good.substr(0, good.size() / 2), "buffer error"},
+      {"empty", "", "buffer error"},
+  };
+  for (const Case& c : cases) {
+    try {
+      InflateEntry(c.bytes);
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const EZLibError& e) {
+      EXPECT_STREQ(e.what(), c.message) << c.what;
+    }
+  }
+}
+
+TEST(Tokens, ScrambledTokensDecodeBack) {
+  std::mt19937 rng(20260410);
+  const std::string tokens[] = {"", "A", "Tolvane-1.0", std::string(46, 'K'),
+                                std::string("\x00\xFF\x7F|bin", 7), std::string(200, 'z')};
+  for (const std::string& token : tokens) {
+    for (int round = 0; round < 20; ++round) {
+      const std::string stored = pack::ScrambleToken(token, rng);
+      EXPECT_EQ(stored.size() % 2, 0u);
+      for (char c : stored) EXPECT_TRUE((c >= 'b' && c <= 'k') || (c >= 's' && c <= 'x')) << c;
+      EXPECT_EQ(UnscrambleToken(stored), token);
+    }
+  }
+}
+
+TEST(Tokens, DamagedTokensGiveARandomNumberText) {
+  std::mt19937 rng(7);
+  const std::string good = pack::ScrambleToken("product-token", rng);
+  std::string flipped = good;
+  flipped[6] = flipped[6] == 'b' ? 'c' : 'b';
+  std::string lower = good;
+  lower[3] = 'a';  // 'a' - 50 is no hexadecimal digit
+  const std::string cases[] = {"", "bc", "bcdefghi",  // four bytes or fewer
+                               flipped, lower, good.substr(0, good.size() - 2),
+                               good + "bb"};
+  for (const std::string& c : cases) {
+    std::string token;
+    EXPECT_FALSE(TryUnscrambleToken(c, &token)) << c;
+    EXPECT_TRUE(IsDecimalBelow99999(UnscrambleToken(c))) << c;
+  }
+  // Padding counts that point past the end: bytes 01 FF FF .. with a valid check byte.
+  std::string b = Hex("00FFFF0000");
+  b[3] = char(std::uint8_t(0x00 + 0xFF + 0xFF + 0x00));  // check = sum of the others
+  std::string stored;
+  for (unsigned char v : b) {
+    stored += char("0123456789ABCDEF"[v >> 4] + 50);
+    stored += char("0123456789ABCDEF"[v & 15] + 50);
+  }
+  std::string token;
+  EXPECT_FALSE(TryUnscrambleToken(stored, &token));
+}
+
+TEST(Tokens, SplitTokenTextReadsPlainAndScrambledTexts) {
+  std::mt19937 rng(11);
+  const std::string stored = pack::ScrambleToken("TOK", rng);
+  const std::string text = "header|" + stored + "|x|y|body with | bars";
+  std::string token, body;
+  SplitTokenText(text, &token, &body);
+  EXPECT_EQ(token, "TOK");
+  EXPECT_EQ(body, "body with | bars");
+  SplitTokenText(ScrambleText(text, true), &token, &body);
+  EXPECT_EQ(token, "TOK");
+  EXPECT_EQ(body, "body with | bars");
+  SplitTokenText("no bars at all", &token, &body);
+  EXPECT_TRUE(IsDecimalBelow99999(token));
+  EXPECT_EQ(body, "");
+}
+
+TEST(TGFileInfo, FileNamesDeriveFromTheUpdateFileItem) {
+  struct Case {
+    const char* item1;
+    const char* info;
+    const char* settings;
+  };
+  const Case cases[] = {
+      {"Product.dat", "Product.info", "Product.original"},
+      {"Product", "Product.info", "Product.original"},
+      {"C:\\dir.x\\Product.dat", "Product.info", "Product.original"},
+      {".info", ".info", ".original"},
+      {"", ".info", ".original"},
+  };
+  TGFileInfo info = EmptyInfo();
+  for (const Case& c : cases) {
+    info.Info = std::string("|url|") + c.item1 + "|agent.exe|tok|1|";
+    EXPECT_EQ(info.InfoFileName(), c.info) << c.item1;
+    EXPECT_EQ(info.SettingsFileName(), c.settings) << c.item1;
+  }
+  EXPECT_TRUE(info.RunHidden());
+  EXPECT_EQ(info.AgentExeName(), "agent.exe");
+}
+
+TEST(TGFileInfo, MissingFileAndMissingItemsGiveDefaults) {
+  const TGFileInfo none("/nonexistent/dir/setup.exe");
+  EXPECT_FALSE(none.Trailer.HasMagic());
+  EXPECT_EQ(none.Trailer.TrailerSize, 0u);
+  EXPECT_EQ(none.SpaceNeededForCluster(4096), 0.0);
+  EXPECT_EQ(none.UpdateInfoUrl(), "");
+  EXPECT_FALSE(none.DownloadAlways());
+  EXPECT_FALSE(none.RunHidden());
+  EXPECT_EQ(none.LangText("s1", "default"), "default");
+  EXPECT_EQ(none.Charset(), 0);
+  EXPECT_EQ(none.FontSize(), 8);
+  EXPECT_EQ(none.FontName(), "Tahoma");
+}
+
+TEST(TGFileInfo, SpaceNeededFollowsTheClusterSize) {
+  TGFileInfo info = EmptyInfo();
+  for (std::size_t i = 0; i < archive::kSpaceSlots; ++i)
+    info.Trailer.SpaceNeeded[i] = 0x80000000u + std::uint32_t(i);  // read unsigned
+  EXPECT_EQ(info.SpaceNeededForCluster(0), 2147483648.0);
+  EXPECT_EQ(info.SpaceNeededForCluster(512), 2147483649.0);
+  EXPECT_EQ(info.SpaceNeededForCluster(2048), 2147483651.0);
+  EXPECT_EQ(info.SpaceNeededForCluster(4096), 2147483652.0);
+  EXPECT_EQ(info.SpaceNeededForCluster(1 << 20), 2147483656.0);
+}

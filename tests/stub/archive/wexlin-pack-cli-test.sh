@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# wexlin-pack's command line: build with options, list the result, refuse unsafe names.
+# Usage: wexlin-pack-cli-test.sh WEXLIN_PACK WORK_DIR
+set -euo pipefail
+pack=$1
+work=$2
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A stand-in stub: "MZ" at 0, "PE" at 256.
+{ printf 'MZ'; head -c 254 /dev/zero; printf 'PE'; head -c 1790 /dev/zero; } >stub.exe
+printf 'setup' >Setup.exe
+printf 'script text\n' >Setup.txt
+head -c 30000 /dev/urandom >data.bin
+printf '|English|s1=Extracting|' >english.lng
+
+"$pack" --help | grep -q -- '--volume-size' || fail "help does not show the options"
+
+"$pack" build -o out.exe --stub stub.exe --setup Setup.exe --setup-args /S --confirm-extract \
+  --write-agent --language english.lng --update-url http://127.0.0.1/u/ --update-file T.dat \
+  --update-token SECRET --download-url http://127.0.0.1/d/ --download-file S.exe \
+  --download-token DLTOK --download-size 123 --date 2006-04-08T10:10:34 --seed 7 \
+  --as renamed.bin data.bin Setup.txt --volume-size 20000 >build.log
+[ -f out.exe ] && [ -f out.exe.002 ] || fail "volumes not written: $(ls)"
+
+"$pack" list out.exe >list.log || { cat list.log; fail "list reports damage"; }
+for want in 'ConfirmExtract=1' 'WriteAgent=1' 'SpanVolumes=1' 'update token: "SECRET"' \
+            'download token: "DLTOK"' 'info file: T.info' '|English|s1=Extracting|' \
+            'Setup.exe  \[setup program, extra text "/S"\]' 'renamed.bin' '2006-04-08 10:10:34' \
+            'Volume 2: out.exe.002' 'Total: 30017 bytes'; do
+  grep -q -- "$want" list.log || { cat list.log; fail "listing lacks: $want"; }
+done
+
+# A damaged volume is reported and gives status 1.
+printf 'X' | dd of=out.exe.002 bs=1 seek=40 conv=notrunc status=none
+if "$pack" list out.exe >damaged.log; then fail "damage not reported"; fi
+grep -q 'FAILS' damaged.log || fail "no checksum failure in the listing"
+
+# Unsafe names are refused with a clear message and nothing is written.
+for name in ../evil x/y 'C:evil' ..; do
+  if "$pack" build -o bad.exe --stub stub.exe --as "$name" Setup.txt 2>err.log; then
+    fail "unsafe name $name accepted"
+  fi
+  grep -q 'refusing entry name' err.log || { cat err.log; fail "unclear error for $name"; }
+done
+[ ! -e bad.exe ] || fail "a refused build left bad.exe"
+echo "wexlin-pack command line: ok"

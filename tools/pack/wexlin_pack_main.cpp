@@ -1,0 +1,202 @@
+// wexlin-pack: builds WexlinStub installers and lists them.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ArchiveFormat.h"
+#include "ArchiveLister.h"
+#include "ArchiveWriter.h"
+
+namespace {
+
+const char kHelp[] =
+    "usage: wexlin-pack build -o OUT --stub STUB [OPTION...] FILE...\n"
+    "       wexlin-pack list FILE\n"
+    "\n"
+    "build writes OUT: the stub image followed by the archive (header blocks, one compressed\n"
+    "entry per FILE, each stored under its own file name, and the trailer). With --volume-size\n"
+    "the archive continues in OUT.002, OUT.003, ...\n"
+    "list prints the trailer, the header items and the entries of FILE and its volumes; it exits\n"
+    "with status 1 when anything is damaged.\n"
+    "\n"
+    "Files:\n"
+    "  -o, --output OUT         the installer to write (volume 1)\n"
+    "  --stub STUB              the stub executable (its PE header at offset 256)\n"
+    "  --setup FILE             the setup program: stored first and marked with \"*\"\n"
+    "  --setup-args TEXT        extra command-line text for the setup program\n"
+    "  --as NAME                store the next FILE (or --setup FILE) under NAME\n"
+    "  --date Y-M-DTh:m:s       date of every entry (default: each file's modification time)\n"
+    "\n"
+    "Header blocks:\n"
+    "  --language FILE          add a language block read from FILE, e.g.\n"
+    "                           |English|s1=Extracting...|FontName=Tahoma| (repeatable)\n"
+    "  --update-url URL         update info: address of the update information file\n"
+    "  --update-file NAME       update info: update file name (default \".info\")\n"
+    "  --agent-exe NAME         update info: file name of the agent executable (default \".exe\")\n"
+    "  --update-token TOKEN     update info: product token, stored scrambled\n"
+    "  --run-hidden             update info: the setup runs hidden\n"
+    "  --download-url URL       add the download block: folder of the setup on the web server\n"
+    "  --download-file NAME     download block: file name of the setup executable\n"
+    "  --download-always        download block: always download\n"
+    "  --download-token TOKEN   download block: token, stored scrambled\n"
+    "  --download-size BYTES    download block: size of the setup executable\n"
+    "  --header-blocks N        header-block count stored in the trailer (default 2, or 3 with\n"
+    "                           a download block; 0 is read as 2)\n"
+    "\n"
+    "Trailer flags:\n"
+    "  --confirm-extract        ask before extracting to the temporary drive\n"
+    "  --span-cd                the volumes are on removable media\n"
+    "  --activity-bar           show the activity bar\n"
+    "  --internet-setup         the stub downloads its setup (see the download block)\n"
+    "  --confirm-download       ask before that download\n"
+    "  --write-agent            also write an auto-update agent copy when extracting\n"
+    "  --agent                  this executable is an auto-update agent\n"
+    "\n"
+    "Layout:\n"
+    "  --volume-size SIZE       cut volumes at SIZE bytes (suffix K, M or G)\n"
+    "  --level N                deflate level 0..9 (default 9)\n"
+    "  --no-archive-end         write 0 at offset 252: the archive ends at the end of the file\n"
+    "  --trailer-size N         write an older, shorter trailer of N bytes (4..74)\n"
+    "  --seed N                 seed of the token scrambler, for reproducible output\n";
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::cerr << "wexlin-pack: " << message << "\n";
+  std::exit(2);
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::uint64_t ParseSize(const std::string& text, const std::string& option) {
+  char* end = nullptr;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
+  std::uint64_t scale = 1;
+  const std::string suffix = end ? end : "";
+  if (suffix == "K" || suffix == "k") scale = 1024;
+  else if (suffix == "M" || suffix == "m") scale = 1024 * 1024;
+  else if (suffix == "G" || suffix == "g") scale = 1024ull * 1024 * 1024;
+  else if (!suffix.empty()) Fail("bad number for " + option + ": " + text);
+  if (text.empty() || text[0] == '-' || end == text.c_str()) Fail("bad number for " + option + ": " + text);
+  return v * scale;
+}
+
+std::uint32_t ParseDate(const std::string& text) {
+  archive::DosDateTime d;
+  if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%d", &d.year, &d.month, &d.day, &d.hour,
+                  &d.minute, &d.second) != 6 ||
+      d.year < 1980 || d.year > 2107 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 ||
+      d.hour > 23 || d.minute > 59 || d.second > 59)
+    Fail("bad date (want YYYY-MM-DDTHH:MM:SS from 1980 on): " + text);
+  return archive::EncodeDosDateTime(d);
+}
+
+std::string ReadText(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) Fail("cannot open " + path);
+  std::string text;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  std::fclose(f);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+int Build(const std::vector<std::string>& args) {
+  pack::PackOptions o;
+  std::string out;
+  std::string pending_name;
+  std::string setup_path, setup_name, setup_args;
+  std::optional<std::uint32_t> date;
+  std::vector<pack::PackEntry> files;
+  pack::DownloadInfo download;
+  bool has_download = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) Fail(a + " needs a value");
+      return args[++i];
+    };
+    if (a == "-o" || a == "--output") out = value();
+    else if (a == "--stub") o.stub_path = value();
+    else if (a == "--setup") { setup_path = value(); setup_name = pending_name; pending_name.clear(); }
+    else if (a == "--setup-args") setup_args = value();
+    else if (a == "--as") pending_name = value();
+    else if (a == "--date") date = ParseDate(value());
+    else if (a == "--language") o.languages.push_back(ReadText(value()));
+    else if (a == "--update-url") o.update.url = value();
+    else if (a == "--update-file") o.update.update_file = value();
+    else if (a == "--agent-exe") o.update.agent_exe = value();
+    else if (a == "--update-token") o.update.token = value();
+    else if (a == "--run-hidden") o.update.run_hidden = true;
+    else if (a == "--download-url") { download.url = value(); has_download = true; }
+    else if (a == "--download-file") { download.file_name = value(); has_download = true; }
+    else if (a == "--download-always") { download.always = true; has_download = true; }
+    else if (a == "--download-token") { download.token = value(); has_download = true; }
+    else if (a == "--download-size") { download.size = value(); has_download = true; }
+    else if (a == "--header-blocks") o.header_blocks_field = int(ParseSize(value(), a));
+    else if (a == "--confirm-extract") o.flags |= archive::kFlagConfirmExtract;
+    else if (a == "--span-cd") o.flags |= archive::kFlagSpanCd;
+    else if (a == "--activity-bar") o.flags |= archive::kFlagShowActivityBar;
+    else if (a == "--internet-setup") o.internet_setup = true;
+    else if (a == "--confirm-download") o.confirm_download = true;
+    else if (a == "--write-agent") o.write_agent = true;
+    else if (a == "--agent") o.auto_update_prog = true;
+    else if (a == "--volume-size") o.volume_size = ParseSize(value(), a);
+    else if (a == "--level") o.level = int(ParseSize(value(), a));
+    else if (a == "--no-archive-end") o.write_archive_end = false;
+    else if (a == "--trailer-size") o.trailer_size = std::uint32_t(ParseSize(value(), a));
+    else if (a == "--seed") o.seed = std::uint32_t(ParseSize(value(), a));
+    else if (a.size() > 1 && a[0] == '-') Fail("unknown option " + a + " (see --help)");
+    else {
+      pack::PackEntry e;
+      e.path = a;
+      e.name = pending_name.empty() ? BaseName(a) : pending_name;
+      pending_name.clear();
+      files.push_back(e);
+    }
+  }
+  if (out.empty()) Fail("build needs -o OUT");
+  if (o.stub_path.empty()) Fail("build needs --stub STUB");
+  if (!pending_name.empty()) Fail("--as " + pending_name + " names no file");
+  if (!setup_args.empty() && setup_path.empty()) Fail("--setup-args needs --setup");
+  if (!setup_path.empty()) {
+    pack::PackEntry e;
+    e.path = setup_path;
+    e.name = setup_name.empty() ? BaseName(setup_path) : setup_name;
+    e.is_setup = true;
+    e.setup_args = setup_args;
+    o.entries.push_back(e);
+  }
+  o.entries.insert(o.entries.end(), files.begin(), files.end());
+  for (pack::PackEntry& e : o.entries) e.dos_date = date;
+  if (has_download) o.download = download;
+  try {
+    const pack::PackResult r = pack::WriteArchive(o, out);
+    for (const std::string& v : r.volumes) std::cout << "wrote " << v << "\n";
+    std::cout << r.entries << " entries\n";
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    std::cout << kHelp;
+    return args.empty() ? 2 : 0;
+  }
+  if (args[0] == "build") return Build({args.begin() + 1, args.end()});
+  if (args[0] == "list") {
+    if (args.size() != 2) Fail("usage: wexlin-pack list FILE");
+    return pack::ListArchive(args[1], std::cout) ? 0 : 1;
+  }
+  Fail("unknown command " + args[0] + " (see --help)");
+}
