@@ -246,8 +246,21 @@ TEST(TdsReader, ListCountsBeyondTheBodyKeepOnlyWhatIsPresent) {
     w.u16(0), w.u16(1), w.u16(0), w.u16(0);
     w.end();
     object_end(w);
+    object_start(w, "longer");
+    w.begin(tds::kVertexList);
+    w.u16(1);  // announces 1, holds 3: the rest is stepped over
+    for (int i = 0; i < 9; ++i) w.f32(7.0f);
+    w.end();
+    w.begin(tds::kFaceList);
+    w.u16(1);
+    w.u16(0), w.u16(0), w.u16(0), w.u16(0);
+    w.end();
+    object_end(w);
   })));
+  EXPECT_EQ(model.meshes[1].vertex_count, 1);
+  EXPECT_EQ(model.meshes[1].face_count, 1);  // found after the longer vertex list
   ASSERT_TRUE(model_consistent(model));
+  ASSERT_EQ(model.mesh_count, 2);
   const Mesh& m = model.meshes[0];
   EXPECT_EQ(m.vertex_count, 2);
   EXPECT_EQ(m.vertices[1].x, 4.0f);
