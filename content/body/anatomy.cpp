@@ -92,20 +92,20 @@ Anatomy make_anatomy() {
   b.mid(ell({0, 1.275, -0.01}, {0.142, 0.185, 0.108}), 0, kTrunk);           // rib cage
   b.mid(cone({0, 1.415, -0.03}, {0, 1.10, -0.02}, 0.10, 0.115, 0.78), 0.05, kTrunk);
   b.side(cone({0.0, 1.425, -0.025}, {0.150, 1.418, -0.022}, 0.05, 0.045, 0.9), 0.05, kTrunk);
-  b.side(ellipsoid({0.068, 1.318, 0.062}, {0.078, 0.058, 0.036},
-                   frame_of({1, 0, 0}, normalize(Vec3{0.35, 1, 0}), {0, 0, 1})),
-         0.035, kTrunk);                                                    // pectoral
-  b.mid(ell({0, 1.065, 0.0}, {0.128, 0.155, 0.098}), 0.06, kTrunk);         // abdomen
+  b.side(ellipsoid({0.07, 1.322, 0.064}, {0.085, 0.05, 0.022},
+                   frame_of({1, 0, 0}, normalize(Vec3{0.45, 1, 0}), {0, 0, 1})),
+         0.025, kTrunk);                                                    // pectoral
+  b.mid(ell({0, 1.065, 0.0}, {0.134, 0.155, 0.098}), 0.06, kTrunk);         // abdomen
   b.mid(ell({0, 1.085, 0.045}, {0.072, 0.15, 0.055}), 0.04, kTrunk);        // rectus
-  b.mid(ell({0, 0.925, -0.005}, {0.152, 0.11, 0.102}), 0.06, kTrunk);       // pelvis
-  b.side(ell({0.115, 0.905, -0.012}, {0.055, 0.085, 0.078}), 0.04, kTrunk);  // hip
-  b.side(ell({0.062, 0.862, -0.058}, {0.078, 0.088, 0.068}), 0.03, kTrunk);  // buttock
+  b.mid(ell({0, 0.925, -0.005}, {0.142, 0.11, 0.1}), 0.06, kTrunk);       // pelvis
+  b.side(ell({0.102, 0.9, -0.012}, {0.052, 0.08, 0.072}), 0.04, kTrunk);  // hip
+  b.side(ell({0.06, 0.862, -0.056}, {0.072, 0.085, 0.064}), 0.03, kTrunk);  // buttock
   b.mid(ell({0, 0.862, 0.05}, {0.045, 0.045, 0.04}), 0.03, kTrunk);          // pubic mound
   b.side(ellipsoid({0.088, 1.315, -0.098}, {0.052, 0.075, 0.024},
                    frame_of({1, 0, 0}, normalize(Vec3{-0.25, 1, 0}), {0, 0, -1})),
          0.03, kTrunk);                                                     // scapula
   b.side(ell({0.112, 1.22, -0.045}, {0.045, 0.12, 0.065}), 0.04, kTrunk);    // latissimus
-  b.side(cone({0.03, 1.545, -0.045}, {0.145, 1.44, -0.03}, 0.028, 0.032), 0.04, kTrunk);
+  b.side(cone({0.028, 1.5, -0.05}, {0.148, 1.432, -0.03}, 0.018, 0.03), 0.04, kTrunk);
   b.side(cone({0.0, 1.48, -0.06}, {0.06, 1.36, -0.08}, 0.02, 0.018), 0.03, kTrunk);  // trapezius
 
   // ---- Neck --------------------------------------------------------------------------------
@@ -117,23 +117,25 @@ Anatomy make_anatomy() {
   b.mid(ell({0, 1.657, -0.014}, {0.074, 0.093, 0.097}), 0.0, kHead);        // cranium
   b.mid(ell({0, 1.668, 0.03}, {0.068, 0.062, 0.064}), 0.02, kHead);         // forehead
   b.mid(ell({0, 1.598, 0.03}, {0.061, 0.058, 0.062}), 0.025, kHead);        // mid face
-  b.side(cone({0.053, 1.575, -0.008}, {0.012, 1.528, 0.066}, 0.016, 0.014), 0.02, kHead);  // jaw
+  b.side(cone({0.052, 1.575, -0.008}, {0.012, 1.53, 0.064}, 0.015, 0.014), 0.028, kHead);  // jaw
   b.mid(ell({0, 1.532, 0.07}, {0.024, 0.017, 0.017}), 0.012, kHead);        // chin
-  b.side(ell({0.043, 1.585, 0.05}, {0.03, 0.03, 0.03}), 0.02, kHead);       // cheek
+  b.side(ell({0.04, 1.598, 0.046}, {0.028, 0.028, 0.028}), 0.03, kHead);    // cheek
   b.side(ell({0.052, 1.617, 0.056}, {0.02, 0.011, 0.02}), 0.015, kHead);    // cheekbone
   b.side(cone({0.008, 1.653, 0.086}, {0.05, 1.655, 0.074}, 0.011, 0.009), 0.014, kHead);  // brow
   b.mid(ell({0, 1.563, 0.078}, {0.033, 0.028, 0.027}), 0.02, kHead);        // muzzle
   // Nose: bridge, tip, wings.
   b.mid(cone({0, 1.645, 0.091}, {0, 1.603, 0.113}, 0.007, 0.010, 0.8, {1, 0, 0}), 0.01, kHead);
-  b.mid(ell({0, 1.599, 0.11}, {0.011, 0.011, 0.011}), 0.008, kHead);
-  b.side(ell({0.0135, 1.597, 0.099}, {0.008, 0.0075, 0.009}), 0.006, kHead);
+  b.mid(ell({0, 1.599, 0.109}, {0.0095, 0.0095, 0.0105}), 0.008, kHead);
+  b.side(ell({0.012, 1.596, 0.099}, {0.007, 0.007, 0.008}), 0.006, kHead);
   b.cut_side(ell({0.0068, 1.5885, 0.104}, {0.0038, 0.0022, 0.0048}), 0.003);  // nostril
   // Eyes: sockets, then the eyeballs in them.
-  b.cut_side(ell({0.032, 1.636, 0.095}, {0.019, 0.012, 0.014}), 0.012);
-  b.side(ell({0.032, 1.635, 0.078}, {0.0125, 0.0125, 0.0125}), 0.004, kHead);
+  b.cut_side(ell({0.032, 1.636, 0.092}, {0.019, 0.012, 0.016}), 0.012);
+  b.side(ell({0.032, 1.635, 0.072}, {0.0125, 0.0125, 0.0125}), 0.003, kHead);
+  b.side(ell({0.032, 1.6395, 0.0735}, {0.0148, 0.0085, 0.0122}), 0.003, kHead);  // upper lid
+  b.side(ell({0.032, 1.6305, 0.0725}, {0.0138, 0.0062, 0.0118}), 0.003, kHead);  // lower lid
   // Lips and the line between them.
-  b.mid(ell({0, 1.5675, 0.0965}, {0.024, 0.0068, 0.0095}), 0.006, kHead);
-  b.mid(ell({0, 1.5555, 0.094}, {0.021, 0.0068, 0.0095}), 0.006, kHead);
+  b.mid(ell({0, 1.5672, 0.0985}, {0.023, 0.0074, 0.0092}), 0.006, kHead);
+  b.mid(ell({0, 1.5552, 0.0962}, {0.0205, 0.0078, 0.0095}), 0.006, kHead);
   b.cut_mid(ell({0, 1.5618, 0.106}, {0.023, 0.0011, 0.008}), 0.002);
   // Ears: a tilted plate with its bowl hollowed out and a lobe.
   {
@@ -154,8 +156,8 @@ Anatomy make_anatomy() {
   an.wrist = wrist;
   b.side(ellipsoid(shoulder + Vec3{0.018, -0.045, 0.002}, {0.046, 0.085, 0.05},
                    frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.03, kUpperArm);   // deltoid
-  b.side(cone(shoulder, elbow, 0.043, 0.034, 0.92), 0.02, kUpperArm);
-  b.side(ellipsoid(lerp(shoulder, elbow, 0.56) + Vec3{0, 0, 0.016}, {0.032, 0.085, 0.032},
+  b.side(cone(shoulder, elbow, 0.046, 0.036, 0.92), 0.02, kUpperArm);
+  b.side(ellipsoid(lerp(shoulder, elbow, 0.56) + Vec3{0, 0, 0.016}, {0.035, 0.09, 0.034},
                    frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.02, kUpperArm);   // biceps
   b.side(ellipsoid(lerp(shoulder, elbow, 0.45) + Vec3{0, 0, -0.018}, {0.035, 0.1, 0.03},
                    frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.02, kUpperArm);   // triceps
@@ -250,11 +252,11 @@ Anatomy make_anatomy() {
   const Vec3 shin_dir = normalize(ankle - knee);
   const Frame thigh_frame = frame_of({1, 0, 0}, thigh_dir, {0, 0, 1});
   const Frame shin_frame = frame_of({1, 0, 0}, shin_dir, {0, 0, 1});
-  b.side(cone(hip + Vec3{0.012, 0.0, -0.01}, knee + Vec3{0, 0.05, -0.005}, 0.082, 0.05), 0.04,
+  b.side(cone(hip + Vec3{0.004, 0.0, -0.01}, knee + Vec3{0, 0.05, -0.005}, 0.08, 0.05), 0.04,
          kThigh);
-  b.side(ellipsoid(lerp(hip, knee, 0.45) + Vec3{0.008, 0, 0.026}, {0.058, 0.17, 0.052},
+  b.side(ellipsoid(lerp(hip, knee, 0.45) + Vec3{0.006, 0, 0.026}, {0.066, 0.17, 0.052},
                    thigh_frame), 0.03, kThigh);                             // quadriceps
-  b.side(ellipsoid(lerp(hip, knee, 0.4) + Vec3{0.002, 0, -0.03}, {0.058, 0.16, 0.05},
+  b.side(ellipsoid(lerp(hip, knee, 0.4) + Vec3{0.002, 0, -0.03}, {0.064, 0.16, 0.05},
                    thigh_frame), 0.03, kThigh);                             // hamstrings
   b.side(ellipsoid(knee + Vec3{-0.03, 0.085, 0.018}, {0.03, 0.052, 0.03}, thigh_frame), 0.02,
          kThigh);                                                           // vastus medialis
@@ -263,7 +265,9 @@ Anatomy make_anatomy() {
   b.side(ell(knee, {0.047, 0.05, 0.045}), 0.025, kShin);                    // knee joint
   b.side(ellipsoid(knee + Vec3{0, 0.012, 0.044}, {0.022, 0.026, 0.012}, thigh_frame), 0.012,
          kShin);                                                            // patella
-  b.side(cone(knee - Vec3{0, 0.03, 0}, ankle + Vec3{0, 0.05, 0}, 0.045, 0.027), 0.02, kShin);
+  b.side(cone(knee - Vec3{0, 0.03, 0}, ankle + Vec3{0, 0.045, -0.004}, 0.045, 0.026), 0.02, kShin);
+  b.side(cone(ankle + Vec3{0, 0.05, -0.004}, ankle + Vec3{0, -0.01, -0.004}, 0.026, 0.027), 0.02,
+         kShin);                                                            // ankle
   b.side(ellipsoid(knee + Vec3{-0.018, -0.135, -0.036}, {0.034, 0.09, 0.036}, shin_frame), 0.025,
          kShin);                                                            // calf, inner
   b.side(ellipsoid(knee + Vec3{0.017, -0.12, -0.034}, {0.03, 0.08, 0.032}, shin_frame), 0.025,
@@ -280,22 +284,24 @@ Anatomy make_anatomy() {
   const Vec3 fl{ff.z, 0, -ff.x};  // lateral
   an.foot_forward = ff;
   const Vec3 heel = ankle + Vec3{0, -0.05, -0.035};
+  const Frame foot_frame = frame_of(fl, {0, 1, 0}, ff);
   b.side(ell(heel, {0.03, 0.034, 0.036}), 0.02, kFoot);
-  b.side(cone(ankle + Vec3{0, -0.035, -0.005}, ankle + ff * 0.155 + Vec3{0, -0.06, 0} - fl * 0.004,
-              0.034, 0.024, 0.55, {0, 1, 0}),
-         0.03, kFoot);
-  b.side(cone(ankle + ff * 0.06 + Vec3{0, -0.05, 0} + fl * 0.02,
-              ankle + ff * 0.15 + Vec3{0, -0.066, 0} + fl * 0.03, 0.022, 0.016, 0.6, {0, 1, 0}),
+  b.side(ellipsoid(ankle + ff * 0.055 + Vec3{0, -0.045, 0} + fl * 0.004, {0.036, 0.036, 0.07},
+                   foot_frame), 0.03, kFoot);                               // midfoot
+  b.side(ellipsoid(ankle + ff * 0.122 + Vec3{0, -0.058, 0} + fl * 0.008, {0.045, 0.022, 0.045},
+                   foot_frame), 0.025, kFoot);                              // forefoot
+  b.side(cone(ankle + ff * 0.02 + Vec3{0, -0.06, 0} + fl * 0.026,
+              ankle + ff * 0.125 + Vec3{0, -0.066, 0} + fl * 0.034, 0.016, 0.014, 0.8, {0, 1, 0}),
          0.02, kFoot);                                                      // outer edge
   struct ToeSpec {
     double offset, reach, len, r0, r1;
   };
-  const ToeSpec toes[5] = {{-0.024, 0.165, 0.048, 0.0135, 0.0115},
-                           {-0.0015, 0.17, 0.036, 0.0078, 0.0068},
-                           {0.0155, 0.163, 0.031, 0.0074, 0.0064},
-                           {0.0305, 0.153, 0.027, 0.007, 0.006},
-                           {0.0435, 0.14, 0.023, 0.0066, 0.0056}};
-  an.toe_tip = ankle + ff * (0.165 + 0.048);
+  const ToeSpec toes[5] = {{-0.024, 0.15, 0.045, 0.0135, 0.0115},
+                           {-0.0015, 0.155, 0.034, 0.0082, 0.0071},
+                           {0.0155, 0.149, 0.03, 0.0077, 0.0066},
+                           {0.0305, 0.14, 0.026, 0.0072, 0.0062},
+                           {0.0435, 0.128, 0.022, 0.0068, 0.0058}};
+  an.toe_tip = ankle + ff * (0.15 + 0.045);
   for (int i = 0; i < 5; ++i) {
     const ToeSpec& t = toes[i];
     const Vec3 base = ankle + ff * t.reach + fl * t.offset + Vec3{0, -0.064, 0};
@@ -326,8 +332,8 @@ Anatomy make_anatomy() {
     for (int i = 0; i <= 16; ++i) {
       const double y = 1.43 - i * 0.033;
       const Vec3 s = march(base, {0, y, -0.4}, {0, 0, 1});
-      const Vec3 c = s + Vec3{0, 0, -0.0075};
-      if (i > 0) b.cut_mid(cone(prev, c, 0.0125, 0.0125), 0.012);
+      const Vec3 c = s + Vec3{0, 0, -0.015};
+      if (i > 0) b.cut_mid(cone(prev, c, 0.019, 0.019), 0.016);
       prev = c;
     }
   }

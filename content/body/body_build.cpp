@@ -1,6 +1,7 @@
 // build_body: polygonises each region of the anatomy, mirrors the limbs, adds the nails, maps
 // the textures, finds the landmarks on the final surface and derives the cun.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,8 +16,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Each region's mesh runs this far past its border, shrinking into the neighbour, so that the
 // two closed meshes overlap without a gap or a visible double surface.
-constexpr double kOverlap = 0.012;
-constexpr double kInsetSlope = 0.35;
+constexpr double kOverlap = 0.02;
+constexpr double kInsetSlope = 0.15;
 
 struct RegionField {
   const Shape* shape;
@@ -30,7 +31,10 @@ struct RegionField {
       if (g != group) other = std::min(other, gd[g]);
     double s = (gd[group] - other) * 0.5;
     s = std::max(s, std::max(y_lo - p.y, p.y - y_hi));
-    return std::max(d + kInsetSlope * std::max(s, 0.0), s - kOverlap);
+    // The inset starts gently so both meshes agree across the seam itself.
+    const double ramp = 0.004;
+    const double inset = s <= 0 ? 0 : s < ramp ? s * s / (2 * ramp) : s - ramp / 2;
+    return std::max(d + kInsetSlope * inset, s - kOverlap);
   }
 };
 
@@ -50,10 +54,18 @@ TriMesh build_region(const Shape& shape, const RegionSpec& r) {
   }
   const Shape local = shape.culled(lo, hi);
   const RegionField field{&local, r.group, r.y_lo, r.y_hi};
+  auto t0 = std::chrono::steady_clock::now();
   TriMesh mesh = surface_nets(field, lo, hi, r.cell);
-  project_to_surface(mesh, field, 3);
-  decimate(mesh, r.triangles);
+  auto t1 = std::chrono::steady_clock::now();
+  size_t raw = mesh.triangles.size();
   project_to_surface(mesh, field, 2);
+  auto t2 = std::chrono::steady_clock::now();
+  decimate(mesh, r.triangles);
+  auto t3 = std::chrono::steady_clock::now();
+  project_to_surface(mesh, field, 2);
+  auto t4 = std::chrono::steady_clock::now();
+  auto ms = [](auto a, auto b) { return (int)std::chrono::duration_cast<std::chrono::milliseconds>(b - a).count(); };
+  if (getenv("BODY_TIMING")) fprintf(stderr, "%s raw %zu nets %d proj %d dec %d proj %d\n", r.mesh.c_str(), raw, ms(t0,t1), ms(t1,t2), ms(t2,t3), ms(t3,t4));
   return mesh;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "body/body.h"
+#include "body/skin_textures.h"
 
 namespace {
 
@@ -18,7 +19,8 @@ struct View {
   int width, height;
 };
 
-void render(const Body& body, const View& v, const std::string& path) {
+void render(const Body& body, const std::vector<SkinTexture>& textures, const View& v,
+            const std::string& path) {
   const int W = v.width, H = v.height;
   std::vector<double> depth(W * H, -1e9);
   std::vector<unsigned char> rgb(W * H * 3, 40);
@@ -28,9 +30,17 @@ void render(const Body& body, const View& v, const std::string& path) {
   const Vec3 light = normalize(Vec3{-0.3, 0.4, 1});
   for (const BodyMesh& m : body.meshes) {
     const bool nail = m.name.rfind("NAILS", 0) == 0;
+    const SkinTexture* tex = nullptr;
+    const BodyMaterial* mat = nullptr;
+    for (const BodyMaterial& bm : body.materials)
+      if (bm.name == m.material) mat = &bm;
+    for (const SkinTexture& t : textures)
+      if (mat && t.texture == mat->texture_file) tex = &t;
     for (const BodyTriangle& t : m.triangles) {
       Vec3 p[3], n[3];
+      Vec2 uv[3];
       for (int k = 0; k < 3; ++k) {
+        if (tex) uv[k] = m.texcoords[t.v[k]];
         p[k] = xf(m.vertices[t.v[k]]);
         n[k] = xf(m.normals[t.v[k]]);
         p[k] = {(p[k].x - v.cx) * scale + W / 2.0, H / 2.0 - (p[k].y - v.cy) * scale, p[k].z};
@@ -54,9 +64,22 @@ void render(const Body& body, const View& v, const std::string& path) {
           if (z <= depth[y * W + x]) continue;
           depth[y * W + x] = z;
           const Vec3 nn = normalize(n[0] * w[0] + n[1] * w[1] + n[2] * w[2]);
-          const double l = 0.25 + 0.75 * std::max(0.0, dot(nn, light));
-          const double base[3] = {nail ? 240.0 : 225.0, nail ? 200.0 : 175.0, nail ? 195.0 : 150.0};
-          for (int k = 0; k < 3; ++k) rgb[(y * W + x) * 3 + k] = (unsigned char)std::min(255.0, base[k] * l);
+          // The viewer's lighting: one light along the view, ambient, a yellow highlight.
+          (void)light;
+          const double l = std::min(1.0, 0.24 + 0.8 * std::max(0.0, nn.z));
+          const double spec = std::pow(std::max(0.0, nn.z), 50);
+          double base[3] = {nail ? 236.0 : 225.0, nail ? 196.0 : 175.0, nail ? 186.0 : 150.0};
+          if (tex) {
+            const double u = w[0] * uv[0].u + w[1] * uv[1].u + w[2] * uv[2].u;
+            const double vv = w[0] * uv[0].v + w[1] * uv[1].v + w[2] * uv[2].v;
+            const int tx = std::clamp((int)(u * tex->width), 0, tex->width - 1);
+            const int ty = std::clamp((int)(vv * tex->height), 0, tex->height - 1);
+            for (int k = 0; k < 3; ++k) base[k] = tex->rgb[(ty * tex->width + tx) * 3 + k];
+          } else {
+            for (int k = 0; k < 3; ++k) base[k] = mat ? mat->colour[k] : 255;
+          }
+          for (int k = 0; k < 3; ++k)
+            rgb[(y * W + x) * 3 + k] = (unsigned char)std::min(255.0, base[k] * l + (k < 2 ? 255 * spec : 0));
         }
     }
   }
@@ -72,6 +95,7 @@ void render(const Body& body, const View& v, const std::string& path) {
 int main(int argc, char** argv) {
   const std::string prefix = argc > 1 ? argv[1] : "preview";
   const Body body = build_body();
+  const std::vector<SkinTexture> textures = paint_skin_textures(body);
   std::printf("%d triangles in %zu meshes\n", body.triangle_count(), body.meshes.size());
   for (const BodyMesh& m : body.meshes)
     std::printf("  %-14s %6zu vertices %6zu triangles\n", m.name.c_str(), m.vertices.size(), m.triangles.size());
@@ -91,7 +115,7 @@ int main(int argc, char** argv) {
       const double c = std::cos(v.yaw_deg * M_PI / 180), s = std::sin(v.yaw_deg * M_PI / 180);
       w.cx = c * foot.x + s * foot.z;
     }
-    render(body, w, prefix + "_" + v.name + ".ppm");
+    render(body, textures, w, prefix + "_" + v.name + ".ppm");
   }
   return 0;
 }

@@ -170,6 +170,8 @@ void decimate(TriMesh& mesh, int target_triangles) {
       }
     }
     faces_of[b].clear();
+    // Only the edges at a changed (its quadric and place); the rest keep their costs, and every
+    // collapse is re-checked against the current mesh when it is taken.
     ++stamp[a];
     ++stamp[b];
     ++mark_id;
@@ -177,19 +179,7 @@ void decimate(TriMesh& mesh, int target_triangles) {
       for (int v : tri[f])
         if (v != a && mark[v] != mark_id) {
           mark[v] = mark_id;
-          ++stamp[v];
-        }
-    // Every edge around a changed cost; the neighbours' stamps moved, so re-push their edges.
-    ++mark_id;
-    for (int f : faces_of[a])
-      for (int v : tri[f])
-        if (v != a && mark[v] != mark_id) {
-          mark[v] = mark_id;
-          for (int g : faces_of[v])
-            for (int e = 0; e < 3; ++e) {
-              const int x = tri[g][e], y = tri[g][(e + 1) % 3];
-              if (x < y) push(x, y);
-            }
+          push(std::min(a, v), std::max(a, v));
         }
   }
   std::vector<std::array<int, 3>> kept;
