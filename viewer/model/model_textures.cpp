@@ -30,9 +30,15 @@ int make_texture_from_bitmap(const char* file_name, uint32_t* texture_names, int
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-  gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(image.format), image.width, image.height,
-                    image.format, GL_UNSIGNED_BYTE, image.pixels.get());
+  const GLint built =
+      gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(image.format), image.width,
+                        image.height, image.format, GL_UNSIGNED_BYTE, image.pixels.get());
   glPopClientAttrib();
+  if (built != 0) {  // GLU could not scale or upload it: no half-made texture stays behind
+    delete_textures(1, &texture_names[slot]);
+    texture_names[slot] = 0;
+    return -1;
+  }
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_mode);
