@@ -26,7 +26,9 @@ FontFace* ScreenFont::make_font(const char* face, int height, int weight, bool i
   return font.get();
 }
 
-void ScreenFont::set_colour(int red, int green, int blue) { colour = pack_colour(red, green, blue); }
+void ScreenFont::set_colour(int red, int green, int blue) {
+  colour = pack_colour(red, green, blue);
+}
 
 void ScreenFont::draw_text(int x, int y, int width, int height, const char* text) {
   glMatrixMode(GL_PROJECTION);

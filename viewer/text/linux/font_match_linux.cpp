@@ -14,13 +14,25 @@ using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 
 // Installed or commonly installable faces, closest first. The Windows Song faces come first so
 // that they win wherever they are installed.
-const char* const kSongFamilies[] = {
-    "SimSun", "NSimSun", "\xE5\xAE\x8B\xE4\xBD\x93" /* 宋体 */, "AR PL UMing CN", "AR PL UMing TW",
-    "AR PL UMing HK", "AR PL New Sung", "AR PL SungtiL GB", "Noto Serif CJK SC",
-    "Source Han Serif SC", "Noto Serif SC"};
-const char* const kHeiFamilies[] = {
-    "SimHei", "\xE9\xBB\x91\xE4\xBD\x93" /* 黑体 */, "WenQuanYi Zen Hei", "WenQuanYi Micro Hei",
-    "Noto Sans CJK SC", "Source Han Sans SC", "Noto Sans SC", "Droid Sans Fallback"};
+const char* const kSongFamilies[] = {"SimSun",
+                                     "NSimSun",
+                                     "\xE5\xAE\x8B\xE4\xBD\x93" /* 宋体 */,
+                                     "AR PL UMing CN",
+                                     "AR PL UMing TW",
+                                     "AR PL UMing HK",
+                                     "AR PL New Sung",
+                                     "AR PL SungtiL GB",
+                                     "Noto Serif CJK SC",
+                                     "Source Han Serif SC",
+                                     "Noto Serif SC"};
+const char* const kHeiFamilies[] = {"SimHei",
+                                    "\xE9\xBB\x91\xE4\xBD\x93" /* 黑体 */,
+                                    "WenQuanYi Zen Hei",
+                                    "WenQuanYi Micro Hei",
+                                    "Noto Sans CJK SC",
+                                    "Source Han Sans SC",
+                                    "Noto Sans SC",
+                                    "Droid Sans Fallback"};
 
 bool is_hei_name(const std::string& family) {
   return family.find("Hei") != std::string::npos || family.find("hei") != std::string::npos ||

@@ -15,7 +15,8 @@ namespace {
 // Selects an object into a device context and puts the previous one back when it goes.
 class Selection {
  public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+  Selection(HDC dc, HGDIOBJ object)
+      : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
   ~Selection() {
     if (previous_ != nullptr && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
   }
@@ -55,7 +56,8 @@ class MemoryDc {
 void copy_face_name(const char* face, char (&out)[LF_FACESIZE]) {
   std::size_t n = 0;
   while (face[n] != '\0') {
-    const std::size_t size = static_cast<unsigned char>(face[n]) >= 0x80 && face[n + 1] != '\0' ? 2 : 1;
+    const std::size_t size =
+        static_cast<unsigned char>(face[n]) >= 0x80 && face[n + 1] != '\0' ? 2 : 1;
     if (n + size > LF_FACESIZE - 1) break;
     n += size;
   }

@@ -1,7 +1,6 @@
 // The FreeType + fontconfig back end on its own: which face "宋体" becomes, its cell, and GBK text
 // laid out as single characters. No display is needed.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <string>

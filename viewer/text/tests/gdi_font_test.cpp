@@ -1,12 +1,11 @@
 // The GDI back end: the font it asks GDI for, GBK going through code page 936 unchanged, and
 // every font handle released.
-#include "gl_test_window.h"  // first: brings in <windows.h> and GL
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "gl_test_window.h"  // first: brings in <windows.h> and GL
 #include "text/glyph_raster.h"
 #include "text/mswin/font_face_mswin.h"
 #include "text/screen_font.h"
@@ -58,8 +57,9 @@ TEST(GdiFont, ALongFaceNameIsCutToTheFieldWithoutSplittingACharacter) {
   const std::string ascii(40, 'a');
   // 30 ASCII bytes leave room for one more byte only: the two-byte 宋 does not fit.
   const std::string gbk = std::string(30, 'b') + "\xCB\xCE";
-  for (const Case& c : {Case{ascii, std::string(31, 'a')}, Case{gbk, std::string(30, 'b')},
-                        Case{std::string(29, 'c') + "\xCB\xCE", std::string(29, 'c') + "\xCB\xCE"}}) {
+  for (const Case& c :
+       {Case{ascii, std::string(31, 'a')}, Case{gbk, std::string(30, 'b')},
+        Case{std::string(29, 'c') + "\xCB\xCE", std::string(29, 'c') + "\xCB\xCE"}}) {
     FontRequest request;
     request.face = c.face.c_str();
     request.height = 15;

@@ -1,14 +1,13 @@
 // draw_text in a real 800 x 600 GLUT window, checked with glReadPixels: placement, colour, cut-off,
 // and the GL state left behind. Natively it runs under Xvfb; the Windows build runs it under wine,
 // where the GDI back end draws.
-#include "gl_test_window.h"  // first: brings in <windows.h> and GL on Windows
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "gl_test_window.h"  // first: brings in <windows.h> and GL on Windows
 #include "text/glyph_raster.h"
 #include "text/screen_font.h"
 #include "text/text_placement.h"
@@ -17,7 +16,7 @@ namespace {
 
 using gl_test::kHeight;
 using gl_test::kWidth;
-const char kSongFace[] = "\xCB\xCE\xCC\xE5";                   // 宋体
+const char kSongFace[] = "\xCB\xCE\xCC\xE5";                              // 宋体
 const char kSample[] = "Tolvane \xD6\xD0\xB8\xAE [F1] \xB0\xEF\xD6\xFA";  // Tolvane 中府 [F1] 帮助
 
 using Rgb = std::array<int, 3>;
@@ -40,7 +39,8 @@ struct Pixels {
 class ScreenFontRender : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!gl_test::have_display()) GTEST_SKIP() << "no X display (run under scripts/with-display.sh)";
+    if (!gl_test::have_display())
+      GTEST_SKIP() << "no X display (run under scripts/with-display.sh)";
     gl_test::open_window();
     ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), kWidth);
     ASSERT_EQ(glutGet(GLUT_WINDOW_HEIGHT), kHeight);
@@ -115,10 +115,10 @@ TEST_F(ScreenFontRender, TextLandsAtTwiceTheArgumentsWithTheCellTwoPixelsLowerIn
     Rgb colour;
   };
   const Case cases[] = {
-      {1, 20, {255, 255, 0}},     // 2 from the left edge, cell bottom 38 above the window bottom
-      {40, 255, {10, 200, 30}},   // 80 from the left, cell bottom at 508
-      {370, 20, {255, 255, 255}}, // starts inside, cut at the right edge
-      {1, 299, {0, 128, 255}},    // reference point 598 up: the cell runs out at the top
+      {1, 20, {255, 255, 0}},      // 2 from the left edge, cell bottom 38 above the window bottom
+      {40, 255, {10, 200, 30}},    // 80 from the left, cell bottom at 508
+      {370, 20, {255, 255, 255}},  // starts inside, cut at the right edge
+      {1, 299, {0, 128, 255}},     // reference point 598 up: the cell runs out at the top
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("draw_text(" + std::to_string(c.x) + ", " + std::to_string(c.y) + ")");
@@ -222,8 +222,11 @@ TEST_F(ScreenFontRender, TwoByteCharactersAreDrawnAsSingleIdeographs) {
     longest = std::max(longest, run);
   }
   ASSERT_GE(right, left) << "no ink";
-  EXPECT_EQ(p.lit(), [&] { int n = 0; for (int v : column_ink) n += v; return n; }())
-      << "ink outside the cell";
+  EXPECT_EQ(p.lit(), [&] {
+    int n = 0;
+    for (int v : column_ink) n += v;
+    return n;
+  }()) << "ink outside the cell";
   EXPECT_GE(left, 2);
   EXPECT_GE(right - left + 1, cell / 2) << "cell " << cell;
   EXPECT_LE(right - left + 1, cell + 1) << "cell " << cell;

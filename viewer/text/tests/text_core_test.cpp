@@ -25,9 +25,9 @@ TEST(TextBitmap, RowsArePaddedTo32PixelsAndStoredBottomFirstWithTheLeftmostPixel
   b.set_ink(9, 2);   // bottom row
   b.set_ink(39, 1);  // last pixel of the middle row
   std::vector<uint8_t> expected(24, 0);
-  expected[2 * 8 + 0] = 0x80;      // top row is stored last
-  expected[0 * 8 + 1] = 0x40;      // pixel 9: second byte, second bit
-  expected[1 * 8 + 4] = 0x01;      // pixel 39: fifth byte, lowest bit
+  expected[2 * 8 + 0] = 0x80;  // top row is stored last
+  expected[0 * 8 + 1] = 0x40;  // pixel 9: second byte, second bit
+  expected[1 * 8 + 4] = 0x01;  // pixel 39: fifth byte, lowest bit
   EXPECT_EQ(std::vector<uint8_t>(b.data(), b.data() + b.size_bytes()), expected);
   EXPECT_TRUE(b.ink(39, 1));
   EXPECT_FALSE(b.ink(38, 1));
@@ -70,8 +70,8 @@ TEST(TextBitmap, BlitCopiesMonoAndGreyGlyphsAndCutsAtEveryEdge) {
           const int gx = x - c.left, gy = y - c.top;
           const bool inside = gx >= 0 && gx < 3 && gy >= 0 && gy < 2;
           const bool want = inside && ((gy == 0 && gx != 1) || (gy == 1 && gx == 1));
-          EXPECT_EQ(b.ink(x, y), want) << "at " << x << "," << y << " glyph at " << c.left << ","
-                                       << c.top;
+          EXPECT_EQ(b.ink(x, y), want)
+              << "at " << x << "," << y << " glyph at " << c.left << "," << c.top;
         }
       }
     }
@@ -96,14 +96,14 @@ TEST(TextPlacement, ReferencePointIsTwiceTheArgumentsAndTheCellSitsTwoPixelsLowe
     double cell_x, cell_y;
   };
   const Case cases[] = {
-      {1, 20, 800, 600, 800, 600, 2, 38},      // 2 from the left, 38 above the bottom
-      {40, 255, 800, 600, 800, 600, 80, 508},  // the help panel's first line
+      {1, 20, 800, 600, 800, 600, 2, 38},                    // 2 from the left, 38 above the bottom
+      {40, 255, 800, 600, 800, 600, 80, 508},                // the help panel's first line
       {1, 150, 800, 600, 800, 35, 2, 300.0 * 35 / 600 - 2},  // a bar: 600 units over 35 pixels
       {200, 150, 800, 600, 400, 300, 200, 148},              // a viewport half the frame
   };
   for (const Case& c : cases) {
-    const ViewportPoint p = cell_origin_in_viewport(c.x, c.y, c.width, c.height, c.viewport_width,
-                                                    c.viewport_height);
+    const ViewportPoint p =
+        cell_origin_in_viewport(c.x, c.y, c.width, c.height, c.viewport_width, c.viewport_height);
     EXPECT_DOUBLE_EQ(p.x, c.cell_x) << c.x << "," << c.y;
     EXPECT_DOUBLE_EQ(p.y, c.cell_y) << c.x << "," << c.y;
   }
@@ -118,11 +118,16 @@ TEST(TextPlacement, AReferencePointBeyondTheFrameOrAnEmptyFrameDrawsNothing) {
     bool outside;
   };
   const Case cases[] = {
-      {0, 0, 800, 600, false},      {400, 300, 800, 600, false},  // both corners of the frame
-      {401, 20, 800, 600, true},    {1, 301, 800, 600, true},     // 802 across, 602 up
-      {-1, 20, 800, 600, true},     {1, -1, 800, 600, true},
-      {-200, 20, -800, 600, false}, {200, 20, -800, 600, true},   // a mirrored frame
-      {0, 0, 0, 600, true},         {0, 0, 800, 0, true},
+      {0, 0, 800, 600, false},
+      {400, 300, 800, 600, false},  // both corners of the frame
+      {401, 20, 800, 600, true},
+      {1, 301, 800, 600, true},  // 802 across, 602 up
+      {-1, 20, 800, 600, true},
+      {1, -1, 800, 600, true},
+      {-200, 20, -800, 600, false},
+      {200, 20, -800, 600, true},  // a mirrored frame
+      {0, 0, 0, 600, true},
+      {0, 0, 800, 0, true},
       {2147483647, 0, 2147483647, 600, true},  // twice the argument does not wrap into the frame
   };
   for (const Case& c : cases)
@@ -135,8 +140,11 @@ TEST(TextColour, ComponentsAreCutToBytesAndPackedRedLowest) {
     int red, green, blue;
     uint32_t packed;
   };
-  const Case cases[] = {{255, 255, 0, 0x00FFFF}, {255, 255, 255, kWhite}, {1, 2, 3, 0x030201},
-                        {256, -1, 511, 0xFFFF00}, {0, 0, 0, 0}};
+  const Case cases[] = {{255, 255, 0, 0x00FFFF},
+                        {255, 255, 255, kWhite},
+                        {1, 2, 3, 0x030201},
+                        {256, -1, 511, 0xFFFF00},
+                        {0, 0, 0, 0}};
   for (const Case& c : cases) EXPECT_EQ(pack_colour(c.red, c.green, c.blue), c.packed);
 
   const ColourFloats yellow = colour_floats(0x00FFFF);
@@ -166,7 +174,8 @@ TEST(CellMetrics, APositiveHeightIsTheWholeCell) {
       {-2147483647 - 1, 800, 200, 1000, 4096, 3277, 819},
   };
   for (const Case& c : cases) {
-    const CellMetrics m = gdi_cell_metrics(c.height, c.ascent_units, c.descent_units, c.units_per_em);
+    const CellMetrics m =
+        gdi_cell_metrics(c.height, c.ascent_units, c.descent_units, c.units_per_em);
     EXPECT_EQ(m.pixels_per_em, c.ppem) << c.height;
     EXPECT_EQ(m.ascent, c.ascent) << c.height;
     EXPECT_EQ(m.descent, c.descent) << c.height;
