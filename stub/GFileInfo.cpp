@@ -1,5 +1,7 @@
 #include "GFileInfo.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <vector>
@@ -212,6 +214,22 @@ struct InflateStream {
   }
 };
 
+// The growing output of InflateEntry. Its size grows in the caller's steps, its memory by
+// doubling: growing by a fixed step alone copies the output again at every step (quadratic
+// time for entries that compress well, where the step is small).
+struct OutputBuffer {
+  std::string bytes;
+  bool Grow(std::size_t by) {
+    if (by > bytes.max_size() / 2 - bytes.size()) return false;
+    if (bytes.size() + by > bytes.capacity())
+      bytes.reserve(std::max(bytes.size() + by, bytes.capacity() * 2));
+    bytes.resize(bytes.size() + by);
+    return true;
+  }
+  Bytef* At(std::size_t offset) { return reinterpret_cast<Bytef*>(&bytes[offset]); }
+  std::size_t size() const { return bytes.size(); }
+};
+
 [[noreturn]] void RaiseZLib(const z_stream& z, int status) {
   throw EZLibError(z.msg ? z.msg : zError(status));
 }
@@ -222,7 +240,6 @@ std::string InflateEntry(const std::string& compressed, const ServeMessages& ser
   // Grow in steps of the input size rounded up to 256 (at least 256, so an empty input still
   // makes progress).
   const std::size_t step = (compressed.size() / 256 + 1) * 256;
-  std::string out;
   InflateStream s;
   s.z.zalloc = StubAlloc;
   s.z.zfree = StubFree;
@@ -231,18 +248,19 @@ std::string InflateEntry(const std::string& compressed, const ServeMessages& ser
   int status = inflateInit(&s.z);
   if (status != Z_OK) RaiseZLib(s.z, status);
   s.open = true;
+  OutputBuffer out;
   std::size_t produced = 0;
   try {
-    out.resize(step);
     for (;;) {
       if (produced == out.size()) {
-        if (serve) serve();
-        out.resize(out.size() + step);
+        if (out.size() && serve) serve();
+        if (!out.Grow(step)) throw EZLibError(zError(Z_MEM_ERROR));
       }
-      s.z.next_out = reinterpret_cast<Bytef*>(&out[produced]);
-      s.z.avail_out = uInt(out.size() - produced);
+      s.z.next_out = out.At(produced);
+      s.z.avail_out = uInt(std::min<std::size_t>(out.size() - produced, 0x40000000));
+      const uInt offered = s.z.avail_out;
       status = inflate(&s.z, Z_NO_FLUSH);
-      produced = out.size() - s.z.avail_out;
+      produced += offered - s.z.avail_out;
       if (status == Z_STREAM_END) break;
       // A stream asking for a preset dictionary can never end here: an error, not a loop.
       if (status < 0 || status == Z_NEED_DICT) RaiseZLib(s.z, status);
@@ -250,7 +268,6 @@ std::string InflateEntry(const std::string& compressed, const ServeMessages& ser
   } catch (const std::bad_alloc&) {
     throw EZLibError(zError(Z_MEM_ERROR));
   }
-  out.resize(produced);
-  out.shrink_to_fit();
-  return out;
+  out.bytes.resize(produced);
+  return std::move(out.bytes);
 }
