@@ -30,7 +30,6 @@ constexpr int kMeshes = 22;
 constexpr int kVertices = 16754;
 constexpr int kFaces = 26234;
 constexpr int kBandRows = 4;  // quad rows per band
-constexpr int kTextureSize = 256;
 
 // One textured band of a cylinder around the body's axis, the meshes stacked from foot to head
 // over the 6 scene units of the window's height. Columns: columns + 1 vertices round the band.
@@ -64,22 +63,37 @@ TdsMeshSpec band(int index, int columns, int extra_vertices, int extra_faces) {
   return m;
 }
 
+// The shipped model's texture set as the model benchmark generates it: twelve bitmaps of 224 x 224
+// up to 452 x 904; the first serves six materials, the second three, the last three go without.
+struct TextureSize {
+  int width, height;
+};
+constexpr TextureSize kTextureSizes[12] = {{452, 904}, {400, 800}, {224, 224}, {300, 300},
+                                           {320, 640}, {360, 360}, {256, 512}, {400, 400},
+                                           {440, 440}, {300, 600}, {380, 380}, {224, 448}};
+int texture_of_material(int m) { return m < 6 ? 0 : m < 9 ? 1 : m < 19 ? m - 7 : -1; }
+
 BmpSpec texture(int index) {
   BmpSpec bmp;
-  bmp.width = bmp.height = kTextureSize;
-  bmp.pixels.resize(size_t(kTextureSize) * kTextureSize * 3);
-  for (int y = 0; y < kTextureSize; ++y)
-    for (int x = 0; x < kTextureSize; ++x) {
-      uint8_t* p = &bmp.pixels[(size_t(y) * kTextureSize + size_t(x)) * 3];
+  bmp.width = kTextureSizes[index].width;
+  bmp.height = kTextureSizes[index].height;
+  bmp.pixels.resize(size_t(bmp.width) * size_t(bmp.height) * 3);
+  for (int y = 0; y < bmp.height; ++y)
+    for (int x = 0; x < bmp.width; ++x) {
+      uint8_t* p = &bmp.pixels[(size_t(y) * size_t(bmp.width) + size_t(x)) * 3];
       p[0] = uint8_t(180 + (x ^ y) % 60);
-      p[1] = uint8_t(120 + index * 3);
+      p[1] = uint8_t(120 + index * 5);
       p[2] = uint8_t(100 + y % 50);
     }
   return bmp;
 }
 
+std::string texture_name(int index) { return "skin" + std::to_string(index) + ".bmp"; }
+
 // Writes man.3ds and its textures into folder; false on any write failure.
 bool generate_model(const fs::path& folder) {
+  for (int t = 0; t < 12; ++t)
+    if (!save_bmp((folder / texture_name(t)).string(), texture(t))) return false;
   // Each band has 8 faces and 5 vertices per column, plus 5 for its closing column.
   const int columns = kFaces / (2 * kBandRows);  // over all meshes
   TdsSceneSpec scene;
@@ -98,12 +112,11 @@ bool generate_model(const fs::path& folder) {
     material.colour[0] = 200;
     material.colour[1] = 160;
     material.colour[2] = 140;
-    material.texture_file = "skin" + std::to_string(i) + ".bmp";
+    if (texture_of_material(i) >= 0) material.texture_file = texture_name(texture_of_material(i));
     scene.materials.push_back(material);
-    if (!save_bmp((folder / material.texture_file).string(), texture(i))) return false;
   }
-  std::printf("generated model: %d meshes, %d vertices, %d faces, %d textures of %d x %d\n",
-              kMeshes, vertices, faces, kMeshes, kTextureSize, kTextureSize);
+  std::printf("generated model: %d meshes, %d vertices, %d faces, 19 textured materials\n",
+              kMeshes, vertices, faces);
   return save_3ds_scene((folder / "man.3ds").string(), scene);
 }
 
