@@ -24,7 +24,7 @@ struct PackEntry {
 };
 
 struct UpdateInfo {
-  std::string url;                 // item 0
+  std::string url = "http://";     // item 0; a bare scheme means not configured
   std::string update_file = ".info";  // item 1
   std::string agent_exe = ".exe";  // item 2
   std::string token;               // item 3, plain; scrambled when written

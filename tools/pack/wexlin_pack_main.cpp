@@ -33,6 +33,7 @@ const char kHelp[] =
     "  --language FILE          add a language block read from FILE, e.g.\n"
     "                           |English|s1=Extracting...|FontName=Tahoma| (repeatable)\n"
     "  --update-url URL         update info: address of the update information file\n"
+    "                           (default \"http://\": no update server)\n"
     "  --update-file NAME       update info: update file name (default \".info\")\n"
     "  --agent-exe NAME         update info: file name of the agent executable (default \".exe\")\n"
     "  --update-token TOKEN     update info: product token, stored scrambled\n"
