@@ -12,6 +12,24 @@
 
 using namespace archive;
 
+// --- Trace ---
+
+namespace {
+ArchiveTraceSink trace_sink = nullptr;
+
+void Trace(const std::string& line) {
+  if (trace_sink) trace_sink(line);
+}
+
+ArchiveTrailer TracedReadTrailer(ArchiveSource& file) {
+  const ArchiveTrailer t = archive::ReadTrailer(file);
+  Trace("n1=" + std::to_string(t.HeaderBlocks));
+  return t;
+}
+}  // namespace
+
+void SetArchiveTrace(ArchiveTraceSink sink) { trace_sink = sink; }
+
 // --- Construction ---
 
 TGFileInfo::TGFileInfo(const std::string& path) {
@@ -23,7 +41,7 @@ TGFileInfo::TGFileInfo(const std::string& path) {
 TGFileInfo::TGFileInfo(ArchiveSource& file) { Read(file); }
 
 void TGFileInfo::Read(ArchiveSource& file) {
-  Trailer = archive::ReadTrailer(file);
+  Trailer = TracedReadTrailer(file);
   if (!Trailer.HasMagic()) return;
   // Header blocks must lie before the trailer; a block that does not leaves its text (and
   // those after it) empty.
@@ -38,6 +56,7 @@ void TGFileInfo::Read(ArchiveSource& file) {
       break;
     }
     Trailer.DataOffset = std::int32_t(std::uint32_t(Trailer.DataOffset) + (pos - before));
+    if (i == 1) Trace("n2=" + std::to_string(Trailer.HeaderBlocks));
   }
 }
 
@@ -121,7 +140,7 @@ bool IsExecutableImage(const std::string& path) {
 
 ArchiveTrailer ReadTrailer(const std::string& path) {
   std::unique_ptr<ArchiveSource> file = OpenArchiveSource(path);
-  return file ? archive::ReadTrailer(*file) : ArchiveTrailer{};
+  return file ? TracedReadTrailer(*file) : ArchiveTrailer{};
 }
 
 std::uint32_t ArchiveChecksum(const std::string& path, std::uint32_t trailer_size) {

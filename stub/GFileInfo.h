@@ -64,6 +64,11 @@ class EZLibError : public std::runtime_error {
   explicit EZLibError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Where TGFileInfo and ReadTrailer send their trace lines ("n1=", "n2=" with the header block
+// count); none until the stub connects its trace.
+using ArchiveTraceSink = void (*)(const std::string& line);
+void SetArchiveTrace(ArchiveTraceSink sink);
+
 bool IsExecutableImage(const std::string& path);
 ArchiveTrailer ReadTrailer(const std::string& path);
 std::uint32_t ArchiveChecksum(const std::string& path, std::uint32_t trailer_size);

@@ -479,3 +479,65 @@ TEST(RoundTrip, RandomArchivesFromAPrintedSeed) {
     EXPECT_EQ(info.ConfirmExtract(), bool(o.flags & kFlagConfirmExtract));
   }
 }
+
+namespace {
+
+// Reads everything a reader would from one file; only EZLibError may come out of it.
+int WalkArchive(ArchiveSource& file) {
+  const TGFileInfo info(file);
+  int entries = 0;
+  if (!info.Trailer.HasMagic()) return 0;
+  std::uint64_t pos = std::uint32_t(info.Trailer.DataOffset);
+  std::string block;
+  while (ReadBlock(file, &pos, ArchiveEndOf(file), info.Trailer.TrailerSize, &block) ==
+         BlockStatus::Ok) {
+    try {
+      SplitEntry(InflateEntry(block));
+      ++entries;
+    } catch (const EZLibError&) {
+    }
+  }
+  ArchiveChecksum(file, info.Trailer.TrailerSize);
+  return entries;
+}
+
+std::vector<std::string> traced;
+void CollectTrace(const std::string& line) { traced.push_back(line); }
+
+}  // namespace
+
+TEST(RoundTrip, TracesTheHeaderBlockCount) {
+  pack::PackOptions o = BasicOptions();
+  o.download = pack::DownloadInfo{"u", "f", false, "t", {}, "1"};
+  pack::WriteArchive(o, TempPath("trace.exe"));
+  traced.clear();
+  SetArchiveTrace(CollectTrace);
+  const TGFileInfo info(TempPath("trace.exe"));
+  SetArchiveTrace(nullptr);
+  EXPECT_EQ(traced, (std::vector<std::string>{"n1=3", "n2=3"}));
+}
+
+TEST(RoundTrip, EveryCutAndEveryDamagedByteReadsCleanly) {
+  pack::PackOptions o = BasicOptions();
+  o.stub_bytes = FakeStub(600);
+  o.download = pack::DownloadInfo{"u", "f", false, "t", {}, "1"};
+  o.entries[1].data = std::string(300, 't');
+  pack::WriteArchive(o, TempPath("sweep.exe"));
+  const std::string bytes = ReadFile(TempPath("sweep.exe"));
+  {
+    MemorySource whole(bytes);
+    ASSERT_EQ(WalkArchive(whole), 2);
+  }
+  for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+    MemorySource part(bytes.substr(0, cut));
+    EXPECT_EQ(WalkArchive(part), 0) << cut;  // the trailer is gone with any cut
+  }
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    for (char value : {'\x00', '\xFF', '\x80'}) {
+      std::string damaged = bytes;
+      damaged[at] = value;
+      MemorySource src(damaged);
+      EXPECT_LE(WalkArchive(src), 3) << at;
+    }
+  }
+}
