@@ -55,6 +55,10 @@ bool IsBareFileName(const std::string& name) {
 }
 
 const char kStatusFontProperty[] = "WexlinStatusFont";
+
+// Case folding must not touch the second byte of a double-byte character of the ANSI code page;
+// installed before main so that every caller of the text rules gets it.
+const bool lead_byte_test_installed = (SetLeadByteTest(IsLeadByte), true);
 UINT auto_play_cancel_message = 0;
 
 }  // namespace

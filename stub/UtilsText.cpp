@@ -10,6 +10,8 @@
 
 namespace {
 
+LeadByteTest lead_byte_test = NoLeadBytes;
+
 char UpperByte(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // 0-based index of sub in text at or after from, or npos. An empty sub is never found.
@@ -36,25 +38,22 @@ std::string ReplaceAllImpl(const std::string& text, const std::string& old_text,
                            const std::string& new_text, bool ignore_case) {
   if (old_text.empty()) return text;
   const std::string pattern = ignore_case ? UpperText(old_text) : old_text;
+  const std::string search = ignore_case ? UpperText(text) : text;
   const std::size_t m = pattern.size();
-  auto same = [ignore_case](char a, char b) {
-    return ignore_case ? UpperByte(a) == UpperByte(b) : a == b;
-  };
   std::string out;
   out.reserve(text.size());
   if (new_text.empty()) {
-    for (char c : text) {
-      out.push_back(c);
-      if (out.size() >= m) {
-        bool hit = true;
-        const std::size_t base = out.size() - m;
-        for (std::size_t j = 0; j < m && hit; ++j) hit = same(out[base + j], pattern[j]);
-        if (hit) out.resize(base);
+    std::string kept;  // the search copy of what out holds
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      out.push_back(text[i]);
+      kept.push_back(search[i]);
+      if (kept.size() >= m && kept.compare(kept.size() - m, m, pattern) == 0) {
+        kept.resize(kept.size() - m);
+        out.resize(kept.size());
       }
     }
     return out;
   }
-  const std::string search = ignore_case ? UpperText(text) : text;
   std::size_t from = 0;
   for (;;) {
     const std::size_t at = search.find(pattern, from);
@@ -87,9 +86,18 @@ bool GbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 // --- Basic text rules ---
 
+void SetLeadByteTest(LeadByteTest is_lead) { lead_byte_test = is_lead ? is_lead : NoLeadBytes; }
+LeadByteTest CurrentLeadByteTest() { return lead_byte_test; }
+
+// The second byte of a double-byte character may have the value of a-z; it is not a letter.
 std::string UpperText(const std::string& text) {
   std::string out = text;
-  for (char& c : out) c = UpperByte(c);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (lead_byte_test(static_cast<unsigned char>(out[i])))
+      ++i;
+    else
+      out[i] = UpperByte(out[i]);
+  }
   return out;
 }
 

@@ -7,8 +7,8 @@
 // Every text is a byte string of the ANSI code page with an explicit length (std::string; it
 // may hold NUL bytes and double-byte characters). Positions are 1-based and 0 means "not
 // found". Case-insensitive means: the bytes a..z are folded to A..Z, every other byte (also
-// every byte of a double-byte character) stays as it is. Texts handled by the stub are far
-// below 2 GiB, so positions and counts are plain ints.
+// every byte of a double-byte character) stays as it is; see SetLeadByteTest. Texts handled by
+// the stub are far below 2 GiB, so positions and counts are plain ints.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,15 @@ bool NoLeadBytes(unsigned char byte);
 // The lead bytes of code page 936 (GBK): 0x81..0xFE. For tests and native tools.
 bool GbkLeadByte(unsigned char byte);
 
+// The lead-byte test that case folding uses, so that no byte of a double-byte character is
+// folded. Natively it starts as NoLeadBytes; the Win32 side (Utils.cpp) installs IsLeadByte
+// before main. Every case-insensitive operation below depends on it.
+void SetLeadByteTest(LeadByteTest is_lead);
+LeadByteTest CurrentLeadByteTest();
+
 // --- Basic text rules ---
 
-std::string UpperText(const std::string& text);        // a..z -> A..Z only
+std::string UpperText(const std::string& text);  // a..z -> A..Z, not inside characters
 std::string TrimText(const std::string& text);         // drops leading/trailing bytes <= 32
 bool SameTextIC(const std::string& a, const std::string& b);  // equal after UpperText
 std::string IntText(std::int64_t value);                // decimal text

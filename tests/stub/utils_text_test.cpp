@@ -100,6 +100,20 @@ TEST(UtilsSearch, PositionTable) {
   EXPECT_EQ(EndPosIC(".exe", "setup"), 0);
 }
 
+TEST(UtilsSearch, FoldingSkipsDoubleByteCharacters) {
+  // 0xB1 0x61 is one GBK character whose second byte has the value of "a".
+  SetLeadByteTest(GbkLeadByte);
+  EXPECT_EQ(UpperText("a\xB1" "a" "a"), "A\xB1" "aA");
+  EXPECT_EQ(PosIC("\xB1" "A", "x\xB1" "a"), 0);  // different characters
+  EXPECT_EQ(PosIC("\xB1" "a", "X\xB1" "a"), 2);
+  EXPECT_FALSE(SameTextIC("\xB1" "a", "\xB1" "A"));
+  EXPECT_EQ(ReplaceAllIC("\xB1" "a" "a", "A", "-"), "\xB1" "a-");
+  EXPECT_EQ(ReplaceAllIC("\xB1" "aa", "a", ""), "\xB1" "a");
+  SetLeadByteTest(nullptr);  // back to the single-byte default
+  EXPECT_EQ(CurrentLeadByteTest(), &NoLeadBytes);
+  EXPECT_EQ(UpperText("\xB1" "a"), "\xB1" "A");
+}
+
 TEST(UtilsSearch, CompareAndCut) {
   EXPECT_TRUE(EndsWithText(".EXE", "a.exe", true));
   EXPECT_FALSE(EndsWithText(".EXE", "a.exe", false));
@@ -162,13 +176,14 @@ TEST(UtilsEdit, ReplaceAllTable) {
 TEST(UtilsEdit, ReplaceAllMatchesTheFillerRule) {
   const unsigned seed = std::random_device{}();
   std::mt19937 rng(seed);
-  const char alphabet[] = "abAB\0";
+  const char alphabet[] = "abAB\0\xB1";
   auto random_text = [&](int max_len) {
     std::string s(rng() % (max_len + 1), ' ');
-    for (char& c : s) c = alphabet[rng() % 5];
+    for (char& c : s) c = alphabet[rng() % 6];
     return s;
   };
-  for (int i = 0; i < 3000; ++i) {
+  for (int i = 0; i < 4000; ++i) {
+    SetLeadByteTest(i % 4 < 2 ? nullptr : GbkLeadByte);
     const std::string text = random_text(12), old_text = random_text(3),
                       new_text = random_text(3);
     const bool ic = i % 2 == 1;
@@ -176,6 +191,7 @@ TEST(UtilsEdit, ReplaceAllMatchesTheFillerRule) {
               ReferenceReplaceAll(text, old_text, new_text, ic))
         << "seed " << seed << " case " << i;
   }
+  SetLeadByteTest(nullptr);
 }
 
 TEST(UtilsEdit, EnclosingAndPadding) {
