@@ -14,12 +14,15 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "no X display: run the tests under scripts/with-display.sh"
   exit $skip
 fi
-for tool in xdotool import convert; do
+for tool in xdotool xprop import convert; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/install-deps.sh)"; exit 1; }
 done
 
+[ -f "$exe" ] || { echo "no such program: $exe"; exit 1; }
+exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")  # the viewer runs in another folder
 rm -rf "$work"
 mkdir -p "$work/run"
+work=$(cd "$work" && pwd)
 out=$work/stdout.bin
 # "正在读取模型，请稍后。。。。。。。。" and "读取完毕！主程序关闭前请不要关闭此窗口。" in GBK.
 printf '\xd5\xfd\xd4\xda\xb6\xc1\xc8\xa1\xc4\xa3\xd0\xcd\xa3\xac\xc7\xeb\xc9\xd4\xba\xf3\xa1\xa3\xa1\xa3\xa1\xa3\xa1\xa3\xa1\xa3\xa1\xa3\xa1\xa3\xa1\xa3' >"$work/line1.bin"
@@ -47,11 +50,19 @@ line_matches() { # line_matches N FILE
   cmp -s <(lines | sed -n "$1p" | tr -d '\n') "$2"
 }
 
+# wine names the window's class after the executable, which keeps a native viewer's window out.
+wine_window() {
+  local w
+  for w in $(xdotool search --name '^Tolvane$' 2>/dev/null); do
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -qi '"tolvane\.exe"' && { echo "$w"; return; }
+  done
+}
+
 # Both console lines and the window; bounded, wine may take a while to start.
 wid=
 for _ in $(seq 1 600); do
   kill -0 "$pid" 2>/dev/null || fail "the viewer ended early"
-  [ -z "$wid" ] && wid=$(xdotool search --name '^Tolvane$' 2>/dev/null | head -n 1)
+  [ -z "$wid" ] && wid=$(wine_window)
   [ -n "$wid" ] && line_matches '$' "$work/line2.bin" && break
   sleep 0.1
 done
