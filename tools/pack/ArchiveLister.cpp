@@ -153,6 +153,12 @@ bool ListArchive(const std::string& path, std::ostream& out) {
     if (!t.Flag(kFlagSpanVolumes)) break;
   }
   out << "Total: " << total_plain << " bytes of file data\n";
+  // A CD set's launcher carries no entries; its hand-over extracts the ".001" set.
+  const std::string volume1 = path + ".001";
+  if (entry_counter <= header_blocks && base == path && ArchiveFileExists(volume1)) {
+    out << "The archive continues in " << volume1 << " (CD set)\n";
+    return ListArchive(volume1, out) && sound;
+  }
   return sound;
 }
 

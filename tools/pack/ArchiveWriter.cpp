@@ -224,16 +224,30 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
   base.ThisIs_AutoUpdateProg = o.auto_update_prog;
   base.TrailerSize = o.trailer_size;
 
+  // A file that starts like an executable: the stub, then the header blocks.
+  auto open_first = [&](const std::string& path) {
+    auto v = std::make_unique<Volume>(path, o.volume_size);
+    v->Write(stub);
+    v->data_offset = std::uint32_t(stub.size());
+    for (const std::string& h : headers) {
+      if (v->BlockRoom(o.trailer_size) < h.size())
+        throw PackError("the volume size leaves no room for the stub and its header blocks");
+      v->Write(Block(h));
+    }
+    return v;
+  };
+  std::unique_ptr<Volume> launcher;
   std::vector<std::unique_ptr<Volume>> volumes;
-  volumes.push_back(std::make_unique<Volume>(out_path, o.volume_size));
-  volumes.back()->Write(stub);
-  volumes.back()->data_offset = std::uint32_t(stub.size());
-  for (const std::string& h : headers) {
-    if (volumes.back()->BlockRoom(o.trailer_size) < h.size())
-      throw PackError("the volume size leaves no room for the stub and its header blocks");
-    volumes.back()->Write(Block(h));
+  if (o.separate_first_volume) {
+    if (!(o.flags & kFlagSpanCd))
+      throw PackError("a separate first volume is reached only through the CD hand-over "
+                      "(set SpanCd)");
+    launcher = open_first(out_path);
+    volumes.push_back(open_first(out_path + ".001"));
+  } else {
+    volumes.push_back(open_first(out_path));
   }
-  const std::string base_name = VolumeBaseName(out_path);
+  const std::string base_name = VolumeBaseName(volumes.front()->path());
   auto next_volume = [&] {
     const std::string path = VolumeName(base_name, int(volumes.size()) + 1);
     volumes.push_back(std::make_unique<Volume>(path, o.volume_size));
@@ -280,39 +294,47 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
     }
   }
 
-  for (std::size_t i = 0; i < volumes.size(); ++i) {
-    Volume& v = *volumes[i];
-    ArchiveTrailer t = base;
+  // Trailer, end marker and checksum; the checksum is computed by the reader's own routine over
+  // the file as written.
+  auto finish = [&](Volume& v, ArchiveTrailer t, bool first) {
     t.DataOffset = std::int32_t(v.data_offset);
-    // Volume 1 counts every entry of the archive: the range of the extraction progress.
-    t.FilesCount = std::int32_t(i == 0 ? result.entries : v.entries);
     t.SpaceNeeded = space;
-    if (i + 1 < volumes.size()) t.Flags |= kFlagSpanVolumes;
     const TrailerBytes record = EncodeTrailer(t);
     std::string tail(reinterpret_cast<const char*>(record.data()), o.trailer_size - 4);
     AppendU32(tail, o.trailer_size);
     v.Write(tail);
-    if (i == 0 && o.write_archive_end) {
-      if (v.size() > UINT32_MAX) throw PackError("volume 1 is too large for its end marker");
+    if (first && o.write_archive_end) {
+      if (v.size() > UINT32_MAX) throw PackError(v.path() + " is too large for its end marker");
       v.PatchU32(kArchiveEndOffset, std::uint32_t(v.size()));
     }
     v.Close();
-    // The checksum is computed by the reader's own routine over the file as written.
-    if (o.trailer_size >= trailer::kChecksum + 4 + 4) {
-      std::uint32_t sum;
-      {
-        std::unique_ptr<ArchiveSource> in = OpenArchiveSource(v.path());
-        if (!in) throw PackError("cannot read back " + v.path());
-        sum = ArchiveChecksum(*in, o.trailer_size);
-      }
-      FilePtr f(std::fopen(v.path().c_str(), "rb+"));
-      std::uint8_t b[4];
-      PutU32(b, sum);
-      if (!f || !SeekTo(f.get(), v.size() - o.trailer_size + trailer::kChecksum) ||
-          std::fwrite(b, 1, 4, f.get()) != 4 || std::fclose(f.release()) != 0)
-        throw PackError("cannot write the checksum of " + v.path());
+    if (o.trailer_size < trailer::kChecksum + 4 + 4) return;
+    std::uint32_t sum;
+    {
+      std::unique_ptr<ArchiveSource> in = OpenArchiveSource(v.path());
+      if (!in) throw PackError("cannot read back " + v.path());
+      sum = ArchiveChecksum(*in, o.trailer_size);
     }
-    result.volumes.push_back(v.path());
+    FilePtr f(std::fopen(v.path().c_str(), "rb+"));
+    std::uint8_t b[4];
+    PutU32(b, sum);
+    if (!f || !SeekTo(f.get(), v.size() - o.trailer_size + trailer::kChecksum) ||
+        std::fwrite(b, 1, 4, f.get()) != 4 || std::fclose(f.release()) != 0)
+      throw PackError("cannot write the checksum of " + v.path());
+  };
+  if (launcher) {
+    ArchiveTrailer t = base;
+    t.FilesCount = std::int32_t(result.entries);
+    finish(*launcher, t, true);
+    result.launcher = launcher->path();
+  }
+  for (std::size_t i = 0; i < volumes.size(); ++i) {
+    ArchiveTrailer t = base;
+    // Volume 1 counts every entry of the archive: the range of the extraction progress.
+    t.FilesCount = std::int32_t(i == 0 ? result.entries : volumes[i]->entries);
+    if (i + 1 < volumes.size()) t.Flags |= kFlagSpanVolumes;
+    finish(*volumes[i], t, i == 0);
+    result.volumes.push_back(volumes[i]->path());
   }
   return result;
 }

@@ -56,16 +56,21 @@ struct PackOptions {
   bool write_archive_end = true;
   std::uint32_t trailer_size = 74;          // 4..74; shorter trailers leave fields out
   std::uint64_t volume_size = 0;            // 0: one file
+  // OUT holds only the stub and its header blocks (a CD set's launcher, which hands over to a
+  // temporary copy that extracts OUT.001, OUT.002, ...); needs the SpanCd flag.
+  bool separate_first_volume = false;
   int level = 9;                            // deflate level 0..9
   std::uint32_t seed = 0;                   // for the token scrambler; 0: random
 };
 
 struct PackResult {
-  std::vector<std::string> volumes;  // paths written, volume 1 first
+  std::string launcher;              // OUT when the first volume is separate
+  std::vector<std::string> volumes;  // volume paths, volume 1 first
   std::uint32_t entries = 0;         // entry blocks in all volumes
 };
 
-// Writes out_path (volume 1) and out_path.002, ... Throws PackError with a clear message.
+// Writes out_path (volume 1) and out_path.002, ... (or out_path, out_path.001, ... with a
+// separate first volume). Throws PackError with a clear message.
 PackResult WriteArchive(const PackOptions& options, const std::string& out_path);
 
 // Joins items into a delimited list with the first preferred delimiter that none contains.

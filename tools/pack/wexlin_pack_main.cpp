@@ -57,6 +57,8 @@ const char kHelp[] =
     "\n"
     "Layout:\n"
     "  --volume-size SIZE       cut volumes at SIZE bytes (suffix K, M or G)\n"
+    "  --separate-volume1       for CD sets (with --span-cd): OUT holds only the stub and the\n"
+    "                           header blocks; the archive starts in OUT.001\n"
     "  --level N                deflate level 0..9 (default 9)\n"
     "  --no-archive-end         write 0 at offset 252: the archive ends at the end of the file\n"
     "  --trailer-size N         write an older, shorter trailer of N bytes (4..74)\n"
@@ -148,6 +150,7 @@ int Build(const std::vector<std::string>& args) {
     else if (a == "--write-agent") o.write_agent = true;
     else if (a == "--agent") o.auto_update_prog = true;
     else if (a == "--volume-size") o.volume_size = ParseSize(value(), a);
+    else if (a == "--separate-volume1") o.separate_first_volume = true;
     else if (a == "--level") o.level = int(ParseSize(value(), a));
     else if (a == "--no-archive-end") o.write_archive_end = false;
     else if (a == "--trailer-size") o.trailer_size = std::uint32_t(ParseSize(value(), a));
@@ -178,6 +181,7 @@ int Build(const std::vector<std::string>& args) {
   if (has_download) o.download = download;
   try {
     const pack::PackResult r = pack::WriteArchive(o, out);
+    if (!r.launcher.empty()) std::cout << "wrote " << r.launcher << " (launcher)\n";
     for (const std::string& v : r.volumes) std::cout << "wrote " << v << "\n";
     std::cout << r.entries << " entries\n";
   } catch (const pack::PackError& e) {

@@ -387,6 +387,37 @@ TEST(RoundTrip, FileSplitOverTwoVolumes) {
   EXPECT_FALSE(ChecksumAccepted(ArchiveChecksum(*f, 74), r.trailers[1].ArchiveChecksum));
 }
 
+TEST(RoundTrip, CdSetWithASeparateFirstVolume) {
+  pack::PackOptions o = BasicOptions();
+  std::mt19937 rng(4);
+  for (int i = 0; i < 50000; ++i) o.entries[1].data += char(rng());
+  o.volume_size = 30000;
+  o.separate_first_volume = true;
+  const std::string out = TempPath("cd.exe");
+  EXPECT_THROW(pack::WriteArchive(o, out), pack::PackError);  // needs SpanCd
+  o.flags = kFlagSpanCd;
+  const pack::PackResult result = pack::WriteArchive(o, out);
+  EXPECT_EQ(result.launcher, out);
+  ASSERT_EQ(result.volumes.size(), 2u);
+  EXPECT_EQ(result.volumes[0], out + ".001");
+  EXPECT_EQ(result.volumes[1], out + ".002");
+  // The launcher has the flags and header blocks, no entries and no further volumes.
+  const TGFileInfo launcher(out);
+  EXPECT_TRUE(launcher.SpanCd());
+  EXPECT_FALSE(launcher.Trailer.Flag(kFlagSpanVolumes));
+  EXPECT_EQ(launcher.AgentExeName(), ".exe");
+  EXPECT_TRUE(ReadArchive(out).entries.empty());
+  EXPECT_EQ(ReadFile(out).size(), std::size_t(launcher.Trailer.DataOffset) + 74);
+  // Volume 1 is an image of its own that carries the header blocks like the executable.
+  EXPECT_TRUE(IsExecutableImage(out + ".001"));
+  const TGFileInfo volume1(out + ".001");
+  EXPECT_EQ(volume1.Info, launcher.Info);
+  const ReadBack r = ReadArchive(out + ".001");
+  EXPECT_TRUE(r.checksum_ok[0] && r.checksum_ok[1]);
+  EXPECT_EQ(r.files.at("Setup.txt"), o.entries[1].data);
+  EXPECT_EQ(r.files.at("Setup.exe"), o.entries[0].data);
+}
+
 TEST(RoundTrip, DamagedEntryRaisesZlibsMessage) {
   pack::PackOptions o = BasicOptions();
   const std::string out = TempPath("damaged-entry.exe");
