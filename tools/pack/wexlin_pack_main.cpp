@@ -8,6 +8,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
+#include "NameCharset.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ const char kHelp[] =
     "  --setup-args TEXT        extra command-line text for the setup program\n"
     "  --as NAME                store the next FILE (or --setup FILE) under NAME\n"
     "  --date Y-M-DTh:m:s       date of every entry (default: each file's modification time)\n"
+    "  --name-charset SET       convert entry names from UTF-8 to SET (e.g. GBK), the code page\n"
+    "                           of the machines that extract (default: names as given)\n"
     "\n"
     "Header blocks:\n"
     "  --language FILE          add a language block read from FILE, e.g.\n"
@@ -115,6 +118,7 @@ int Build(const std::vector<std::string>& args) {
   std::string pending_name;
   std::string setup_path, setup_name, setup_args;
   std::optional<std::uint32_t> date;
+  std::string name_charset;
   std::vector<pack::PackEntry> files;
   pack::DownloadInfo download;
   bool has_download = false;
@@ -130,6 +134,7 @@ int Build(const std::vector<std::string>& args) {
     else if (a == "--setup-args") setup_args = value();
     else if (a == "--as") pending_name = value();
     else if (a == "--date") date = ParseDate(value());
+    else if (a == "--name-charset") name_charset = value();
     else if (a == "--language") o.languages.push_back(ReadText(value()));
     else if (a == "--update-url") o.update.url = value();
     else if (a == "--update-file") o.update.update_file = value();
@@ -177,9 +182,12 @@ int Build(const std::vector<std::string>& args) {
     o.entries.push_back(e);
   }
   o.entries.insert(o.entries.end(), files.begin(), files.end());
-  for (pack::PackEntry& e : o.entries) e.dos_date = date;
   if (has_download) o.download = download;
   try {
+    for (pack::PackEntry& e : o.entries) {
+      e.dos_date = date;
+      if (!name_charset.empty()) e.name = pack::NameInCharset(e.name, name_charset);
+    }
     const pack::PackResult r = pack::WriteArchive(o, out);
     if (!r.launcher.empty()) std::cout << "wrote " << r.launcher << " (launcher)\n";
     for (const std::string& v : r.volumes) std::cout << "wrote " << v << "\n";

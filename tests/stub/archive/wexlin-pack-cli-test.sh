@@ -34,6 +34,15 @@ for want in 'ConfirmExtract=1' 'WriteAgent=1' 'SpanVolumes=1' 'update token: "SE
   grep -q -- "$want" list.log || { cat list.log; fail "listing lacks: $want"; }
 done
 
+# UTF-8 names become GBK bytes ("新建 文本文档.txt" as the shipped archive stores it).
+"$pack" build -o gbk.exe --stub stub.exe --name-charset GBK --as '新建 文本文档.txt' Setup.txt >/dev/null
+"$pack" list gbk.exe >gbk.log
+grep -q "$(printf '\xD0\xC2\xBD\xA8 \xCE\xC4\xB1\xBE\xCE\xC4\xB5\xB5.txt')" gbk.log ||
+  { cat gbk.log; fail "the GBK name is not stored"; }
+if "$pack" build -o gbk2.exe --stub stub.exe --name-charset GBK --as 'ǅ.txt' Setup.txt 2>err.log; then
+  fail "a name GBK cannot hold was accepted"
+fi
+
 # A damaged volume is reported and gives status 1.
 printf 'X' | dd of=out.exe.002 bs=1 seek=40 conv=notrunc status=none
 if "$pack" list out.exe >damaged.log; then fail "damage not reported"; fi
