@@ -22,15 +22,23 @@ using namespace archive;
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-  static const std::string dir = [] {
-    std::string d = ::testing::TempDir() + "archive_roundtrip_" + std::to_string(getpid());
-    std::string cmd = "mkdir -p '" + d + "'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
-    return d;
-  }();
-  return dir + "/" + name;
+const std::string& TempDirectory() {
+  static const std::string dir =
+      ::testing::TempDir() + "archive_roundtrip_" + std::to_string(getpid());
+  return dir;
 }
+
+// The folder and its archives (two of them near 50 MiB) go when the tests end.
+class TempFolder : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    ASSERT_EQ(std::system(("mkdir -p '" + TempDirectory() + "'").c_str()), 0);
+  }
+  void TearDown() override { std::system(("rm -rf '" + TempDirectory() + "'").c_str()); }
+};
+::testing::Environment* const temp_folder = ::testing::AddGlobalTestEnvironment(new TempFolder);
+
+std::string TempPath(const std::string& name) { return TempDirectory() + "/" + name; }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
