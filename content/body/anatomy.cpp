@@ -274,7 +274,7 @@ Anatomy make_anatomy() {
          kShin);                                                            // calf, outer
   b.side(cone(knee + Vec3{0.0, -0.06, 0.03}, ankle + Vec3{-0.004, 0.09, 0.018}, 0.014, 0.011), 0.02,
          kShin);                                                            // shin ridge
-  b.side(cone(ankle + Vec3{0, 0.13, -0.034}, ankle + Vec3{0, -0.02, -0.046}, 0.012, 0.011), 0.02,
+  b.side(cone(ankle + Vec3{0, 0.12, -0.028}, ankle + Vec3{0, -0.025, -0.036}, 0.013, 0.012), 0.028,
          kShin);                                                            // Achilles
   b.side(ell(ankle + Vec3{-0.022, 0.004, 0.002}, {0.011, 0.013, 0.013}), 0.008, kShin);
   b.side(ell(ankle + Vec3{0.024, -0.008, -0.008}, {0.011, 0.013, 0.013}), 0.008, kShin);
@@ -283,9 +283,9 @@ Anatomy make_anatomy() {
   const Vec3 ff = normalize(Vec3{std::sin(rad(7)), 0, std::cos(rad(7))});
   const Vec3 fl{ff.z, 0, -ff.x};  // lateral
   an.foot_forward = ff;
-  const Vec3 heel = ankle + Vec3{0, -0.05, -0.035};
+  const Vec3 heel = ankle + Vec3{0, -0.052, -0.03};
   const Frame foot_frame = frame_of(fl, {0, 1, 0}, ff);
-  b.side(ell(heel, {0.03, 0.034, 0.036}), 0.02, kFoot);
+  b.side(ell(heel, {0.029, 0.032, 0.034}), 0.03, kFoot);
   b.side(ellipsoid(ankle + ff * 0.055 + Vec3{0, -0.045, 0} + fl * 0.004, {0.036, 0.036, 0.07},
                    foot_frame), 0.03, kFoot);                               // midfoot
   b.side(ellipsoid(ankle + ff * 0.122 + Vec3{0, -0.058, 0} + fl * 0.008, {0.045, 0.022, 0.045},
@@ -358,8 +358,9 @@ Anatomy make_anatomy() {
   auto from_side = [&](const std::string& n, double y, double z) {
     an.landmark_rays.push_back({n, {0.6, y, z}, {-1, 0, 0}, true});
   };
-  auto toward = [&](const std::string& n, Vec3 target, Vec3 from_dir) {
-    an.landmark_rays.push_back({n, target + normalize(from_dir) * 0.25, -from_dir});
+  // Rays from the inner side of a limb start close, between the limbs.
+  auto toward = [&](const std::string& n, Vec3 target, Vec3 from_dir, double reach = 0.25) {
+    an.landmark_rays.push_back({n, target + normalize(from_dir) * reach, -from_dir});
   };
   an.landmark_rays.push_back({"vertex", {0, 2.2, -0.012}, {0, -1, 0}});
   from_front("hairline_front", 0, 1.708);
@@ -433,14 +434,14 @@ Anatomy make_anatomy() {
   toward("cubital_crease_radial_l", elbow + hl * 0.022, arm_front);
   toward("cubital_crease_ulnar_l", elbow - hl * 0.024, arm_front);
   toward("elbow_lateral_l", elbow + Vec3{0.033, 0.002, -0.005}, {1, 0, -0.1});
-  toward("elbow_medial_l", elbow + Vec3{-0.036, 0.004, -0.008}, {-1, 0, -0.1});
+  toward("elbow_medial_l", elbow + Vec3{-0.036, 0.004, -0.008}, {-1, 0, -0.1}, 0.04);
   toward("olecranon_l", elbow + Vec3{0, 0.01, 0}, {0, 0, -1});
   toward("wrist_crease_l", wrist, arm_front);
   toward("wrist_crease_radial_l", wrist + hl * 0.016, arm_front);
   toward("wrist_crease_ulnar_l", wrist - hl * 0.016, arm_front);
   toward("wrist_dorsal_l", wrist, -arm_front);
   toward("radial_styloid_l", wrist - hd * 0.004 + hl * 0.02, hl);
-  toward("ulnar_styloid_l", wrist - hd * 0.004 - hl * 0.02, -hl);
+  toward("ulnar_styloid_l", wrist - hd * 0.004 - hl * 0.02, -hl, 0.04);
   toward("palm_centre_l", wrist + hd * 0.06 + hl * 0.002, hn);
   toward("hand_dorsum_centre_l", wrist + hd * 0.055, -hn);
   // Leg.
@@ -450,10 +451,10 @@ Anatomy make_anatomy() {
   toward("knee_eye_lateral_l", knee + Vec3{0.02, -0.022, 0.03}, {0.3, 0, 1});
   toward("knee_eye_medial_l", knee + Vec3{-0.02, -0.022, 0.03}, {-0.3, 0, 1});
   toward("popliteal_crease_l", knee + Vec3{0, 0.0, 0}, {0, 0, -1});
-  toward("tibia_medial_condyle_l", knee + Vec3{-0.03, -0.045, 0.0}, {-1, 0, 0.2});
+  toward("tibia_medial_condyle_l", knee + Vec3{-0.03, -0.045, 0.0}, {-1, 0, 0.2}, 0.05);
   toward("tibial_tuberosity_l", knee + Vec3{0, -0.05, 0.03}, {0, 0, 1});
   toward("fibula_head_l", knee + Vec3{0.035, -0.04, -0.01}, {1, 0, 0});
-  toward("malleolus_medial_l", ankle + Vec3{-0.022, 0.004, 0.002}, {-1, 0, 0});
+  toward("malleolus_medial_l", ankle + Vec3{-0.022, 0.004, 0.002}, {-1, 0, 0}, 0.06);
   toward("malleolus_lateral_l", ankle + Vec3{0.024, -0.008, -0.008}, {1, 0, 0});
   toward("ankle_front_l", ankle + Vec3{0, -0.005, 0.02}, {0, 0.3, 1});
   toward("achilles_l", ankle + Vec3{0, 0.0, -0.04}, {0, 0, -1});

@@ -3,8 +3,8 @@
 //
 // Axes are the viewer's: Y up, the body faces +Z (toward the camera), the body's LEFT side is +X.
 // Units are scene units (one unit is 100 pixels at scale 1); the body stands centred on the
-// origin, soles at y = -2.6 and the top of the head at y = +2.6, so that it fits the 800 x 600
-// window between its two 35-pixel bars.
+// origin, soles at y = -2.5 and the top of the head at y = +2.5, so that it fits the 800 x 600
+// window between its two 35-pixel bars with a margin.
 //
 // Landmarks (Body::landmarks), all points ON the skin surface unless noted. Bilateral ones end in
 // "_l" (body's left, +X) or "_r" (body's right, -X); the "_r" point is the mirror of "_l".
@@ -50,7 +50,7 @@
 // Cun regions (Body::cun: the length of one B-cun in scene units, from the standard spans):
 //   head_long        hairline_front .. hairline_back = 12 (over the scalp, arc length)
 //   head_front       glabella .. hairline_front = 3
-//   head_transverse  mastoid_l .. mastoid_r = 9
+//   head_transverse  mastoid_l .. mastoid_r = 9 (round the back of the head, arc length)
 //   chest_vertical   sternal_notch .. xiphoid = 9
 //   upper_abdomen    xiphoid .. navel = 8
 //   lower_abdomen    navel .. pubic_symphysis = 5

@@ -1,7 +1,6 @@
 // build_body: polygonises each region of the anatomy, mirrors the limbs, adds the nails, maps
 // the textures, finds the landmarks on the final surface and derives the cun.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -54,18 +53,10 @@ TriMesh build_region(const Shape& shape, const RegionSpec& r) {
   }
   const Shape local = shape.culled(lo, hi);
   const RegionField field{&local, r.group, r.y_lo, r.y_hi};
-  auto t0 = std::chrono::steady_clock::now();
   TriMesh mesh = surface_nets(field, lo, hi, r.cell);
-  auto t1 = std::chrono::steady_clock::now();
-  size_t raw = mesh.triangles.size();
   project_to_surface(mesh, field, 2);
-  auto t2 = std::chrono::steady_clock::now();
   decimate(mesh, r.triangles);
-  auto t3 = std::chrono::steady_clock::now();
   project_to_surface(mesh, field, 2);
-  auto t4 = std::chrono::steady_clock::now();
-  auto ms = [](auto a, auto b) { return (int)std::chrono::duration_cast<std::chrono::milliseconds>(b - a).count(); };
-  if (getenv("BODY_TIMING")) fprintf(stderr, "%s raw %zu nets %d proj %d dec %d proj %d\n", r.mesh.c_str(), raw, ms(t0,t1), ms(t1,t2), ms(t2,t3), ms(t3,t4));
   return mesh;
 }
 
@@ -91,8 +82,8 @@ TriMesh nail_mesh(const Nail& n) {
       m.triangles.push_back({ring(i, j), ring(i + 1, j + 1), ring(i + 1, j)});
     }
   for (int j = 0; j < segments; ++j) m.triangles.push_back({last, ring(rings - 1, j), ring(rings - 1, j + 1)});
-  // The frame may be left-handed; keep the winding outward.
-  if (dot(cross(n.frame.u, n.frame.v), n.frame.w) > 0)
+  // The rings wind outward in a right-handed frame; a left-handed one turns them round.
+  if (dot(cross(n.frame.u, n.frame.v), n.frame.w) < 0)
     for (auto& t : m.triangles) std::swap(t[1], t[2]);
   return m;
 }
@@ -176,22 +167,24 @@ void find_landmarks(Body& body, const Anatomy& an) {
   }
 }
 
-// Arc length over the scalp in the median plane, from one point to the other over the vertex.
-double scalp_arc(const Body& body, Vec3 a, Vec3 b) {
-  const Vec3 c = (a + b) * 0.5 + Vec3{0, -0.05, 0};
+// Length of the surface curve from a to b in the plane through the centre c that also holds
+// the direction `via`, the way round that passes `via`.
+double surface_arc(const Body& body, Vec3 c, Vec3 a, Vec3 b, Vec3 via) {
+  const Vec3 e1 = normalize(a - c);
+  const Vec3 e2 = normalize(via - e1 * dot(via, e1));
+  double end = std::atan2(dot(b - c, e2), dot(b - c, e1));
+  if (end < 0) end += 2 * kPi;
   double total = 0;
   Vec3 prev = a;
-  const double a0 = std::atan2(a.y - c.y, a.z - c.z), a1 = std::atan2(b.y - c.y, b.z - c.z);
-  const double sweep = a1 > a0 ? a1 - a0 : a1 - a0 + 2 * kPi;
-  for (int i = 1; i <= 64; ++i) {
-    const double t = a0 + sweep * i / 64.0;
-    const Vec3 dir{0, std::sin(t), std::cos(t)};
+  for (int i = 1; i <= 96; ++i) {
+    const double t = end * i / 96.0;
+    const Vec3 dir = e1 * std::cos(t) + e2 * std::sin(t);
     Vec3 hit;
     if (!body.cast_to_surface(c + dir * 3.0, -dir, &hit, nullptr)) continue;
     total += length(hit - prev);
     prev = hit;
   }
-  return total;
+  return total + length(b - prev);
 }
 
 void derive_cun(Body& body) {
@@ -202,9 +195,14 @@ void derive_cun(Body& body) {
   auto height = [&](const char* a, const char* b, double count) {
     return std::abs(L(a).y - L(b).y) / count;
   };
-  body.cun["head_long"] = scalp_arc(body, L("hairline_front"), L("hairline_back")) / 12;
+  // Over the scalp in the median plane, and round the back of the head between the mastoids.
+  const Vec3 head_centre = (L("vertex") + L("chin")) * 0.5 + Vec3{0, 0.05, -0.05};
+  body.cun["head_long"] =
+      surface_arc(body, head_centre, L("hairline_front"), L("hairline_back"), {0, 1, 0}) / 12;
+  const Vec3 mastoids = (L("mastoid_l") + L("mastoid_r")) * 0.5;
+  body.cun["head_transverse"] =
+      surface_arc(body, mastoids, L("mastoid_l"), L("mastoid_r"), {0, 0, -1}) / 9;
   body.cun["head_front"] = span("glabella", "hairline_front", 3);
-  body.cun["head_transverse"] = span("mastoid_l", "mastoid_r", 9);
   body.cun["chest_vertical"] = span("sternal_notch", "xiphoid", 9);
   body.cun["upper_abdomen"] = span("xiphoid", "navel", 8);
   body.cun["lower_abdomen"] = span("navel", "pubic_symphysis", 5);

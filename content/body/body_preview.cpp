@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
   std::printf("%d triangles in %zu meshes\n", body.triangle_count(), body.meshes.size());
   for (const BodyMesh& m : body.meshes)
     std::printf("  %-14s %6zu vertices %6zu triangles\n", m.name.c_str(), m.vertices.size(), m.triangles.size());
+  for (const auto& [name, cun] : body.cun) std::printf("  cun %-16s %.4f units (%.2f cm)\n", name.c_str(), cun, cun / 5.0 * 175);
   const Vec3 hand = body.landmark("palm_centre_l"), foot = body.landmark("malleolus_lateral_l");
   const Vec3 face = body.landmark("nose_tip");
   const View views[] = {
@@ -108,6 +109,9 @@ int main(int argc, char** argv) {
       {"hand", 0, hand.x, hand.y - 0.1, 0.4, 400, 400},
       {"handback", 180, -hand.x, hand.y - 0.1, 0.4, 400, 400},
       {"foot", 60, 0, foot.y, 0.5, 400, 400},
+      {"armpit", 0, 0.45, 1.35, 0.35, 400, 400},
+      {"armpit_side", 60, 0.0, 1.35, 0.45, 400, 400},
+      {"ankle_back", 180, -0.33, -2.2, 0.4, 400, 400},
   };
   for (const View& v : views) {
     View w = v;

@@ -1,5 +1,6 @@
 #include "body/regions.h"
 
+#include <algorithm>
 #include <cmath>
 
 Vec2 map_uv(const UvMap& m, Vec3 p) {
@@ -10,7 +11,9 @@ Vec2 map_uv(const UvMap& m, Vec3 p) {
   const double angle = std::atan2(dot(r, side), dot(r, m.front));
   Vec2 uv;
   uv.u = std::abs(angle) / 3.14159265358979323846;
-  uv.v = (h - m.h0) / (m.h1 - m.h0);
+  // Parts of a mesh beyond the ends of its map (the hidden overlap into a neighbour) take the
+  // edge of the texture.
+  uv.v = std::clamp((h - m.h0) / (m.h1 - m.h0), 0.0, 1.0);
   return uv;
 }
 

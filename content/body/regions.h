@@ -7,8 +7,9 @@
 
 #include "body/anatomy.h"
 
-// Metres of the anatomy to scene units: 1.75 m of body become 5.2 units, centred on the origin.
-constexpr double kSceneScale = 5.2 / 1.75;
+// Metres of the anatomy to scene units: 1.75 m of body become 5.0 units, centred on the origin,
+// which leaves a margin inside the 530 pixels between the window's two bars at scale 1.
+constexpr double kSceneScale = 5.0 / 1.75;
 constexpr double kSceneFloor = 0.875;  // metres of the anatomy that land on y = 0
 inline Vec3 to_scene(Vec3 m) {
   return {m.x * kSceneScale, (m.y - kSceneFloor) * kSceneScale, m.z * kSceneScale};

@@ -305,7 +305,7 @@ void paint_two_sides(Canvas& c, bool pale_at_front) {
       const double pale = pale_at_front ? 1 - smoothstep(0.25, 0.5, u) : smoothstep(0.5, 0.75, u);
       Colour& p = c.pix[static_cast<size_t>(y) * c.tex->width + x];
       p = mix(p, Colour{236, 178, 160}, 0.45 * pale);
-      p = mix(p, Colour{196, 140, 112}, 0.25 * (1 - pale));
+      p = mix(p, Colour{212, 156, 128}, 0.15 * (1 - pale));
     }
 }
 

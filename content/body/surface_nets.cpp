@@ -36,6 +36,73 @@ TriMesh surface_nets(const Field& field, Vec3 lo, Vec3 hi, double cell) {
             }
       }
 
+  // A grid face whose corners alternate in sign would join four quads at one mesh edge, and a
+  // cell whose inside (or outside) corners fall apart into separate groups would give one vertex
+  // to two sheets. Both are settled by moving the weakest inside corner of the place outside;
+  // since corners only ever move outward, the repair ends.
+  auto weakest_inside = [](float* const* f, int n) {
+    float* w = nullptr;
+    for (int i = 0; i < n; ++i)
+      if (*f[i] < 0 && (!w || *f[i] > *w)) w = f[i];
+    return w;
+  };
+  auto settle_face = [&](size_t a, size_t b, size_t c, size_t d) {
+    float* f[4] = {&value[a], &value[b], &value[c], &value[d]};
+    for (int i = 0; i < 4; ++i)
+      if ((*f[i] < 0) == (*f[(i + 1) % 4] < 0)) return false;
+    *weakest_inside(f, 4) = 1e-7f;
+    return true;
+  };
+  auto settle_cell = [&](int i, int j, int k) {
+    float* f[8];
+    int inside = 0;
+    for (int c = 0; c < 8; ++c) {
+      f[c] = &value[at(i + (c & 1), j + ((c >> 1) & 1), k + ((c >> 2) & 1))];
+      inside += *f[c] < 0;
+    }
+    if (inside <= 1 || inside >= 7) return false;  // one group on each side
+    for (int side = 0; side < 2; ++side) {
+      int group[8], groups = 0;
+      for (int c = 0; c < 8; ++c) group[c] = -1;
+      for (int c = 0; c < 8; ++c) {
+        if ((*f[c] < 0) != (side == 0) || group[c] >= 0) continue;
+        int stack[8], top = 0;
+        stack[top++] = c;
+        group[c] = groups;
+        while (top) {
+          const int x = stack[--top];
+          for (int bit = 1; bit < 8; bit <<= 1) {
+            const int y = x ^ bit;
+            if ((*f[y] < 0) == (side == 0) && group[y] < 0) {
+              group[y] = groups;
+              stack[top++] = y;
+            }
+          }
+        }
+        ++groups;
+      }
+      if (groups > 1) {
+        *weakest_inside(f, 8) = 1e-7f;
+        return true;
+      }
+    }
+    return false;
+  };
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (int k = 0; k < nz; ++k)
+      for (int j = 0; j < ny; ++j)
+        for (int i = 0; i < nx; ++i) {
+          if (i + 1 < nx && j + 1 < ny)
+            changed |= settle_face(at(i, j, k), at(i + 1, j, k), at(i + 1, j + 1, k), at(i, j + 1, k));
+          if (i + 1 < nx && k + 1 < nz)
+            changed |= settle_face(at(i, j, k), at(i + 1, j, k), at(i + 1, j, k + 1), at(i, j, k + 1));
+          if (j + 1 < ny && k + 1 < nz)
+            changed |= settle_face(at(i, j, k), at(i, j + 1, k), at(i, j + 1, k + 1), at(i, j, k + 1));
+          if (i + 1 < nx && j + 1 < ny && k + 1 < nz) changed |= settle_cell(i, j, k);
+        }
+  }
+
   TriMesh mesh;
   // Vertex of each cell (indexed by its lowest corner), -1 where the surface does not pass.
   std::vector<int> cell_vertex(value.size(), -1);

@@ -1,0 +1,224 @@
+// The shipped body read back through the viewer's own loaders, and the geometry checks that make
+// it usable: closed meshes, counts, the visible box, landmarks and cun, surface queries.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <utility>
+
+#include "body/body.h"
+#include "body/body_files.h"
+#include "body/skin_textures.h"
+#include "model/bitmap_image.h"
+#include "model/format_bmp.h"
+#include "model/model_reader.h"
+
+namespace {
+
+class BodyTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    body_ = new Body(build_body());
+    textures_ = new std::vector<SkinTexture>(paint_skin_textures(*body_));
+    mkdir(kFolder, 0755);
+    ASSERT_TRUE(write_body_files(*body_, *textures_, kFolder));
+  }
+  static void TearDownTestSuite() {
+    delete body_;
+    delete textures_;
+  }
+  static constexpr const char* kFolder = "body_test_run";
+  static Body* body_;
+  static std::vector<SkinTexture>* textures_;
+};
+Body* BodyTest::body_ = nullptr;
+std::vector<SkinTexture>* BodyTest::textures_ = nullptr;
+
+TEST_F(BodyTest, ModelReadsBackWithTheViewersReader) {
+  Model model;
+  ModelReader reader;
+  ASSERT_TRUE(reader.load_3ds_model(model, (std::string(kFolder) + "/man.3ds").c_str()));
+  const Body& body = *body_;
+  ASSERT_EQ(model.mesh_count, static_cast<int>(body.meshes.size()));
+  ASSERT_EQ(model.material_count, static_cast<int>(body.materials.size()));
+  EXPECT_GE(model.mesh_count, 18);
+  EXPECT_LE(model.material_count, kTextureSlots);
+  int triangles = 0, untextured = 0;
+  for (int i = 0; i < model.mesh_count; ++i) {
+    const Mesh& mesh = model.meshes[i];
+    const BodyMesh& src = body.meshes[i];
+    SCOPED_TRACE(src.name);
+    EXPECT_STREQ(mesh.name, src.name.c_str());
+    // Its group names an existing material exactly.
+    ASSERT_GE(mesh.material_index, 0);
+    EXPECT_STREQ(model.materials[mesh.material_index].name, src.material.c_str());
+    ASSERT_EQ(mesh.vertex_count, static_cast<int>(src.vertices.size()));
+    ASSERT_EQ(mesh.face_count, static_cast<int>(src.triangles.size()));
+    triangles += mesh.face_count;
+    if (mesh.textured) {
+      EXPECT_EQ(mesh.texcoord_count, mesh.vertex_count);
+      for (int v = 0; v < mesh.texcoord_count; ++v) {
+        ASSERT_GE(mesh.texcoords[v].u, 0.0f);
+        ASSERT_LE(mesh.texcoords[v].u, 1.0f);
+        ASSERT_GE(mesh.texcoords[v].v, 0.0f);
+        ASSERT_LE(mesh.texcoords[v].v, 1.0f);
+      }
+    } else {
+      ++untextured;
+      EXPECT_EQ(mesh.texcoord_count, 0);
+    }
+    // The axis turn brings every vertex back to the viewer's axes.
+    for (int v = 0; v < mesh.vertex_count; ++v) {
+      ASSERT_NEAR(mesh.vertices[v].x, src.vertices[v].x, 1e-5);
+      ASSERT_NEAR(mesh.vertices[v].y, src.vertices[v].y, 1e-5);
+      ASSERT_NEAR(mesh.vertices[v].z, src.vertices[v].z, 1e-5);
+    }
+    // Faces wind outward: the closed mesh encloses a positive volume, and the viewer's vertex
+    // normals agree with the outward normals of the generator.
+    double volume = 0;
+    for (int f = 0; f < mesh.face_count; ++f) {
+      const Vector3& a = mesh.vertices[mesh.faces[f].vertex_index[0]];
+      const Vector3& b = mesh.vertices[mesh.faces[f].vertex_index[1]];
+      const Vector3& c = mesh.vertices[mesh.faces[f].vertex_index[2]];
+      volume += (a.x * (b.y * c.z - b.z * c.y) - a.y * (b.x * c.z - b.z * c.x) +
+                 a.z * (b.x * c.y - b.y * c.x)) / 6;
+    }
+    EXPECT_GT(volume, 0);
+    int agree = 0;
+    for (int v = 0; v < mesh.vertex_count; ++v) {
+      const Vector3& n = mesh.normals[v];
+      agree += n.x * src.normals[v].x + n.y * src.normals[v].y + n.z * src.normals[v].z > 0.5;
+    }
+    EXPECT_GT(agree, mesh.vertex_count * 99 / 100);
+  }
+  EXPECT_GE(triangles, 15000);
+  EXPECT_LE(triangles, 40000);
+  EXPECT_EQ(untextured, 3);  // the nails
+}
+
+TEST_F(BodyTest, EveryTextureReadsAsAnUncompressed24BitBitmap) {
+  std::set<std::string> named;
+  for (const BodyMaterial& m : body_->materials)
+    if (!m.texture_file.empty()) named.insert(m.texture_file);
+  EXPECT_EQ(named.size(), textures_->size());
+  for (const std::string& name : named) {
+    SCOPED_TRACE(name);
+    for (char c : name) EXPECT_FALSE(c >= 'a' && c <= 'z');  // stored upper case
+    BitmapImage image;
+    // The file is shipped in mixed case: the reader finds it without regard to case.
+    ASSERT_EQ(read_bitmap_file(image, (std::string(kFolder) + "/" + name).c_str()), kBitmapRead);
+    EXPECT_EQ(image.bits_per_pixel, 24);
+    EXPECT_EQ(image.width % 4, 0);  // rows need no fill bytes
+    EXPECT_GE(image.width, 256);
+    EXPECT_LE(image.height, 1024);
+    // Not one flat colour: the skin varies.
+    std::set<int> reds;
+    for (int i = 0; i < image.width * image.height; i += 97) reds.insert(image.pixels[3 * i]);
+    EXPECT_GT(reds.size(), 20u);
+  }
+}
+
+// Every edge of a region mesh is shared by exactly two of its triangles, once in each direction:
+// closed, manifold and consistently oriented.
+TEST_F(BodyTest, EveryMeshIsClosedAndConsistentlyOriented) {
+  for (const BodyMesh& m : body_->meshes) {
+    SCOPED_TRACE(m.name);
+    std::map<std::pair<int, int>, int> directed;
+    for (const BodyTriangle& t : m.triangles)
+      for (int e = 0; e < 3; ++e) ++directed[{t.v[e], t.v[(e + 1) % 3]}];
+    int open = 0, doubled = 0;
+    for (const auto& [edge, count] : directed) {
+      if (count > 1) ++doubled;
+      if (!directed.count({edge.second, edge.first})) ++open;
+    }
+    EXPECT_EQ(open, 0);
+    EXPECT_EQ(doubled, 0);
+  }
+}
+
+TEST_F(BodyTest, WholeBodyFitsTheWindowBetweenItsBars) {
+  // At 800 x 600 and scale 1 the window shows x -4..4, y -3..3; the bars cover 0.35 at each end.
+  double lo_y = 1e9, hi_y = -1e9, max_x = 0;
+  for (const BodyMesh& m : body_->meshes)
+    for (const Vec3& v : m.vertices) {
+      lo_y = std::min(lo_y, v.y);
+      hi_y = std::max(hi_y, v.y);
+      max_x = std::max(max_x, std::abs(v.x));
+    }
+  EXPECT_LT(hi_y, 2.65 - 0.1);
+  EXPECT_GT(lo_y, -2.65 + 0.1);
+  EXPECT_LT(max_x, 3.5);
+  EXPECT_GT(hi_y - lo_y, 4.8);  // an adult figure that fills the window's height
+  EXPECT_NEAR(hi_y + lo_y, 0.0, 0.05);
+}
+
+TEST_F(BodyTest, LandmarksLieOnTheSurfaceInAnatomicalOrder) {
+  const Body& b = *body_;
+  for (const auto& [name, p] : b.landmarks) {
+    SCOPED_TRACE(name);
+    EXPECT_LT(length(b.nearest_surface_point(p) - p), 1e-6);
+    if (name.size() > 2 && name.compare(name.size() - 2, 2, "_l") == 0) {
+      const Vec3 r = b.landmark(name.substr(0, name.size() - 2) + "_r");
+      EXPECT_GT(p.x, 0);  // the body's left is +X
+      EXPECT_NEAR(r.x, -p.x, 0.01);
+      EXPECT_NEAR(r.y, p.y, 0.01);
+      EXPECT_NEAR(r.z, p.z, 0.01);
+    }
+  }
+  // Top to bottom along the front.
+  const char* order[] = {"vertex", "hairline_front", "glabella", "nose_tip", "chin", "sternal_notch",
+                         "xiphoid", "navel", "pubic_symphysis", "patella_base_l",
+                         "patella_apex_l", "malleolus_medial_l", "sole_l"};
+  for (size_t i = 0; i + 1 < sizeof order / sizeof *order; ++i)
+    EXPECT_GT(b.landmark(order[i]).y, b.landmark(order[i + 1]).y) << order[i];
+  EXPECT_GT(b.landmark("c7").y, b.landmark("t3").y);
+  EXPECT_GT(b.landmark("t3").y, b.landmark("l4").y);
+  EXPECT_GT(b.landmark("malleolus_medial_l").y, b.landmark("malleolus_lateral_l").y);
+  // Front landmarks face the camera, spinous processes face away.
+  for (const char* front : {"navel", "nipple_l", "xiphoid", "patella_centre_l", "palm_centre_l"})
+    EXPECT_GT(b.landmark(front).z, 0.0) << front;
+  for (const char* back : {"c7", "t3", "l4", "scapula_medial_l", "popliteal_crease_l"})
+    EXPECT_LT(b.landmark(back).z, b.landmark("navel").z - 0.3) << back;
+  EXPECT_NEAR(b.landmark("navel").x, 0.0, 1e-3);
+}
+
+TEST_F(BodyTest, CunOfEveryRegionIsAnAdultsInchOrSo) {
+  const char* regions[] = {"head_long", "head_front", "head_transverse", "chest_vertical",
+                           "upper_abdomen", "lower_abdomen", "chest_transverse",
+                           "back_transverse", "upper_arm", "forearm", "thigh_medial",
+                           "leg_medial", "thigh_lateral", "thigh_posterior", "leg_lateral",
+                           "foot_height"};
+  EXPECT_EQ(body_->cun.size(), sizeof regions / sizeof *regions);
+  // One cun is about 1.5 to 3.2 cm on an adult; the body is 1.75 m in 5 scene units.
+  const double cm = 5.0 / 175;
+  for (const char* r : regions) {
+    SCOPED_TRACE(r);
+    EXPECT_GT(body_->cun_length(r), 1.5 * cm);
+    EXPECT_LT(body_->cun_length(r), 3.2 * cm);
+  }
+}
+
+TEST_F(BodyTest, RaysFindTheNearestSurfaceOrNothing) {
+  const Body& b = *body_;
+  Vec3 hit, normal;
+  const Vec3 navel = b.landmark("navel");
+  ASSERT_TRUE(b.cast_to_surface(navel + Vec3{0, 0, 10}, {0, 0, -1}, &hit, &normal));
+  EXPECT_LT(length(hit - navel), 1e-6);
+  EXPECT_GT(normal.z, 0.3);
+  // From behind, the same line meets the back first.
+  ASSERT_TRUE(b.cast_to_surface(navel + Vec3{0, 0, -10}, {0, 0, 1}, &hit, &normal));
+  EXPECT_LT(hit.z, navel.z - 0.4);
+  EXPECT_LT(normal.z, -0.3);
+  // Beside the body, and pointing away from it.
+  EXPECT_FALSE(b.cast_to_surface({3.9, 0, 10}, {0, 0, -1}, &hit, &normal));
+  EXPECT_FALSE(b.cast_to_surface(navel + Vec3{0, 0, 10}, {0, 0, 1}, &hit, &normal));
+  // The nearest point to a point in front of the chest lies on the chest, below it.
+  const Vec3 near = b.nearest_surface_point(b.landmark("nipple_l") + Vec3{0, 0, 0.2}, &normal);
+  EXPECT_LT(length(near - b.landmark("nipple_l")), 0.1);
+  EXPECT_GT(normal.z, 0.5);
+}
+
+}  // namespace
