@@ -183,8 +183,8 @@ EntryParts SplitEntry(const std::string& content) {
   }
   e.name = name;
   const std::int64_t date = ParseDecimal(ListItem(e.header, 1, ""), 0);
-  e.dos_date = date > 0 && date <= std::numeric_limits<std::uint32_t>::max()
-                   ? std::uint32_t(date) : 0;
+  e.dos_date =
+      date > 0 && date <= std::numeric_limits<std::uint32_t>::max() ? std::uint32_t(date) : 0;
   return e;
 }
 
@@ -194,11 +194,10 @@ std::string EntryHeader(const std::string& stored_name, std::uint32_t dos_date) 
 }
 
 std::uint32_t EncodeDosDateTime(const DosDateTime& d) {
-  const std::uint32_t date =
-      std::uint32_t(std::clamp(d.year - 1980, 0, 127)) << 9 | std::uint32_t(d.month & 15) << 5 |
-      std::uint32_t(d.day & 31);
-  const std::uint32_t time = std::uint32_t(d.hour & 31) << 11 |
-                             std::uint32_t(d.minute & 63) << 5 | std::uint32_t((d.second / 2) & 31);
+  const std::uint32_t date = std::uint32_t(std::clamp(d.year - 1980, 0, 127)) << 9 |
+                             std::uint32_t(d.month & 15) << 5 | std::uint32_t(d.day & 31);
+  const std::uint32_t time = std::uint32_t(d.hour & 31) << 11 | std::uint32_t(d.minute & 63) << 5 |
+                             std::uint32_t((d.second / 2) & 31);
   return date << 16 | time;
 }
 
@@ -258,8 +257,7 @@ std::string UnsafeEntryNameReason(const std::string& name) {
   if (last == '.' || last == ' ') return "the name ends in a dot or blank, which Windows drops";
   // Device names keep their meaning with any extension ("NUL.txt").
   const std::string stem = UpperText(name.substr(0, name.find('.')));
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$",
-                                         "CONOUT$"};
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
   for (const char* device : kDevices)
     if (TrimText(stem) == device) return "the name is a Windows device name";
   if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&

@@ -81,7 +81,7 @@ constexpr int kMaxHeaderBlocks = 3;
 
 // --- Checksum ---
 constexpr std::uint64_t kChecksumMaxFileSize = 52428800;  // 50 MiB; larger files are not summed
-constexpr std::uint32_t kChecksumAccepted = 1234;          // also added once per 4 096 bytes
+constexpr std::uint32_t kChecksumAccepted = 1234;         // also added once per 4 096 bytes
 constexpr std::uint64_t kChecksumSkipWhenEndSet = 512;
 constexpr std::uint64_t kChecksumBlockSize = 4096;
 
@@ -146,11 +146,11 @@ bool MoreBlocks(std::uint64_t pos, std::uint64_t end);
 // The decompressed content of an entry split at its first 0 byte. An entry without a 0 byte
 // has an empty header (and is skipped by extraction).
 struct EntryParts {
-  std::string header;  // "|name|date|"
-  std::string name;    // item 0 with anything from "*" on removed
-  std::string setup_args;  // text after "*"
-  bool is_setup = false;   // name carried "*"
-  std::uint32_t dos_date = 0;  // 0 when missing or not a number
+  std::string header;           // "|name|date|"
+  std::string name;             // item 0 with anything from "*" on removed
+  std::string setup_args;       // text after "*"
+  bool is_setup = false;        // name carried "*"
+  std::uint32_t dos_date = 0;   // 0 when missing or not a number
   std::size_t data_offset = 0;  // start of the file's bytes in the content
 };
 EntryParts SplitEntry(const std::string& content);
@@ -165,7 +165,7 @@ DosDateTime DecodeDosDateTime(std::uint32_t v);
 
 // Space table: element 0 the exact total, element i sizes rounded up to 256 * 2^i.
 using SpaceTable = std::array<std::uint32_t, kSpaceSlots>;
-std::uint64_t SpaceSlotUnit(std::size_t i);  // 1 for element 0
+std::uint64_t SpaceSlotUnit(std::size_t i);                        // 1 for element 0
 void AddToSpaceTable(SpaceTable& table, std::uint64_t file_size);  // saturates at 2^32 - 1
 // The element a drive with this cluster size uses.
 std::size_t SpaceSlotForCluster(std::uint64_t cluster_size);
@@ -178,8 +178,6 @@ std::string VolumeName(const std::string& base, int k);
 // name with no separator, drive colon, wildcard or control byte, not "." or "..", not ending in
 // a dot or blank (Windows drops those), and no device name. Returns "" when safe, else why not.
 std::string UnsafeEntryNameReason(const std::string& name);
-inline bool IsSafeEntryName(const std::string& name) {
-  return UnsafeEntryNameReason(name).empty();
-}
+inline bool IsSafeEntryName(const std::string& name) { return UnsafeEntryNameReason(name).empty(); }
 
 }  // namespace archive

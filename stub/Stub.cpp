@@ -33,5 +33,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!OwnInfo.Trailer.HasMagic()) return kNoArchive;
   const std::uint32_t sum = ArchiveChecksum(own, OwnInfo.Trailer.TrailerSize);
   return archive::ChecksumAccepted(sum, OwnInfo.Trailer.ArchiveChecksum) ? kArchiveSound
-                                                                          : kChecksumFailed;
+                                                                         : kChecksumFailed;
 }

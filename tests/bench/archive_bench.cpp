@@ -27,8 +27,8 @@ double Seconds(Clock::time_point since) {
 // Mixed content: text-like, random, runs, and structured records.
 std::string MakeFile(std::mt19937& rng, std::size_t size, int kind) {
   std::string b(size, '\0');
-  static const char* const words[] = {"meridian ", "acupoint ", "zhongfu ", "texture ", "\r\n",
-                                      "lung ", "0.125 ", "model "};
+  static const char* const words[] = {"meridian ", "acupoint ", "zhongfu ", "texture ",
+                                      "\r\n",      "lung ",     "0.125 ",   "model "};
   switch (kind % 4) {
     case 0:
       b.clear();
@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     t0 = Clock::now();
     const std::uint32_t sum = ArchiveChecksum(*file, t.TrailerSize);
     checksum_s += Seconds(t0);
-    if (!ChecksumAccepted(sum, t.ArchiveChecksum)) std::printf("checksum MISMATCH in volume %zu\n", v + 1);
+    if (!ChecksumAccepted(sum, t.ArchiveChecksum))
+      std::printf("checksum MISMATCH in volume %zu\n", v + 1);
     std::uint64_t pos = std::uint32_t(t.DataOffset);
     std::string block;
     while (ReadBlock(*file, &pos, ArchiveEndOf(*file), t.TrailerSize, &block) == BlockStatus::Ok)
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<Bytef[]> buffer(new Bytef[sizes[i] + 1]);
     uLongf n = uLongf(sizes[i] + 1);
     if (uncompress(buffer.get(), &n, reinterpret_cast<const Bytef*>(blocks[i].data()),
-                   uLong(blocks[i].size())) != Z_OK || n != sizes[i]) {
+                   uLong(blocks[i].size())) != Z_OK ||
+        n != sizes[i]) {
       std::printf("uncompress disagrees on entry %zu\n", i);
       return 1;
     }

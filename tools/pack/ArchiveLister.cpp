@@ -109,9 +109,9 @@ bool ListArchive(const std::string& path, std::ostream& out) {
     out << "Flags: ConfirmExtract=" << t.Flag(kFlagConfirmExtract)
         << " SpanVolumes=" << t.Flag(kFlagSpanVolumes) << " SpanCd=" << t.Flag(kFlagSpanCd)
         << " ShowActivityBar=" << t.Flag(kFlagShowActivityBar)
-        << " InternetSetup=" << int(t.InternetSetup) << " ConfirmDownload=" << int(t.ConfirmDownload)
-        << " WriteAgent=" << int(t.WriteAgent) << " ThisIs_AutoUpdateProg="
-        << int(t.ThisIs_AutoUpdateProg) << "\n";
+        << " InternetSetup=" << int(t.InternetSetup)
+        << " ConfirmDownload=" << int(t.ConfirmDownload) << " WriteAgent=" << int(t.WriteAgent)
+        << " ThisIs_AutoUpdateProg=" << int(t.ThisIs_AutoUpdateProg) << "\n";
     out << "Space needed:";
     for (std::size_t i = 0; i < kSpaceSlots; ++i) out << " " << t.SpaceNeeded[i];
     out << "\n";
@@ -142,7 +142,9 @@ bool ListArchive(const std::string& path, std::ostream& out) {
         const std::uint64_t size = plain.size() - e.data_offset;
         total_plain += size;
         out << "  " << Printable(e.name) << (e.is_setup ? "  [setup program" : "")
-            << (e.is_setup && !e.setup_args.empty() ? ", extra text \"" + Printable(e.setup_args) + "\"" : "")
+            << (e.is_setup && !e.setup_args.empty()
+                    ? ", extra text \"" + Printable(e.setup_args) + "\""
+                    : "")
             << (e.is_setup ? "]" : "") << "  " << size << " bytes (" << block.size()
             << " compressed)  " << DateString(e.dos_date) << "\n";
       } catch (const EZLibError& error) {

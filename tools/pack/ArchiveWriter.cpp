@@ -198,8 +198,9 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
   {
     MemorySource probe(stub);
     if (!IsExecutableImage(probe))
-      throw PackError("the stub is not an executable image with \"MZ\" at 0 and \"PE\" at 256 "
-                      "(move its PE header with pe-relocate-header)");
+      throw PackError(
+          "the stub is not an executable image with \"MZ\" at 0 and \"PE\" at 256 "
+          "(move its PE header with pe-relocate-header)");
     if (GetU32(reinterpret_cast<const std::uint8_t*>(stub.data()) + kArchiveEndOffset) != 0 ||
         ReadTrailer(probe).HasMagic())
       throw PackError("the stub already carries an archive");
@@ -208,8 +209,10 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
 
   std::mt19937 rng(o.seed ? o.seed : std::random_device{}());
   std::vector<std::string> headers = {LanguageTable(o), InfoBlock(o.update, rng)};
-  if (o.download_block) headers.push_back(*o.download_block);
-  else if (o.download) headers.push_back(DownloadBlock(*o.download, rng));
+  if (o.download_block)
+    headers.push_back(*o.download_block);
+  else if (o.download)
+    headers.push_back(DownloadBlock(*o.download, rng));
   const std::uint8_t header_field =
       std::uint8_t(o.header_blocks_field ? *o.header_blocks_field : int(headers.size()));
 
@@ -240,8 +243,9 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
   std::vector<std::unique_ptr<Volume>> volumes;
   if (o.separate_first_volume) {
     if (!(o.flags & kFlagSpanCd))
-      throw PackError("a separate first volume is reached only through the CD hand-over "
-                      "(set SpanCd)");
+      throw PackError(
+          "a separate first volume is reached only through the CD hand-over "
+          "(set SpanCd)");
     launcher = open_first(out_path);
     volumes.push_back(open_first(out_path + ".001"));
   } else {
@@ -271,7 +275,8 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
       std::string block = CompressEntry(header + data.substr(offset, take), o.level);
       // Too big for this volume: shrink the piece by the overshoot until it fits.
       while (block.size() > room && take > 0) {
-        const std::size_t scaled = std::size_t(double(take) * double(room) / double(block.size()) * 0.97);
+        const std::size_t scaled =
+            std::size_t(double(take) * double(room) / double(block.size()) * 0.97);
         take = std::min(take - 1, scaled);
         if (take == 0) break;
         block = CompressEntry(header + data.substr(offset, take), o.level);

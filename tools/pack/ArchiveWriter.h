@@ -15,21 +15,21 @@ class PackError : public std::runtime_error {
 };
 
 struct PackEntry {
-  std::string name;        // file name in the extraction folder
-  std::string path;        // source file; empty when data is given
-  std::string data;        // used when path is empty
-  bool is_setup = false;   // stored with "*" and setup_args
+  std::string name;       // file name in the extraction folder
+  std::string path;       // source file; empty when data is given
+  std::string data;       // used when path is empty
+  bool is_setup = false;  // stored with "*" and setup_args
   std::string setup_args;
   std::optional<std::uint32_t> dos_date;  // default: the source file's time, or 0 for data
 };
 
 struct UpdateInfo {
-  std::string url = "http://";     // item 0; a bare scheme means not configured
-  std::string update_file = ".info";  // item 1
-  std::string agent_exe = ".exe";  // item 2
-  std::string token;               // item 3, plain; scrambled when written
+  std::string url = "http://";                 // item 0; a bare scheme means not configured
+  std::string update_file = ".info";           // item 1
+  std::string agent_exe = ".exe";              // item 2
+  std::string token;                           // item 3, plain; scrambled when written
   std::optional<std::string> scrambled_token;  // item 3 stored as given
-  bool run_hidden = false;         // item 4 "1" / "0"
+  bool run_hidden = false;                     // item 4 "1" / "0"
 };
 
 struct DownloadInfo {
@@ -44,23 +44,23 @@ struct PackOptions {
   std::string stub_path;
   std::string stub_bytes;  // used when stub_path is empty
   std::vector<PackEntry> entries;
-  std::vector<std::string> languages;       // language blocks, each a delimited list
+  std::vector<std::string> languages;         // language blocks, each a delimited list
   std::optional<std::string> language_table;  // header block 1 stored as given
   UpdateInfo update;
-  std::optional<DownloadInfo> download;     // present: three header blocks
+  std::optional<DownloadInfo> download;       // present: three header blocks
   std::optional<std::string> download_block;  // header block 3 stored as given
-  std::optional<int> header_blocks_field;   // the stored count, default 2 or 3
-  std::uint8_t flags = 0;                   // ConfirmExtract, SpanCd, ShowActivityBar bits
+  std::optional<int> header_blocks_field;     // the stored count, default 2 or 3
+  std::uint8_t flags = 0;                     // ConfirmExtract, SpanCd, ShowActivityBar bits
   bool internet_setup = false, confirm_download = false, write_agent = false,
        auto_update_prog = false;
   bool write_archive_end = true;
-  std::uint32_t trailer_size = 74;          // 4..74; shorter trailers leave fields out
-  std::uint64_t volume_size = 0;            // 0: one file
+  std::uint32_t trailer_size = 74;  // 4..74; shorter trailers leave fields out
+  std::uint64_t volume_size = 0;    // 0: one file
   // OUT holds only the stub and its header blocks (a CD set's launcher, which hands over to a
   // temporary copy that extracts OUT.001, OUT.002, ...); needs the SpanCd flag.
   bool separate_first_volume = false;
-  int level = 9;                            // deflate level 0..9
-  std::uint32_t seed = 0;                   // for the token scrambler; 0: random
+  int level = 9;           // deflate level 0..9
+  std::uint32_t seed = 0;  // for the token scrambler; 0: random
 };
 
 struct PackResult {

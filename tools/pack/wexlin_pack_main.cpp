@@ -1,6 +1,8 @@
 // wexlin-pack: builds WexlinStub installers and lists them.
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -82,18 +84,23 @@ std::uint64_t ParseSize(const std::string& text, const std::string& option) {
   const unsigned long long v = std::strtoull(text.c_str(), &end, 10);
   std::uint64_t scale = 1;
   const std::string suffix = end ? end : "";
-  if (suffix == "K" || suffix == "k") scale = 1024;
-  else if (suffix == "M" || suffix == "m") scale = 1024 * 1024;
-  else if (suffix == "G" || suffix == "g") scale = 1024ull * 1024 * 1024;
-  else if (!suffix.empty()) Fail("bad number for " + option + ": " + text);
-  if (text.empty() || text[0] == '-' || end == text.c_str()) Fail("bad number for " + option + ": " + text);
+  if (suffix == "K" || suffix == "k")
+    scale = 1024;
+  else if (suffix == "M" || suffix == "m")
+    scale = 1024 * 1024;
+  else if (suffix == "G" || suffix == "g")
+    scale = 1024ull * 1024 * 1024;
+  else if (!suffix.empty())
+    Fail("bad number for " + option + ": " + text);
+  if (text.empty() || text[0] == '-' || end == text.c_str())
+    Fail("bad number for " + option + ": " + text);
   return v * scale;
 }
 
 std::uint32_t ParseDate(const std::string& text) {
   archive::DosDateTime d;
-  if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%d", &d.year, &d.month, &d.day, &d.hour,
-                  &d.minute, &d.second) != 6 ||
+  if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%d", &d.year, &d.month, &d.day, &d.hour, &d.minute,
+                  &d.second) != 6 ||
       d.year < 1980 || d.year > 2107 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 ||
       d.hour > 23 || d.minute > 59 || d.second > 59)
     Fail("bad date (want YYYY-MM-DDTHH:MM:SS from 1980 on): " + text);
@@ -122,46 +129,76 @@ int Build(const std::vector<std::string>& args) {
   std::vector<pack::PackEntry> files;
   pack::DownloadInfo download;
   bool has_download = false;
+  using Valued = std::function<void(const std::string& option, const std::string& value)>;
+  auto text = [](std::string& field) {
+    return [&field](auto&, const std::string& v) { field = v; };
+  };
+  auto download_text = [&](std::string& field) {
+    return [&field, &has_download](auto&, const std::string& v) {
+      field = v;
+      has_download = true;
+    };
+  };
+  const std::map<std::string, Valued> valued = {
+      {"-o", text(out)},
+      {"--output", text(out)},
+      {"--stub", text(o.stub_path)},
+      {"--setup",
+       [&](auto&, const std::string& v) {
+         setup_path = v;
+         setup_name = pending_name;
+         pending_name.clear();
+       }},
+      {"--setup-args", text(setup_args)},
+      {"--as", text(pending_name)},
+      {"--date", [&](auto&, const std::string& v) { date = ParseDate(v); }},
+      {"--name-charset", text(name_charset)},
+      {"--language", [&](auto&, const std::string& v) { o.languages.push_back(ReadText(v)); }},
+      {"--update-url", text(o.update.url)},
+      {"--update-file", text(o.update.update_file)},
+      {"--agent-exe", text(o.update.agent_exe)},
+      {"--update-token", text(o.update.token)},
+      {"--download-url", download_text(download.url)},
+      {"--download-file", download_text(download.file_name)},
+      {"--download-token", download_text(download.token)},
+      {"--download-size", download_text(download.size)},
+      {"--header-blocks",
+       [&](auto& opt, const std::string& v) { o.header_blocks_field = int(ParseSize(v, opt)); }},
+      {"--volume-size",
+       [&](auto& opt, const std::string& v) { o.volume_size = ParseSize(v, opt); }},
+      {"--level", [&](auto& opt, const std::string& v) { o.level = int(ParseSize(v, opt)); }},
+      {"--trailer-size",
+       [&](auto& opt, const std::string& v) { o.trailer_size = std::uint32_t(ParseSize(v, opt)); }},
+      {"--seed",
+       [&](auto& opt, const std::string& v) { o.seed = std::uint32_t(ParseSize(v, opt)); }},
+  };
+  const std::map<std::string, std::function<void()>> switches = {
+      {"--run-hidden", [&] { o.update.run_hidden = true; }},
+      {"--download-always",
+       [&] {
+         download.always = true;
+         has_download = true;
+       }},
+      {"--confirm-extract", [&] { o.flags |= archive::kFlagConfirmExtract; }},
+      {"--span-cd", [&] { o.flags |= archive::kFlagSpanCd; }},
+      {"--activity-bar", [&] { o.flags |= archive::kFlagShowActivityBar; }},
+      {"--internet-setup", [&] { o.internet_setup = true; }},
+      {"--confirm-download", [&] { o.confirm_download = true; }},
+      {"--write-agent", [&] { o.write_agent = true; }},
+      {"--agent", [&] { o.auto_update_prog = true; }},
+      {"--separate-volume1", [&] { o.separate_first_volume = true; }},
+      {"--no-archive-end", [&] { o.write_archive_end = false; }},
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
+    if (const auto v = valued.find(a); v != valued.end()) {
       if (i + 1 >= args.size()) Fail(a + " needs a value");
-      return args[++i];
-    };
-    if (a == "-o" || a == "--output") out = value();
-    else if (a == "--stub") o.stub_path = value();
-    else if (a == "--setup") { setup_path = value(); setup_name = pending_name; pending_name.clear(); }
-    else if (a == "--setup-args") setup_args = value();
-    else if (a == "--as") pending_name = value();
-    else if (a == "--date") date = ParseDate(value());
-    else if (a == "--name-charset") name_charset = value();
-    else if (a == "--language") o.languages.push_back(ReadText(value()));
-    else if (a == "--update-url") o.update.url = value();
-    else if (a == "--update-file") o.update.update_file = value();
-    else if (a == "--agent-exe") o.update.agent_exe = value();
-    else if (a == "--update-token") o.update.token = value();
-    else if (a == "--run-hidden") o.update.run_hidden = true;
-    else if (a == "--download-url") { download.url = value(); has_download = true; }
-    else if (a == "--download-file") { download.file_name = value(); has_download = true; }
-    else if (a == "--download-always") { download.always = true; has_download = true; }
-    else if (a == "--download-token") { download.token = value(); has_download = true; }
-    else if (a == "--download-size") { download.size = value(); has_download = true; }
-    else if (a == "--header-blocks") o.header_blocks_field = int(ParseSize(value(), a));
-    else if (a == "--confirm-extract") o.flags |= archive::kFlagConfirmExtract;
-    else if (a == "--span-cd") o.flags |= archive::kFlagSpanCd;
-    else if (a == "--activity-bar") o.flags |= archive::kFlagShowActivityBar;
-    else if (a == "--internet-setup") o.internet_setup = true;
-    else if (a == "--confirm-download") o.confirm_download = true;
-    else if (a == "--write-agent") o.write_agent = true;
-    else if (a == "--agent") o.auto_update_prog = true;
-    else if (a == "--volume-size") o.volume_size = ParseSize(value(), a);
-    else if (a == "--separate-volume1") o.separate_first_volume = true;
-    else if (a == "--level") o.level = int(ParseSize(value(), a));
-    else if (a == "--no-archive-end") o.write_archive_end = false;
-    else if (a == "--trailer-size") o.trailer_size = std::uint32_t(ParseSize(value(), a));
-    else if (a == "--seed") o.seed = std::uint32_t(ParseSize(value(), a));
-    else if (a.size() > 1 && a[0] == '-') Fail("unknown option " + a + " (see --help)");
-    else {
+      v->second(a, args[++i]);
+    } else if (const auto sw = switches.find(a); sw != switches.end()) {
+      sw->second();
+    } else if (a.size() > 1 && a[0] == '-') {
+      Fail("unknown option " + a + " (see --help)");
+    } else {
       pack::PackEntry e;
       e.path = a;
       e.name = pending_name.empty() ? BaseName(a) : pending_name;

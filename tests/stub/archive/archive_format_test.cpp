@@ -128,7 +128,10 @@ TEST(ReadTrailer, LongerTrailerIsReadAs74) {
 }
 
 TEST(ExecutableImage, NeedsMzAndPeAtTheFixedOffset) {
-  EXPECT_TRUE([] { MemorySource s(ImageHead(300)); return IsExecutableImage(s); }());
+  EXPECT_TRUE([] {
+    MemorySource s(ImageHead(300));
+    return IsExecutableImage(s);
+  }());
   std::string pe_elsewhere = ImageHead(300);
   pe_elsewhere[256] = 0;
   pe_elsewhere[0x80] = 'P';
@@ -272,15 +275,19 @@ TEST(Volumes, NamesFollowTheBase) {
 }
 
 TEST(EntryNames, OnlyPlainFileNamesAreSafe) {
-  for (const char* good : {"Setup.exe", "00000#dm.tz", "a..b", ".hidden",
-                           "\xD0\xC2\xBD\xA8 \xCE\xC4\xB1\xBE\xCE\xC4\xB5\xB5.txt", "CONSOLE.txt",
-                           "COM10"}) {
+  for (const char* good :
+       {"Setup.exe", "00000#dm.tz", "a..b", ".hidden",
+        "\xD0\xC2\xBD\xA8 \xCE\xC4\xB1\xBE\xCE\xC4\xB5\xB5.txt", "CONSOLE.txt", "COM10"}) {
     EXPECT_EQ(UnsafeEntryNameReason(good), "") << good;
   }
-  for (const char* bad : {"", ".", "..", "../x", "..\\x", "a/b", "a\\b", "/etc/passwd",
-                          "\\\\server\\share", "C:x", "C:\\x", "x:stream", "a\x01", "name.",
-                          "name ", "...", "CON", "nul.txt", "Com1", "LPT9.log", "a*b", "a|b",
-                          "a?b", "\x95\x5C"}) {
+  for (const char* bad : {"",      ".",           "..",
+                          "../x",  "..\\x",       "a/b",
+                          "a\\b",  "/etc/passwd", "\\\\server\\share",
+                          "C:x",   "C:\\x",       "x:stream",
+                          "a\x01", "name.",       "name ",
+                          "...",   "CON",         "nul.txt",
+                          "Com1",  "LPT9.log",    "a*b",
+                          "a|b",   "a?b",         "\x95\x5C"}) {
     EXPECT_NE(UnsafeEntryNameReason(bad), "") << bad;
   }
 }

@@ -71,9 +71,9 @@ struct ReadEntry {
 };
 
 struct ReadBack {
-  std::vector<ReadEntry> entries;           // every entry block of every volume
+  std::vector<ReadEntry> entries;            // every entry block of every volume
   std::map<std::string, std::string> files;  // entries of one name joined, as extraction does
-  std::vector<bool> checksum_ok;            // per volume
+  std::vector<bool> checksum_ok;             // per volume
   std::vector<ArchiveTrailer> trailers;
 };
 
@@ -88,8 +88,8 @@ ReadBack ReadArchive(const std::string& path) {
     if (!file) break;
     const ArchiveTrailer t = ReadTrailer(*file);
     r.trailers.push_back(t);
-    r.checksum_ok.push_back(ChecksumAccepted(ArchiveChecksum(*file, t.TrailerSize),
-                                             t.ArchiveChecksum));
+    r.checksum_ok.push_back(
+        ChecksumAccepted(ArchiveChecksum(*file, t.TrailerSize), t.ArchiveChecksum));
     if (disk == 1) header_blocks = t.HeaderBlockCount();
     if (t.HasMagic()) {
       std::uint64_t pos = std::uint32_t(t.DataOffset);
@@ -149,7 +149,8 @@ TEST(RoundTrip, FlagsHeaderItemsAndEntriesReadBack) {
   o.update.agent_exe = "TolvaneAU.exe";
   o.update.token = "0123456789012345678901234567890123456789012345";
   o.update.run_hidden = true;
-  o.download = pack::DownloadInfo{"http://127.0.0.1/dl/", "Setup.exe", true, "DL-TOKEN", {}, "1048576"};
+  o.download =
+      pack::DownloadInfo{"http://127.0.0.1/dl/", "Setup.exe", true, "DL-TOKEN", {}, "1048576"};
   o.entries[0].setup_args = "/S";
   const std::string out = TempPath("flags.exe");
   pack::WriteArchive(o, out);
@@ -213,8 +214,8 @@ TEST(RoundTrip, FlagsHeaderItemsAndEntriesReadBack) {
   EXPECT_FALSE(SameDownloadToken(info, TGFileInfo(TempPath("other.exe"))));
   same.download->scrambled_token = "damaged";
   pack::WriteArchive(same, TempPath("damaged.exe"));
-  EXPECT_FALSE(SameDownloadToken(TGFileInfo(TempPath("damaged.exe")),
-                                 TGFileInfo(TempPath("damaged.exe"))));
+  EXPECT_FALSE(
+      SameDownloadToken(TGFileInfo(TempPath("damaged.exe")), TGFileInfo(TempPath("damaged.exe"))));
 }
 
 TEST(RoundTrip, HeaderBlockCountsZeroTwoAndThree) {
@@ -490,8 +491,7 @@ TEST(RoundTrip, RandomArchivesFromAPrintedSeed) {
       e.dos_date = std::uint32_t(rng());
       const std::size_t size = rng() % 3 == 0 ? 0 : rng() % 70000;
       const bool text = rng() % 2;
-      for (std::size_t k = 0; k < size; ++k)
-        e.data += text ? char('a' + rng() % 4) : char(rng());
+      for (std::size_t k = 0; k < size; ++k) e.data += text ? char('a' + rng() % 4) : char(rng());
       AddToSpaceTable(expected, e.data.size());
       o.entries.push_back(e);
     }

@@ -38,7 +38,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string TempDir() {
   char buffer[MAX_PATH];
   const DWORD n = GetTempPathA(MAX_PATH, buffer);
-  std::string dir = std::string(buffer, n) + "archive_wine_" + std::to_string(GetCurrentProcessId());
+  std::string dir =
+      std::string(buffer, n) + "archive_wine_" + std::to_string(GetCurrentProcessId());
   CreateDirectoryA(dir.c_str(), nullptr);
   return dir + "\\";
 }
@@ -53,7 +54,8 @@ long RunProgram(const std::string& exe) {
                       &pi))
     return -1;
   DWORD code = DWORD(-1);
-  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return long(code);

@@ -60,7 +60,8 @@ TEST(InflateEntry, ReadsStreamsOfEveryLevelAndEmptyFiles) {
   uLongf size = compressBound(plain.size());
   std::string z(size, '\0');
   ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&z[0]), &size,
-                      reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 9), Z_OK);
+                      reinterpret_cast<const Bytef*>(plain.data()), plain.size(), 9),
+            Z_OK);
   z.resize(size);
   EXPECT_EQ(InflateEntry(z), plain);
 }
@@ -96,8 +97,12 @@ TEST(InflateEntry, DamagedStreamsRaiseZlibsMessage) {
 
 TEST(Tokens, ScrambledTokensDecodeBack) {
   std::mt19937 rng(20260410);
-  const std::string tokens[] = {"", "A", "Tolvane-1.0", std::string(46, 'K'),
-                                std::string("\x00\xFF\x7F|bin", 7), std::string(200, 'z')};
+  const std::string tokens[] = {"",
+                                "A",
+                                "Tolvane-1.0",
+                                std::string(46, 'K'),
+                                std::string("\x00\xFF\x7F|bin", 7),
+                                std::string(200, 'z')};
   for (const std::string& token : tokens) {
     for (int round = 0; round < 20; ++round) {
       const std::string stored = pack::ScrambleToken(token, rng);
@@ -114,9 +119,9 @@ TEST(Tokens, DamagedTokensGiveARandomNumberText) {
   std::string flipped = good;
   flipped[6] = flipped[6] == 'b' ? 'c' : 'b';
   std::string lower = good;
-  lower[3] = 'a';  // 'a' - 50 is no hexadecimal digit
-  const std::string cases[] = {"", "bc", "bcdefghi",  // four bytes or fewer
-                               flipped, lower, good.substr(0, good.size() - 2),
+  lower[3] = 'a';                                              // 'a' - 50 is no hexadecimal digit
+  const std::string cases[] = {"",         "bc",  "bcdefghi",  // four bytes or fewer
+                               flipped,    lower, good.substr(0, good.size() - 2),
                                good + "bb"};
   for (const std::string& c : cases) {
     std::string token;
