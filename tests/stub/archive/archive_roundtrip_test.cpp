@@ -16,6 +16,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
 #include "GFileInfo.h"
+#include "archive_test_files.h"
 #include "UtilsText.h"
 
 using namespace archive;
@@ -39,18 +40,6 @@ class TempFolder : public ::testing::Environment {
 ::testing::Environment* const temp_folder = ::testing::AddGlobalTestEnvironment(new TempFolder);
 
 std::string TempPath(const std::string& name) { return TempDirectory() + "/" + name; }
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-}
 
 // A stand-in stub image: "MZ", "PE" at 256, some code-like bytes, no archive.
 std::string FakeStub(std::size_t size = 3000) {

@@ -11,6 +11,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
 #include "GFileInfo.h"
+#include "archive_test_files.h"
 
 namespace {
 
@@ -21,18 +22,6 @@ std::string WindowsPath(std::string unix_path) {
   for (char& c : unix_path)
     if (c == '/') c = '\\';
   return "Z:" + unix_path;  // Wine maps the Unix root to Z:
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 std::string TempDir() {
