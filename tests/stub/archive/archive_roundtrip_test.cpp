@@ -416,6 +416,34 @@ TEST(RoundTrip, CdSetWithASeparateFirstVolume) {
   EXPECT_EQ(r.files.at("Setup.exe"), o.entries[0].data);
 }
 
+TEST(RoundTrip, AgentCopyOfABuiltArchiveReadsAsAnAgent) {
+  // The copy the extraction writes: image and header blocks, 0 at 252, the trailer marked.
+  pack::PackOptions o = BasicOptions();
+  o.write_agent = true;
+  o.update.token = "agent-token";
+  o.update.agent_exe = "TolvaneAU.exe";
+  const std::string out = TempPath("agent-source.exe");
+  pack::WriteArchive(o, out);
+  const TGFileInfo source(out);
+  std::string copy = ReadFile(out).substr(0, std::size_t(source.Trailer.DataOffset));
+  PutU32(reinterpret_cast<std::uint8_t*>(&copy[kArchiveEndOffset]), 0);
+  ArchiveTrailer t = source.Trailer;
+  t.ThisIs_AutoUpdateProg = 1;
+  t.TrailerSize = kTrailerSize;
+  t.DataOffset = std::int32_t(o.stub_bytes.size());  // as read from the file again
+  const TrailerBytes record = EncodeTrailer(t);
+  copy.append(reinterpret_cast<const char*>(record.data()), record.size());
+  WriteFile(TempPath("TolvaneAU.exe"), copy);
+
+  const TGFileInfo agent(TempPath("TolvaneAU.exe"));
+  EXPECT_TRUE(agent.IsAutoUpdateProg());
+  EXPECT_TRUE(agent.WriteAgent());
+  EXPECT_EQ(agent.Info, source.Info);
+  EXPECT_EQ(agent.UpdateToken(true), "agent-token");
+  EXPECT_EQ(agent.Trailer.DataOffset, source.Trailer.DataOffset);
+  EXPECT_TRUE(ReadArchive(TempPath("TolvaneAU.exe")).entries.empty());
+}
+
 TEST(RoundTrip, DamagedEntryRaisesZlibsMessage) {
   pack::PackOptions o = BasicOptions();
   const std::string out = TempPath("damaged-entry.exe");
