@@ -141,6 +141,21 @@ TEST_F(ScreenFontRender, TheFrameIsStretchedOverTheViewportWhileTheTextKeepsItsP
                  {255, 255, 255});
 }
 
+TEST_F(ScreenFontRender, InABarTheFramesHeightIsSpreadOver35PixelsWhileTheCellKeepsItsSize) {
+  ScreenFont font;
+  font.make_font(kSongFace, 15, 15, false, false, false);
+  FontFacePtr reference = reference_face();
+  ASSERT_NE(reference, nullptr);
+  // The bottom bar's tip at (1, 150): 300 of 600 units up a 35-pixel bar is 17.5 pixels, so
+  // the cell's bottom falls at 15.5, between two rows; the bitmap's rows land on whole pixels.
+  glViewport(0, 0, kWidth, 35);
+  font.set_colour(255, 255, 0);
+  font.draw_text(1, 150, kWidth, kHeight, kSample);
+  const ViewportPoint cell = cell_origin_in_viewport(1, 150, kWidth, kHeight, kWidth, 35);
+  ASSERT_DOUBLE_EQ(cell.y, 15.5);
+  expect_text_at(read(), rasterise_text(reference.get(), kSample), 2, 15, {255, 255, 0});
+}
+
 TEST_F(ScreenFontRender, NothingIsDrawnForAReferencePointBeyondTheFrameOrAnEmptyText) {
   ScreenFont font;
   font.make_font(kSongFace, 15, 15, false, false, false);
