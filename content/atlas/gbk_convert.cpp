@@ -1,0 +1,50 @@
+#include "atlas/gbk_convert.h"
+
+#include <iconv.h>
+
+#include <vector>
+
+namespace {
+
+// One conversion descriptor, closed when the conversion ends.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+  ~Converter() {
+    if (ok()) iconv_close(cd);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
+
+  bool convert(const std::string& in, std::string* out) {
+    // GBK and UTF-8 never more than double a text's length either way.
+    std::vector<char> buffer(in.size() * 2 + 4);
+    char* src = const_cast<char*>(in.data());
+    size_t src_left = in.size();
+    char* dst = buffer.data();
+    size_t dst_left = buffer.size();
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) == size_t(-1) || src_left != 0) return false;
+    out->assign(buffer.data(), buffer.size() - dst_left);
+    return true;
+  }
+
+ private:
+  iconv_t cd;
+};
+
+bool run(const char* to, const char* from, const std::string& in, std::string* out) {
+  Converter c(to, from);
+  return c.ok() && c.convert(in, out);
+}
+
+}  // namespace
+
+bool utf8_to_gbk(const std::string& utf8, std::string* gbk) {
+  return run("GBK", "UTF-8", utf8, gbk);
+}
+
+bool gbk_to_utf8(const std::string& gbk, std::string* utf8) {
+  return run("UTF-8", "GBK", gbk, utf8);
+}

@@ -1,0 +1,225 @@
+#include "atlas/placement.h"
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+const Vec3 kUp{0, 1, 0}, kForward{0, 0, 1}, kLateral{kSide, 0, 0};
+
+// A skin point is looked for this far from the rule's target along its direction (scene units;
+// the whole body is 5.2 tall).
+constexpr double kReach = 0.6;
+
+double radians(double degrees) { return degrees * kPi / 180; }
+
+bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::string* error) {
+  auto it = body.landmarks.find(name);
+  if (it == body.landmarks.end()) it = body.landmarks.find(name + (kSide < 0 ? "_r" : "_l"));
+  if (it == body.landmarks.end()) {
+    *error = "no landmark " + name;
+    return false;
+  }
+  *p = it->second;
+  return true;
+}
+
+Vec3 face_direction(const LocationRule& r) {
+  const Vec3 horizontal = kForward * std::cos(radians(r.yaw)) + kLateral * std::sin(radians(r.yaw));
+  return normalize(horizontal * std::cos(radians(r.pitch)) + kUp * std::sin(radians(r.pitch)));
+}
+
+// Height of a point on the front midline given in cun from the sternal notch (down negative),
+// measured with the cun of the sternum, the upper and the lower abdomen in turn.
+bool front_height(const Body& body, const std::string& ref, double along, double* y,
+                  std::string* error) {
+  static const std::pair<const char*, double> kChain[] = {
+      {"sternal_notch", 0}, {"xiphoid", -9}, {"navel", -17}, {"pubic_symphysis", -22}};
+  double start = 0;
+  bool found = false;
+  for (const auto& link : kChain)
+    if (ref == link.first) {
+      start = link.second;
+      found = true;
+    }
+  if (!found) {
+    *error = "a front trunk rule needs sternal_notch, xiphoid, navel or pubic_symphysis";
+    return false;
+  }
+  const double cun = start + along;
+  // The segment holding the point; beyond either end the end segment is extended.
+  int i = 0;
+  while (i < 2 && cun < kChain[i + 1].second) ++i;
+  Vec3 a, b;
+  if (!find_landmark(body, kChain[i].first, &a, error) ||
+      !find_landmark(body, kChain[i + 1].first, &b, error))
+    return false;
+  const double t = (cun - kChain[i].second) / (kChain[i + 1].second - kChain[i].second);
+  *y = a.y + (b.y - a.y) * t;
+  return true;
+}
+
+bool is_front_chain(const std::string& ref) {
+  return ref == "sternal_notch" || ref == "xiphoid" || ref == "navel" || ref == "pubic_symphysis";
+}
+
+// Walking out from a point inside the body along dir: the crossing after which the ray is in
+// the air. The region meshes overlap where they join (the neck reaches up into the head), so the
+// first crossing may be an inner one; in the air the next crossing enters a surface, inside
+// another mesh it leaves one.
+bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) {
+  constexpr double kStep = 1e-5;
+  Vec3 from = start, hit, n;
+  if (!body.cast_to_surface(from, dir, &hit, &n) || dot(n, dir) <= 0) return false;
+  for (int crossings = 0; crossings < 8 && length(hit - start) < reach; ++crossings) {
+    Vec3 next, next_n;
+    if (!body.cast_to_surface(hit + dir * kStep, dir, &next, &next_n) || dot(next_n, dir) < 0) {
+      *skin = hit;
+      return true;
+    }
+    hit = next;
+  }
+  return false;
+}
+
+// The skin on the side `dir` of the body part the target lies in: walking out from the target
+// if it is inside, else from just under the nearest skin. A target outside the skin thus moves
+// onto the part it lies beside, not onto whatever else a ray from it would meet.
+bool find_skin(const Body& body, Vec3 target, Vec3 dir, double reach, Vec3* skin) {
+  Vec3 nearest_normal;
+  const Vec3 nearest = body.nearest_surface_point(target, &nearest_normal);
+  constexpr double kUnder = 0.01;  // 3 mm
+  Vec3 start = target;
+  if (dot(target - nearest, nearest_normal) > -kUnder) start = nearest - nearest_normal * kUnder;
+  return walk_out(body, start, dir, reach, skin);
+}
+
+// The triangle normal is noisy on a decimated surface: average it with its neighbours'.
+Vec3 smoothed_normal(const Body& body, Vec3 p) {
+  Vec3 n0;
+  body.nearest_surface_point(p, &n0);
+  const Vec3 helper = std::abs(n0.y) < 0.9 ? kUp : Vec3{1, 0, 0};
+  const Vec3 u = normalize(cross(n0, helper)), w = cross(n0, u);
+  Vec3 sum = n0;
+  constexpr double kRadius = 0.03;
+  for (int k = 0; k < 6; ++k) {
+    const double a = k * kPi / 3;
+    Vec3 n;
+    body.nearest_surface_point(p + (u * std::cos(a) + w * std::sin(a)) * kRadius, &n);
+    sum += n;
+  }
+  return normalize(sum);
+}
+
+// The scalp as seen from the middle of the head: directions are turned over the midline from
+// the anterior toward the posterior hairline (12 cun), then sideways toward the ear.
+bool head_target(const Body& body, const LocationRule& r, Vec3* centre, Vec3* dir,
+                 std::string* error) {
+  Vec3 apex_l, apex_r, front, back;
+  if (!find_landmark(body, "ear_apex_l", &apex_l, error) ||
+      !find_landmark(body, "ear_apex_r", &apex_r, error) ||
+      !find_landmark(body, "hairline_front", &front, error) ||
+      !find_landmark(body, "hairline_back", &back, error))
+    return false;
+  *centre = (apex_l + apex_r) * 0.5;
+  const Vec3 f = front - *centre, b = back - *centre;
+  const double theta_front = std::atan2(f.y, f.z);
+  double theta_back = std::atan2(b.y, b.z);
+  if (theta_back < theta_front) theta_back += 2 * kPi;
+  const double per_cun = (theta_back - theta_front) / 12;
+  const double theta = theta_front + r.along * per_cun, phi = r.lat * per_cun;
+  const Vec3 sagittal{0, std::sin(theta), std::cos(theta)};
+  *dir = normalize(sagittal * std::cos(phi) + kLateral * std::sin(phi));
+  return true;
+}
+
+}  // namespace
+
+bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
+                 std::string* error) {
+  Vec3 target, dir;
+  double reach = kReach;
+  switch (r.frame) {
+    case Frame::kTrunk: {
+      Vec3 ref;
+      if (!find_landmark(body, r.ref, &ref, error)) return false;
+      double y = 0, cun = 0;
+      if (is_front_chain(r.ref)) {
+        if (!front_height(body, r.ref, r.along, &y, error)) return false;
+        cun = body.cun_length("chest_transverse");
+      } else {  // a level of the spine
+        y = ref.y + r.along * body.cun_length("chest_vertical");
+        cun = body.cun_length("back_transverse");
+      }
+      target = Vec3{kSide * r.lat * cun, y, ref.z} + kForward * (r.fwd * cun);
+      break;
+    }
+    case Frame::kAt:
+    case Frame::kFace: {
+      Vec3 ref;
+      if (!find_landmark(body, r.ref, &ref, error)) return false;
+      const double cun = body.cun_length(r.frame == Frame::kAt ? "chest_transverse" : "head_front");
+      target = ref + kUp * (r.along * cun) + kLateral * (r.lat * cun) + kForward * (r.fwd * cun);
+      break;
+    }
+    case Frame::kLine: {
+      Vec3 a, b;
+      if (!find_landmark(body, r.ref, &a, error) || !find_landmark(body, r.ref_to, &b, error))
+        return false;
+      target = a + (b - a) * (r.along / r.span);
+      break;
+    }
+    case Frame::kHead:
+      if (!head_target(body, r, &target, &dir, error)) return false;
+      reach = 2;  // from the middle of the head
+      break;
+  }
+  if (r.frame != Frame::kHead) {
+    if (r.face_normal) {
+      Vec3 n;
+      body.nearest_surface_point(target, &n);
+      dir = n;
+    } else {
+      dir = face_direction(r);
+    }
+  }
+  Vec3 skin;
+  const bool found = r.frame == Frame::kHead ? walk_out(body, target, dir, reach, &skin)
+                                             : find_skin(body, target, dir, reach, &skin);
+  // Where the rule's direction finds no skin (a fold of the armpit, a web between fingers) the
+  // nearest skin to the target stands in, and the caller is told.
+  placed->fell_back = !found;
+  if (!found) skin = body.nearest_surface_point(target);
+  placed->point = skin;
+  placed->normal = smoothed_normal(body, skin);
+  return true;
+}
+
+bool seen_from(const Body& body, Vec3 point, Vec3 dir) {
+  // Start just outside the marker sphere (radius 0.02) so that its own patch of skin is no
+  // obstacle.
+  return !body.cast_to_surface(point + dir * 0.025, dir, nullptr, nullptr);
+}
+
+SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen) {
+  for (const Vec3& dir : candidate_directions(placed.normal))
+    if (seen_from(body, placed.point, dir)) {
+      *seen = true;
+      return view_facing(placed.point, dir, scale);
+    }
+  *seen = false;
+  return view_facing(placed.point, placed.normal, scale);
+}
+
+double view_scale_for(const LocationRule& r) {
+  const std::string refs = r.ref + " " + r.ref_to;
+  auto has = [&refs](const char* word) { return refs.find(word) != std::string::npos; };
+  if (has("finger") || has("toe") || has("palm")) return 5.4;
+  if (has("wrist") || has("styloid") || has("ankle") || has("malleolus") || has("heel") ||
+      has("achilles"))
+    return 4.8;
+  if (r.frame == Frame::kHead || r.frame == Frame::kFace) return 4.2;
+  if (r.frame == Frame::kLine) return 3.6;
+  return 3.0;
+}

@@ -1,0 +1,33 @@
+// Puts an acupoint of the table on the body's skin from its location rule, and chooses the
+// search view that shows it.
+#pragma once
+
+#include <string>
+
+#include "atlas/source_table.h"
+#include "atlas/view_fit.h"
+#include "body/body.h"
+
+// Bilateral points all go on the body's right side (-X, on the viewer's left while the body
+// faces the camera): one side for every point keeps each meridian's markers on one line.
+constexpr double kSide = -1;
+
+struct PlacedPoint {
+  Vec3 point;   // on the skin, model space
+  Vec3 normal;  // outward, smoothed over the neighbourhood
+  bool fell_back = false;  // no skin along the rule's direction: the nearest skin was taken
+};
+
+// False with a message when a landmark of the rule is unknown.
+bool place_point(const Body& body, const LocationRule& rule, PlacedPoint* placed,
+                 std::string* error);
+
+// True when nothing of the body lies between the point and a viewer looking along -dir.
+bool seen_from(const Body& body, Vec3 point, Vec3 dir);
+
+// The view that shows the point from the first direction of candidate_directions(normal) that
+// sees it; `seen` tells whether any did (if none, the view looks along the normal).
+SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen);
+
+// Zoom by region: close on fingers, toes and the face, wider on the trunk.
+double view_scale_for(const LocationRule& rule);
