@@ -1,6 +1,7 @@
 // Developer preview: renders the generated body with a software z-buffer into PPM images
 // (front, back, side, face, hand, foot), so the shape can be judged without the viewer.
 // Usage: body_preview OUTPUT_PREFIX
+#define _USE_MATH_DEFINES  // M_PI from MinGW's <cmath> in strict C++17
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
