@@ -78,9 +78,12 @@ std::string Block(const std::string& bytes) {
 // One volume file being written.
 class Volume {
  public:
-  Volume(std::string path, std::uint64_t limit) : path_(std::move(path)), limit_(limit) {
+  // Every file created is noted in created, so a failed build can remove what it wrote.
+  Volume(std::string path, std::uint64_t limit, std::vector<std::string>& created)
+      : path_(std::move(path)), limit_(limit) {
     file_.reset(std::fopen(path_.c_str(), "wb+"));
     if (!file_) throw PackError("cannot create " + path_ + ": " + std::strerror(errno));
+    created.push_back(path_);
   }
   void Write(const std::string& bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size())
@@ -186,7 +189,10 @@ std::string CompressEntry(const std::string& plain, int level) {
   return out;
 }
 
-PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
+namespace {
+
+PackResult WriteFiles(const PackOptions& o, const std::string& out_path,
+                      std::vector<std::string>& created) {
   if (o.trailer_size < 4 || o.trailer_size > kTrailerSize)
     throw PackError("the trailer size must be 4 to 74");
   if (o.level < 0 || o.level > 9) throw PackError("the compression level must be 0 to 9");
@@ -229,7 +235,7 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
 
   // A file that starts like an executable: the stub, then the header blocks.
   auto open_first = [&](const std::string& path) {
-    auto v = std::make_unique<Volume>(path, o.volume_size);
+    auto v = std::make_unique<Volume>(path, o.volume_size, created);
     v->Write(stub);
     v->data_offset = std::uint32_t(stub.size());
     for (const std::string& h : headers) {
@@ -254,7 +260,7 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
   const std::string base_name = VolumeBaseName(volumes.front()->path());
   auto next_volume = [&] {
     const std::string path = VolumeName(base_name, int(volumes.size()) + 1);
-    volumes.push_back(std::make_unique<Volume>(path, o.volume_size));
+    volumes.push_back(std::make_unique<Volume>(path, o.volume_size, created));
   };
 
   SpaceTable space{};
@@ -342,6 +348,19 @@ PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
     result.volumes.push_back(volumes[i]->path());
   }
   return result;
+}
+
+}  // namespace
+
+PackResult WriteArchive(const PackOptions& o, const std::string& out_path) {
+  std::vector<std::string> created;
+  try {
+    return WriteFiles(o, out_path, created);
+  } catch (...) {
+    // A half-written installer must not be taken for a finished one.
+    for (const std::string& path : created) std::remove(path.c_str());
+    throw;
+  }
 }
 
 }  // namespace pack

@@ -474,6 +474,13 @@ TEST(RoundTrip, UnsafeNamesAndBadInputsAreRefused) {
   pack::PackOptions dup = BasicOptions();
   dup.entries[1].name = "SETUP.EXE";
   EXPECT_THROW(pack::WriteArchive(dup, TempPath("dup.exe")), pack::PackError);
+  // A volume size too small for the header blocks fails after volume 1 was created: nothing
+  // stays behind.
+  pack::PackOptions tiny = BasicOptions();
+  tiny.volume_size = 3050;
+  EXPECT_THROW(pack::WriteArchive(tiny, TempPath("tiny.exe")), pack::PackError);
+  EXPECT_FALSE(ArchiveFileExists(TempPath("tiny.exe")));
+  EXPECT_FALSE(ArchiveFileExists(TempPath("tiny.exe.002")));
   pack::PackOptions not_image = BasicOptions();
   not_image.stub_bytes[256] = 'X';
   EXPECT_THROW(pack::WriteArchive(not_image, TempPath("notimage.exe")), pack::PackError);
