@@ -15,6 +15,16 @@ constexpr double kReach = 0.6;
 double radians(double degrees) { return degrees * kPi / 180; }
 
 bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::string* error) {
+  // "a+b": the point midway between two landmarks.
+  const size_t plus = name.find('+');
+  if (plus != std::string::npos) {
+    Vec3 a, b;
+    if (!find_landmark(body, name.substr(0, plus), &a, error) ||
+        !find_landmark(body, name.substr(plus + 1), &b, error))
+      return false;
+    *p = (a + b) * 0.5;
+    return true;
+  }
   auto it = body.landmarks.find(name);
   if (it == body.landmarks.end()) it = body.landmarks.find(name + (kSide < 0 ? "_r" : "_l"));
   if (it == body.landmarks.end()) {

@@ -3,7 +3,8 @@
 //
 // Columns: code pinyin name meridian meridian_name frame ref along lat fwd face explanation
 // effects. The location columns say where the point lies on the body, in B-cun from landmarks
-// of the body model (names without their side suffix; the generator picks the side):
+// of the body model (names without their side suffix, the generator picks the side; "a+b" is
+// the point midway between landmarks a and b):
 //   TR  trunk: `ref` a midline landmark; `along` cun upward (on the front the cun of the
 //       sternum, upper and lower abdomen in turn), `lat` cun from the midline.
 //   AT  at a landmark: `along` cun up, `lat` cun lateral, `fwd` cun forward (chest cun).
