@@ -1,5 +1,6 @@
 #include "body/anatomy.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -80,6 +81,12 @@ Vec3 march(const Shape& s, Vec3 origin, Vec3 dir) {
 
 }  // namespace
 
+double RegionBone::distance(Vec3 p) const {
+  const Vec3 ab = b - a;
+  const double t = std::clamp(dot(p - a, ab) / dot(ab, ab), 0.0, 1.0);
+  return length(p - (a + ab * t)) - radius;
+}
+
 Anatomy make_anatomy() {
   Anatomy an;
   Builder b(an.shape);
@@ -92,16 +99,16 @@ Anatomy make_anatomy() {
   b.mid(ell({0, 1.275, -0.01}, {0.142, 0.185, 0.108}), 0, kTrunk);           // rib cage
   b.mid(cone({0, 1.415, -0.03}, {0, 1.10, -0.02}, 0.10, 0.115, 0.78), 0.05, kTrunk);
   b.side(cone({0.0, 1.425, -0.025}, {0.150, 1.418, -0.022}, 0.05, 0.045, 0.9), 0.05, kTrunk);
-  b.side(ellipsoid({0.07, 1.322, 0.064}, {0.085, 0.05, 0.022},
+  b.side(ellipsoid({0.07, 1.325, 0.06}, {0.085, 0.05, 0.02},
                    frame_of({1, 0, 0}, normalize(Vec3{0.45, 1, 0}), {0, 0, 1})),
-         0.025, kTrunk);                                                    // pectoral
+         0.035, kTrunk);                                                    // pectoral
   b.mid(ell({0, 1.065, 0.0}, {0.134, 0.155, 0.098}), 0.06, kTrunk);         // abdomen
   b.mid(ell({0, 1.085, 0.045}, {0.072, 0.15, 0.055}), 0.04, kTrunk);        // rectus
   b.mid(ell({0, 0.925, -0.005}, {0.142, 0.11, 0.1}), 0.06, kTrunk);       // pelvis
   b.side(ell({0.102, 0.9, -0.012}, {0.052, 0.08, 0.072}), 0.04, kTrunk);  // hip
   b.side(ell({0.06, 0.862, -0.056}, {0.072, 0.085, 0.064}), 0.03, kTrunk);  // buttock
   b.mid(ell({0, 0.862, 0.05}, {0.045, 0.045, 0.04}), 0.03, kTrunk);          // pubic mound
-  b.side(ellipsoid({0.088, 1.315, -0.098}, {0.052, 0.075, 0.024},
+  b.side(ellipsoid({0.1, 1.315, -0.094}, {0.05, 0.075, 0.022},
                    frame_of({1, 0, 0}, normalize(Vec3{-0.25, 1, 0}), {0, 0, -1})),
          0.03, kTrunk);                                                     // scapula
   b.side(ell({0.112, 1.22, -0.045}, {0.045, 0.12, 0.065}), 0.04, kTrunk);    // latissimus
@@ -117,9 +124,9 @@ Anatomy make_anatomy() {
   b.mid(ell({0, 1.657, -0.014}, {0.074, 0.093, 0.097}), 0.0, kHead);        // cranium
   b.mid(ell({0, 1.668, 0.03}, {0.068, 0.062, 0.064}), 0.02, kHead);         // forehead
   b.mid(ell({0, 1.598, 0.03}, {0.061, 0.058, 0.062}), 0.025, kHead);        // mid face
-  b.side(cone({0.052, 1.575, -0.008}, {0.012, 1.53, 0.064}, 0.015, 0.014), 0.028, kHead);  // jaw
+  b.side(cone({0.05, 1.575, -0.008}, {0.012, 1.532, 0.062}, 0.012, 0.012), 0.028, kHead);  // jaw
   b.mid(ell({0, 1.532, 0.07}, {0.024, 0.017, 0.017}), 0.012, kHead);        // chin
-  b.side(ell({0.04, 1.598, 0.046}, {0.028, 0.028, 0.028}), 0.03, kHead);    // cheek
+  b.side(ell({0.04, 1.604, 0.048}, {0.025, 0.024, 0.025}), 0.03, kHead);    // cheek
   b.side(ell({0.052, 1.617, 0.056}, {0.02, 0.011, 0.02}), 0.015, kHead);    // cheekbone
   b.side(cone({0.008, 1.653, 0.086}, {0.05, 1.655, 0.074}, 0.011, 0.009), 0.014, kHead);  // brow
   b.mid(ell({0, 1.563, 0.078}, {0.033, 0.028, 0.027}), 0.02, kHead);        // muzzle
@@ -155,8 +162,13 @@ Anatomy make_anatomy() {
   an.elbow = elbow;
   an.wrist = wrist;
   b.side(ellipsoid(shoulder + Vec3{0.018, -0.045, 0.002}, {0.046, 0.085, 0.05},
-                   frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.03, kUpperArm);   // deltoid
+                   frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.04, kUpperArm);   // deltoid
   b.side(cone(shoulder, elbow, 0.046, 0.036, 0.92), 0.02, kUpperArm);
+  // Axillary folds: the chest and back muscles running into the arm.
+  b.side(cone({0.1, 1.33, 0.055}, shoulder + arm_dir * 0.09 + Vec3{0, 0, 0.02}, 0.022, 0.018), 0.04,
+         kTrunk);
+  b.side(cone({0.1, 1.3, -0.075}, shoulder + arm_dir * 0.1 + Vec3{0, 0, -0.02}, 0.024, 0.018), 0.04,
+         kTrunk);
   b.side(ellipsoid(lerp(shoulder, elbow, 0.56) + Vec3{0, 0, 0.016}, {0.035, 0.09, 0.034},
                    frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.02, kUpperArm);   // biceps
   b.side(ellipsoid(lerp(shoulder, elbow, 0.45) + Vec3{0, 0, -0.018}, {0.035, 0.1, 0.03},
@@ -187,10 +199,10 @@ Anatomy make_anatomy() {
     double r[4];
   };
   const FingerSpec fingers[4] = {
-      {0.029, 0.094, 6, {0.042, 0.025, 0.02}, {0.0093, 0.0085, 0.0077, 0.0068}},
-      {0.0095, 0.098, 1.5, {0.046, 0.029, 0.021}, {0.0097, 0.0088, 0.0079, 0.007}},
-      {-0.0105, 0.095, -3, {0.043, 0.027, 0.02}, {0.009, 0.0082, 0.0074, 0.0066}},
-      {-0.029, 0.088, -8, {0.034, 0.02, 0.018}, {0.008, 0.0072, 0.0065, 0.0058}},
+      {0.029, 0.094, 4.5, {0.041, 0.025, 0.02}, {0.0098, 0.009, 0.0082, 0.0073}},
+      {0.0095, 0.098, 1, {0.045, 0.028, 0.021}, {0.0102, 0.0093, 0.0084, 0.0075}},
+      {-0.0105, 0.095, -2.5, {0.042, 0.027, 0.02}, {0.0096, 0.0088, 0.008, 0.0071}},
+      {-0.029, 0.088, -6.5, {0.034, 0.02, 0.018}, {0.0086, 0.0078, 0.007, 0.0063}},
   };
   an.hand_tip = wrist + hd * 0.19;
   auto add_finger = [&](int number, Vec3 base, Vec3 dir, const double* len, const double* r,
@@ -324,6 +336,26 @@ Anatomy make_anatomy() {
   // Flat sole: a huge sphere below the floor takes away everything under y = 0.
   b.cut_mid(ell({0, -20, 0}, {20, 20, 20}), 0.004);
 
+  // ---- Region bones ------------------------------------------------------------------------------
+  {
+    const Vec3 heel_bone = ankle + Vec3{0, -0.045, -0.03};
+    const RegionBone left[] = {
+        {kUpperArm, shoulder, elbow, 0.045},
+        {kForearm, elbow, wrist, 0.035},
+        {kHand, wrist, an.hand_tip, 0.04},
+        {kThigh, hip, knee, 0.075},
+        {kShin, knee, ankle, 0.045},
+        {kFoot, heel_bone, ankle + ff * 0.17 + Vec3{0, -0.06, 0}, 0.035},
+    };
+    an.bones.push_back({kHead, {0, 1.6, 0.01}, {0, 1.68, -0.01}, 0.085});
+    an.bones.push_back({kNeck, {0, 1.44, -0.02}, {0, 1.56, -0.015}, 0.055});
+    an.bones.push_back({kTrunk, {0, 0.9, -0.01}, {0, 1.36, -0.01}, 0.14});
+    for (const RegionBone& bone : left) {
+      an.bones.push_back(bone);
+      an.bones.push_back({right_of(bone.group), mirror_x(bone.a), mirror_x(bone.b), bone.radius});
+    }
+  }
+
   // ---- Reliefs placed on the surface found so far ---------------------------------------------
   const Shape base = an.shape;
   // Spinal furrow down the back.
@@ -332,8 +364,8 @@ Anatomy make_anatomy() {
     for (int i = 0; i <= 16; ++i) {
       const double y = 1.43 - i * 0.033;
       const Vec3 s = march(base, {0, y, -0.4}, {0, 0, 1});
-      const Vec3 c = s + Vec3{0, 0, -0.015};
-      if (i > 0) b.cut_mid(cone(prev, c, 0.019, 0.019), 0.016);
+      const Vec3 c = s + Vec3{0, 0, -0.0215};
+      if (i > 0) b.cut_mid(cone(prev, c, 0.025, 0.025), 0.02);
       prev = c;
     }
   }
@@ -419,10 +451,10 @@ Anatomy make_anatomy() {
     for (int i = 1; i <= 4; ++i) from_back("s" + std::to_string(i), 0, 0.955 - (i - 1) * 0.021);
     from_back("coccyx", 0, 0.855);
   }
-  from_back("scapula_medial_l", 0.055, 1.373);
-  from_back("scapula_spine_root_l", 0.06, 1.375);
-  from_back("scapula_spine_mid_l", 0.105, 1.385);
-  from_back("scapula_inferior_l", 0.085, 1.24);
+  from_back("scapula_medial_l", 0.066, 1.373);
+  from_back("scapula_spine_root_l", 0.068, 1.378);
+  from_back("scapula_spine_mid_l", 0.11, 1.388);
+  from_back("scapula_inferior_l", 0.095, 1.24);
   from_back("psis_l", 0.042, 0.955);
   from_side("greater_trochanter_l", 0.885, -0.01);
   from_back("gluteal_fold_l", 0.065, 0.782);

@@ -29,8 +29,18 @@ struct Nail {
   Frame frame;
 };
 
+// The bone of a region: the surface belongs to the region whose bone (a capsule) is nearest,
+// which gives clean, smooth borders between the meshes.
+struct RegionBone {
+  BodyGroup group;
+  Vec3 a, b;
+  double radius;
+  double distance(Vec3 p) const;
+};
+
 struct Anatomy {
   Shape shape;
+  std::vector<RegionBone> bones;  // both sides
   std::vector<LandmarkRay> landmark_rays;
   std::vector<Nail> hand_nails;  // left hand
   std::vector<Nail> foot_nails;  // left foot

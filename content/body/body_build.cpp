@@ -15,35 +15,50 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Each region's mesh runs this far past its border, shrinking into the neighbour, so that the
 // two closed meshes overlap without a gap or a visible double surface.
-constexpr double kOverlap = 0.02;
-constexpr double kInsetSlope = 0.15;
+constexpr double kOverlap = 0.012;
+constexpr double kInsetSlope = 0.5;
 
 struct RegionField {
   const Shape* shape;
+  const std::vector<RegionBone>* bones;
   int group;
   double y_lo, y_hi;
+  // How far past the region's border p lies (negative inside the region): half the difference
+  // between the distance to the region's own bone and to the nearest other bone.
+  double border(Vec3 p) const {
+    double own = std::numeric_limits<double>::infinity(), other = own;
+    for (const RegionBone& b : *bones) {
+      const double d = b.distance(p);
+      if (b.group == group) own = std::min(own, d); else other = std::min(other, d);
+    }
+    const double s = (own - other) * 0.5;
+    return std::max(s, std::max(y_lo - p.y, p.y - y_hi));
+  }
   double operator()(Vec3 p) const {
-    thread_local std::vector<double> gd;
-    const double d = shape->distance(p, &gd);
-    double other = std::numeric_limits<double>::infinity();
-    for (int g = 0; g < static_cast<int>(gd.size()); ++g)
-      if (g != group) other = std::min(other, gd[g]);
-    double s = (gd[group] - other) * 0.5;
-    s = std::max(s, std::max(y_lo - p.y, p.y - y_hi));
-    // The inset starts gently so both meshes agree across the seam itself.
-    const double ramp = 0.004;
+    const double s = border(p);
+    if (s > kOverlap + 0.01) return s - kOverlap;  // far outside: no need for the shape
+    const double d = shape->distance(p);
+    // The inset starts gently and then dives, so the meshes cross close to the border.
+    const double ramp = 0.0015;
     const double inset = s <= 0 ? 0 : s < ramp ? s * s / (2 * ramp) : s - ramp / 2;
     return std::max(d + kInsetSlope * inset, s - kOverlap);
   }
 };
 
-TriMesh build_region(const Shape& shape, const RegionSpec& r) {
-  Vec3 lo, hi;
-  if (!shape.group_box(r.group, &lo, &hi)) return {};
-  const double m = 0.02;
+TriMesh build_region(const Anatomy& an, const RegionSpec& r) {
+  Vec3 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9};
+  for (const RegionBone& b : an.bones)
+    if (b.group == r.group)
+      for (Vec3 p : {b.a, b.b}) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+      }
+  double m = 0;
+  for (const RegionBone& b : an.bones)
+    if (b.group == r.group) m = std::max(m, b.radius + 0.08);
   lo -= Vec3{m, m, m};
   hi += Vec3{m, m, m};
-  lo.y = std::max(lo.y, r.y_lo - kOverlap - 2 * r.cell);
+  lo.y = std::max({lo.y, r.y_lo - kOverlap - 2 * r.cell, -0.01});
   hi.y = std::min(hi.y, r.y_hi + kOverlap + 2 * r.cell);
   if (!r.limb) {
     // A grid symmetric about x = 0 keeps the midline meshes symmetric.
@@ -51,8 +66,8 @@ TriMesh build_region(const Shape& shape, const RegionSpec& r) {
     lo.x = -half;
     hi.x = half;
   }
-  const Shape local = shape.culled(lo, hi);
-  const RegionField field{&local, r.group, r.y_lo, r.y_hi};
+  const Shape local = an.shape.culled(lo, hi);
+  const RegionField field{&local, &an.bones, r.group, r.y_lo, r.y_hi};
   TriMesh mesh = surface_nets(field, lo, hi, r.cell);
   project_to_surface(mesh, field, 2);
   decimate(mesh, r.triangles);
@@ -225,7 +240,7 @@ Body build_body() {
   Body body;
   const uint8_t skin[3] = {226, 178, 150};
   for (const RegionSpec& r : body_regions(an)) {
-    const TriMesh mesh = build_region(an.shape, r);
+    const TriMesh mesh = build_region(an, r);
     if (!r.limb) {
       body.meshes.push_back(to_body_mesh(mesh, r.mesh, false));
       add_material(body, r.mesh, r.texture, skin[0], skin[1], skin[2]);

@@ -61,7 +61,7 @@ void compact(TriMesh& mesh) {
   mesh.vertices.swap(kept);
 }
 
-void decimate(TriMesh& mesh, int target_triangles) {
+void decimate(TriMesh& mesh, int target_triangles, const std::vector<bool>& locked) {
   const int nv = static_cast<int>(mesh.vertices.size());
   std::vector<Vec3>& pos = mesh.vertices;
   std::vector<std::array<int, 3>>& tri = mesh.triangles;
@@ -81,6 +81,7 @@ void decimate(TriMesh& mesh, int target_triangles) {
 
   std::priority_queue<Candidate, std::vector<Candidate>, std::greater<Candidate>> heap;
   auto push = [&](int a, int b) {
+    if (!locked.empty() && (locked[a] || locked[b])) return;
     Quadric q = quad[a];
     q.add(quad[b]);
     Vec3 best = (pos[a] + pos[b]) * 0.5;

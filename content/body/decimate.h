@@ -5,7 +5,8 @@
 
 // Collapses edges until at most target_triangles remain (or no collapse is allowed); unused
 // vertices are removed at the end.
-void decimate(TriMesh& mesh, int target_triangles);
+// Vertices marked in `locked` (if not empty) stay where they are and are never collapsed.
+void decimate(TriMesh& mesh, int target_triangles, const std::vector<bool>& locked = {});
 
 // Drops vertices that no triangle uses and renumbers the rest.
 void compact(TriMesh& mesh);
