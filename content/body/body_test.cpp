@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
-#include <sys/stat.h>
 #include <utility>
 
 #include "body/body.h"
@@ -23,7 +23,8 @@ class BodyTest : public ::testing::Test {
   static void SetUpTestSuite() {
     body_ = new Body(build_body());
     textures_ = new std::vector<SkinTexture>(paint_skin_textures(*body_));
-    mkdir(kFolder, 0755);
+    std::error_code ignored;  // a folder that cannot be made fails the write below
+    std::filesystem::create_directories(kFolder, ignored);  // also where mkdir takes no mode (MinGW)
     ASSERT_TRUE(write_body_files(*body_, *textures_, kFolder));
   }
   static void TearDownTestSuite() {
