@@ -87,6 +87,16 @@ std::string fixture_table() {
     add(line);
   }
   add("0.3 0.3 0.0 0 0 2 0 0 20 OTHER O 2 Meridian2 e f");
+  // Two markers on one spot, and crowds of 50 and 51 markers on another: 50 hit records fill
+  // the 200-entry selection buffer exactly, 51 overflow it.
+  add("-1.5 -1.5 0.0 1.5 1.5 2 0 0 30 OVERA OverA 10 Meridian10 e f");
+  add("-1.5 -1.5 0.0 1.5 1.5 2 0 0 31 OVERB OverB 10 Meridian10 e f");
+  for (int meridian : {11, 12}) {
+    for (int i = 0; i < 39 + meridian; ++i) {
+      add("2.0 -1.0 0.0 0 0 1 0 0 " + std::to_string(100 * meridian + i) + " CROWD" +
+          std::to_string(meridian) + " Crowd " + std::to_string(meridian) + " M e f");
+    }
+  }
   return t;
 }
 
@@ -230,6 +240,10 @@ class Session {
 
   // Real input: XTEST events, like a user's, to the window under the pointer.
   void move(int x, int y) {
+    // xdotool's --sync waits for a motion that never comes when the pointer is there already.
+    if (x == pointer_x_ && y == pointer_y_) return;
+    pointer_x_ = x;
+    pointer_y_ = y;
     run("xdotool mousemove --sync --window " + std::to_string(window_) + " " + std::to_string(x) +
         " " + std::to_string(y));
     pause();
@@ -303,6 +317,7 @@ class Session {
   std::unique_ptr<Display, DisplayCloser> display_;
   pid_t pid_ = -1;
   Window window_ = 0;
+  int pointer_x_ = -1, pointer_y_ = -1;
 };
 
 class AtlasXvfb : public ::testing::Test {
@@ -315,11 +330,11 @@ class AtlasXvfb : public ::testing::Test {
     fs::create_directories(folder_.path() / "data");
     write_fixture_data(folder_.path() / "data");
     table_ = read_table(folder_.path() / "data");
-    ASSERT_EQ(table_.size(), 9u);
+    ASSERT_EQ(table_.size(), 112u);
   }
 
   static void write_fixture_data(const fs::path& data) {
-    write_text(data / "dm.tz", "9");
+    write_text(data / "dm.tz", "112");
     write_text(data / "ptab.tz", fixture_table());
     write_text(data / "help.tz", "2\r\nfirst-help-line\r\nsecond-help-line");
   }
@@ -454,6 +469,53 @@ TEST_F(AtlasXvfb, MeridianPopupHighlightsChoosesAndCancels) {
   // Enter returns to the search view.
   v.key("Return");
   EXPECT_TRUE(wait_for([&] { return !v.shot().red_centroid(project(Pose{}, first_bladder), 3); }));
+}
+
+// The tip of the acupoint under the pointer, waited for until it differs from the general tip.
+std::vector<int> tip_at(Session& v, Point p, const std::vector<int>& general_tip) {
+  v.move(700, 120);
+  v.move(int(p.x), int(p.y));
+  wait_for([&] { return v.shot().bottom_bar_signature() != general_tip; }, 2000ms);
+  return v.shot().bottom_bar_signature();
+}
+
+TEST_F(AtlasXvfb, PickNamesTheLowerIndexAndOverflowIsNoHit) {
+  Session v(folder_.path(), folder_.path());
+  ASSERT_TRUE(v.ready());
+  v.move(700, 120);
+  const std::vector<int> general_tip = v.shot().bottom_bar_signature();
+
+  // Each of the two stacked records' tips, from the search view of that record alone.
+  const AcupointRecord& a = named("OVERA");
+  const AcupointRecord& b = named("OVERB");
+  v.search("OVERA");
+  ASSERT_TRUE(v.marker_at(project(record_view(a), a)));
+  const std::vector<int> tip_a = tip_at(v, project(record_view(a), a), general_tip);
+  v.search("OVERB");
+  ASSERT_TRUE(v.marker_at(project(record_view(b), b)));
+  const std::vector<int> tip_b = tip_at(v, project(record_view(b), b), general_tip);
+  ASSERT_NE(tip_a, general_tip);
+  ASSERT_NE(tip_a, tip_b);
+
+  // Both under the pointer in their meridian's view: the one earlier in the table is named.
+  choose_meridian_entry(v, 9);
+  const Point stacked = project(Pose{}, a);
+  ASSERT_TRUE(v.marker_at(stacked));
+  EXPECT_EQ(tip_at(v, stacked, general_tip), tip_a);
+
+  const Point crowd = project(Pose{}, named("CROWD11"));
+  choose_meridian_entry(v, 10);
+  ASSERT_TRUE(v.marker_at(crowd));
+  EXPECT_NE(tip_at(v, crowd, general_tip), general_tip) << "50 hits fill the buffer exactly";
+  choose_meridian_entry(v, 11);
+  ASSERT_TRUE(v.marker_at(crowd));
+  v.move(700, 120);
+  v.move(int(crowd.x), int(crowd.y));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(v.shot().bottom_bar_signature(), general_tip) << "51 hits overflow: no hit";
+  v.click_at(int(crowd.x), int(crowd.y));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(panel_hidden(v.shot())) << "a click after an overflow opens no details";
 }
 
 TEST_F(AtlasXvfb, DragsTurnInTwoDegreeStepsAndCtrlDragsMove) {
