@@ -24,7 +24,7 @@ class BodyTest : public ::testing::Test {
     body_ = new Body(build_body());
     textures_ = new std::vector<SkinTexture>(paint_skin_textures(*body_));
     std::error_code ignored;  // a folder that cannot be made fails the write below
-    std::filesystem::create_directories(kFolder, ignored);  // also where mkdir takes no mode (MinGW)
+    std::filesystem::create_directories(kFolder, ignored);  // MinGW's mkdir takes no mode
     ASSERT_TRUE(write_body_files(*body_, *textures_, kFolder));
   }
   static void TearDownTestSuite() {
