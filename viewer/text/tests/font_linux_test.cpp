@@ -43,6 +43,33 @@ TEST(FontLinux, SongFaceIsMatchedToAnInstalledMingFaceOrAnotherCjkFace) {
   EXPECT_GT(ink_count(rasterise_text(face.get(), kZhong)), 10);
 }
 
+TEST(FontLinux, AnInstalledFaceOfTheGivenNameWinsAndOtherwiseTheStyleDecides) {
+  struct stat st;
+  const bool have_uming = stat(kUmingFile, &st) == 0;
+  const bool have_wqy = stat("/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", &st) == 0;
+  if (!have_uming || !have_wqy) GTEST_SKIP() << "needs fonts-arphic-uming and fonts-wqy-zenhei";
+  struct Case {
+    const char* face;  // GBK
+    const char* family;
+  };
+  const Case cases[] = {
+      {"WenQuanYi Zen Hei", "WenQuanYi Zen Hei"},  // installed: taken as it is
+      {"\xBA\xDA\xCC\xE5", "WenQuanYi Zen Hei"},   // 黑体: the closest Hei face
+      {kSongFace, "AR PL UMing"},                  // 宋体: the closest Song/Ming face
+      {"No Such Face", "AR PL UMing"},             // unknown: Song first, as the viewer asks
+      {"", "AR PL UMing"},
+  };
+  for (const Case& c : cases) {
+    FontRequest request;
+    request.face = c.face;
+    request.height = 15;
+    FontFacePtr face = create_font_face(request);
+    ASSERT_NE(face, nullptr) << c.face;
+    EXPECT_EQ(describe_font_face(*face).rfind(c.family, 0), 0u)
+        << c.face << " became " << describe_font_face(*face);
+  }
+}
+
 TEST(FontLinux, TheCellIsTheRequestedHeightAndTheExtentTheSumOfAdvances) {
   for (int height : {15, 12, 24}) {
     FontFacePtr face = song_face(height);
