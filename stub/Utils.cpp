@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -371,8 +373,7 @@ bool ShellOpen(const std::string& file, const std::string& parameters, int show_
 }
 
 // LOAD_LIBRARY_SEARCH_SYSTEM32 exists where kernel32 exports AddDllDirectory (Windows 8, and
-// Vista/7 with the DLL-search update); elsewhere the full path in the system folder is loaded,
-// with the altered search order so the DLL's own imports also come from there.
+// Vista/7 with the DLL-search update); elsewhere the full path in the system folder is loaded.
 HMODULE LoadSystemLibrary(const std::string& dll_name) {
   if (!IsBareFileName(dll_name)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -381,6 +382,15 @@ HMODULE LoadSystemLibrary(const std::string& dll_name) {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   const bool search_flags = kernel && GetProcAddress(kernel, "AddDllDirectory");
   if (search_flags) return LoadLibraryExA(dll_name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  return LoadSystemLibraryByPath(dll_name);
+}
+
+// The altered search order makes the DLL's own imports also come from the system folder.
+HMODULE LoadSystemLibraryByPath(const std::string& dll_name) {
+  if (!IsBareFileName(dll_name)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
   const std::string system = SystemDir(true);
   if (system.size() <= 1) return nullptr;
   return LoadLibraryExA((system + dll_name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

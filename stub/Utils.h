@@ -92,6 +92,9 @@ bool ShellOpen(const std::string& file, const std::string& parameters, int show_
 // current folder (a planted DLL of the same name must not be picked up). Takes a bare file
 // name such as "wininet.dll"; a name with a path is refused. The module is never freed.
 HMODULE LoadSystemLibrary(const std::string& dll_name);
+// The way LoadSystemLibrary takes on systems without the system-folder search flag: the full
+// path in the system folder.
+HMODULE LoadSystemLibraryByPath(const std::string& dll_name);
 // The function's address in a system DLL loaded by LoadSystemLibrary; nullptr if either is
 // missing.
 FARPROC BindProc(const std::string& dll_name, const std::string& function_name);

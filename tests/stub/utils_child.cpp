@@ -6,9 +6,8 @@
 
 namespace {
 
-// Which shfolder.dll a load by name maps: "planted" (the one beside this program) or "system".
-const char* LoadedShfolder() {
-  HMODULE module = LoadLibraryA("shfolder.dll");
+// Which shfolder.dll a load maps: "planted" (the one beside this program) or "system".
+const char* LoadedShfolder(HMODULE module) {
   if (!module) return "none";
   return GetProcAddress(module, "PlantedMarker") ? "planted" : "system";
 }
@@ -22,10 +21,13 @@ int main() {
   if (!out) return 3;
   std::string report;
   if (HasSwitch("/PlainLoad")) {
-    report = LoadedShfolder();
+    report = LoadedShfolder(LoadLibraryA("shfolder.dll"));
   } else if (HasSwitch("/RestrictedLoad")) {
     const bool restricted = RestrictDllSearch();
-    report = std::string(restricted ? "restricted " : "unrestricted ") + LoadedShfolder();
+    report = std::string(restricted ? "restricted " : "unrestricted ") +
+             LoadedShfolder(LoadLibraryA("shfolder.dll"));
+  } else if (HasSwitch("/ByPathLoad")) {
+    report = LoadedShfolder(LoadSystemLibraryByPath("shfolder.dll"));
   } else {
     report = CommandTail() + "\n" + SwitchValue("/P=") + "\n" + IntText(SwitchInt("/WAIT=", -1)) +
              "\n" + (HasSwitch("/hide") ? "hide" : "-") + "\n";

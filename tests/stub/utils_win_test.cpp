@@ -269,6 +269,13 @@ TEST(UtilsDll, BindProcTakesTheSystemCopyNotThePlantedOne) {
                                  reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(real)), &owner));
   EXPECT_TRUE(SameTextIC(ModuleFolder(owner), SystemDir(true))) << ModuleFolder(owner);
 
+  // The older systems' way also maps a module from the system folder.
+  HMODULE by_path = LoadSystemLibraryByPath("shfolder.dll");
+  ASSERT_NE(by_path, nullptr);
+  EXPECT_EQ(GetProcAddress(by_path, "PlantedMarker"), nullptr);
+  EXPECT_TRUE(SameTextIC(ModuleFolder(by_path), SystemDir(true))) << ModuleFolder(by_path);
+  EXPECT_EQ(LoadSystemLibraryByPath("..\\shfolder.dll"), nullptr);
+
   EXPECT_EQ(BindProc("shfolder.dll", "NoSuchFunction"), nullptr);
   EXPECT_EQ(BindProc("no_such_library_7f3a.dll", "X"), nullptr);
   // Only bare names: a path could point anywhere.
@@ -281,10 +288,13 @@ TEST(UtilsDll, PlainLoadTakesThePlantRestrictedSearchDoesNot) {
   // The fault being guarded against, shown in a fresh process: a load by bare name takes the
   // planted copy. After RestrictDllSearch the same load takes the system's. Wine prefers its
   // own builtin DLLs to a file beside the program unless told to search as Windows does.
-  SetEnvironmentVariableA("WINEDLLOVERRIDES", "shfolder=n,b");
+  char saved[512] = "";
+  const bool had = GetEnvironmentVariableA("WINEDLLOVERRIDES", saved, sizeof saved) > 0;
+  SetEnvironmentVariableA("WINEDLLOVERRIDES", "mscoree,mshtml=;shfolder=n,b");
   EXPECT_EQ(RunChild(ChildExe(), "utils_child.exe /PlainLoad"), "planted");
   EXPECT_EQ(RunChild(ChildExe(), "utils_child.exe /RestrictedLoad"), "restricted system");
-  SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+  EXPECT_EQ(RunChild(ChildExe(), "utils_child.exe /ByPathLoad"), "system");
+  SetEnvironmentVariableA("WINEDLLOVERRIDES", had ? saved : nullptr);
 }
 
 // --- Waiting and windows ---
