@@ -64,6 +64,11 @@ sleep 0.3
 at 150 200
 at 150 249
 xdotool mouseup 3
+# Most of it runs down the back: ninety 2-degree steps of a drag turn the body round.
+at 200 300
+xdotool mousedown 1
+for i in $(seq 1 90); do xdotool mousemove --window "$window" $((200 + 4 * i)) 300; done
+xdotool mouseup 1
 at 700 120
 shoot meridian-view.png
 
