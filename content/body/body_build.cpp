@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "body/body.h"
+#include "body/border_split.h"
 #include "body/decimate.h"
 #include "body/regions.h"
 
@@ -15,8 +16,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Each region's mesh runs this far past its border, shrinking into the neighbour, so that the
 // two closed meshes overlap without a gap or a visible double surface.
-constexpr double kOverlap = 0.012;
-constexpr double kInsetSlope = 0.5;
+constexpr double kOverlap = 0.01;
+constexpr double kInsetSlope = 1.0;
 
 struct RegionField {
   const Shape* shape;
@@ -72,6 +73,7 @@ TriMesh build_region(const Anatomy& an, const RegionSpec& r) {
   project_to_surface(mesh, field, 2);
   decimate(mesh, r.triangles);
   project_to_surface(mesh, field, 2);
+  split_at_border(mesh, [&](Vec3 p) { return field.border(p); }, field);
   return mesh;
 }
 
