@@ -463,11 +463,14 @@ std::string DateTimeText(const DateTimeValue& when, char time_separator) {
 }
 
 std::string MegabytesText(double bytes) {
-  double mb = (bytes > 0) ? bytes / 1048576.0 : 0.0;  // also maps NaN to 0
+  const double mb = (bytes > 0) ? bytes / 1048576.0 : 0.0;  // also maps NaN to 0
   const char* format = mb > 10 ? "%.1f" : (mb >= 1 ? "%.2f" : "%.3f");
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, format, mb);
-  return buffer;
+  const int n = std::snprintf(nullptr, 0, format, mb);  // sized first: any double fits
+  if (n <= 0) return "0.000";
+  std::string out(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(&out[0], out.size(), format, mb);
+  out.resize(static_cast<std::size_t>(n));
+  return out;
 }
 
 // --- Scrambled texts ---

@@ -30,7 +30,7 @@ int main() {
     report = LoadedShfolder(LoadSystemLibraryByPath("shfolder.dll"));
   } else {
     report = CommandTail() + "\n" + SwitchValue("/P=") + "\n" + IntText(SwitchInt("/WAIT=", -1)) +
-             "\n" + (HasSwitch("/hide") ? "hide" : "-") + "\n";
+             "\n" + (HasSwitch("/hide") ? "hide" : "-") + "\n" + ExeDir(false) + "\n";
   }
   std::fwrite(report.data(), 1, report.size(), out);
   std::fclose(out);

@@ -381,6 +381,8 @@ TEST(UtilsTexts, DatesAndMegabytes) {
       {524288, "0.500"},      {1, "0.000"},              {1024.0 * 1048576, "1024.0"},
   };
   for (const auto& c : mb) EXPECT_EQ(MegabytesText(c.first), c.second) << c.first;
+  EXPECT_EQ(MegabytesText(1e300).size(), 296u);  // 295 digits, ".", 1 decimal: never cut
+
 }
 
 TEST(UtilsScramble, RoundTripAndMarker) {

@@ -156,8 +156,9 @@ TEST_F(UtilsIniTest, LongValueArrivesCut) {
 class UtilsChildTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A copy of the child in a folder whose name has a blank, as under "Program Files".
-    folder_ = TempDir(true) + Unique("wexlin utils ");
+    // A copy of the child in a folder whose name has a blank, as under "Program Files", and
+    // ends in a GBK character whose second byte is a backslash (0xB1 0x5C).
+    folder_ = TempDir(true) + Unique("wexlin utils ") + "\xD5\xFD\xB1\\";
     ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
     copy_ = folder_ + "\\utils child.exe";
     ASSERT_TRUE(CopyFileA(ChildExe().c_str(), copy_.c_str(), FALSE)) << LastErrorText();
@@ -171,11 +172,12 @@ class UtilsChildTest : public ::testing::Test {
 
 TEST_F(UtilsChildTest, CommandTailAndSwitches) {
   EXPECT_EQ(RunChild(copy_, "\"" + copy_ + "\" /WAIT=3 /HIDE /P=\"C:\\my dir\\sub dir\""),
-            "/WAIT=3 /HIDE /P=\"C:\\my dir\\sub dir\nC:\\my dir\\sub dir\n3\nhide\n");
+            "/WAIT=3 /HIDE /P=\"C:\\my dir\\sub dir\nC:\\my dir\\sub dir\n3\nhide\n" + folder_ +
+                "\n");
   // Started by a relative name: the program name still does not reach the tail.
   EXPECT_EQ(RunChild(copy_, "\"utils child.exe\" /WAIT= 5 /P=x"),
-            "/WAIT= 5 /P=x\nx\n-1\n-\n");
-  EXPECT_EQ(RunChild(copy_, "\"" + copy_ + "\""), "\n\n-1\n-\n");
+            "/WAIT= 5 /P=x\nx\n-1\n-\n" + folder_ + "\n");
+  EXPECT_EQ(RunChild(copy_, "\"" + copy_ + "\""), "\n\n-1\n-\n" + folder_ + "\n");
 }
 
 TEST_F(UtilsChildTest, ShellOpenStartsAProgram) {
@@ -188,7 +190,7 @@ TEST_F(UtilsChildTest, ShellOpenStartsAProgram) {
     report = ReadFile(out);
   }
   Sleep(100);  // let the child close the file
-  EXPECT_EQ(ReadFile(out), "/WAIT=9\n\n9\n-\n");
+  EXPECT_EQ(ReadFile(out), "/WAIT=9\n\n9\n-\n" + folder_ + "\n");
   DeleteFileA(out.c_str());
   EXPECT_FALSE(ShellOpen(folder_ + "\\missing.exe", "", SW_HIDE));
 }
