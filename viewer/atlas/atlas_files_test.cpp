@@ -161,6 +161,26 @@ TEST_F(AtlasFiles, TableEndingEarlyKeepsTheCountAndZeroFields) {
   EXPECT_EQ(records[2].number, 0);
 }
 
+TEST_F(AtlasFiles, EveryTruncationOfTheTableLoadsCleanly) {
+  const std::string table = kZhongfu + record(7, "FUTU");
+  // A cut inside the very last word still leaves a whole word: nothing to report there.
+  const size_t last_word = table.rfind(' ') + 1;
+  for (size_t cut = 0; cut < table.size(); ++cut) {
+    for (int i = 0; i < 3; ++i) records[i] = AcupointRecord{};
+    AtlasLoadResult r = load("2", table.substr(0, cut));
+    SCOPED_TRACE(cut);
+    EXPECT_TRUE(r.count == 2 || r.count == 1 || r.count == 0);
+    if (cut <= last_word) {
+      EXPECT_FALSE(r.messages.empty()) << "a short table is reported";
+    }
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_LT(std::strlen(records[i].pinyin), sizeof records[i].pinyin);
+      EXPECT_LT(std::strlen(records[i].effects), sizeof records[i].effects);
+    }
+    EXPECT_EQ(records[2].number, 0) << "nothing past the count is written";
+  }
+}
+
 TEST_F(AtlasFiles, HelpFileLinesAndShortFalls) {
   write_file(dir + "/help.tz", "3\r\n(\xD2\xBB)line\r\nsecond\r\nthird\r\nextra");
   HelpText full = read_help_file(dir + "/help.tz");
