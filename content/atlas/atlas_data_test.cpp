@@ -97,6 +97,22 @@ TEST_F(ShippedAtlas, NumbersRunFromOneInEachMeridianSoEveryCodeLeadsBack) {
   }
 }
 
+// A search by pinyin shows the acupoint it names: DICANG follows JULIAO on the Stomach meridian
+// and must not share its number, or its search would show JULIAO.
+TEST_F(ShippedAtlas, SearchLeadsToTheNamedAcupoint) {
+  for (const char* pinyin : {"DICANG", "JULIAO", "ZHONGFU", "ZHIYIN", "QIMEN"}) {
+    std::string query = pinyin;
+    const int code = find_pinyin_code(query, table->data(), result->count);
+    ASSERT_NE(code, 0) << pinyin;
+    EXPECT_STREQ(at(find_code_index(code, table->data(), result->count)).pinyin, pinyin);
+  }
+}
+
+// The twelve meridians hold only bilateral acupoints, all drawn on the body's right side.
+TEST_F(ShippedAtlas, AcupointsSitOnTheBodysRightSide) {
+  for (int i = 0; i < result->count; ++i) EXPECT_LT(at(i).x, 0.0f) << at(i).pinyin;
+}
+
 TEST_F(ShippedAtlas, PinyinSharedUnderTheStandardNamesIsOnBothMeridians) {
   const std::map<std::string, std::set<int>> shared = {
       {"FUTU", {2, 3}}, {"JULIAO", {3, 11}}, {"WANGU", {6, 11}},
