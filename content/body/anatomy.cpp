@@ -124,12 +124,12 @@ Anatomy make_anatomy() {
   b.mid(ell({0, 1.657, -0.014}, {0.074, 0.093, 0.097}), 0.0, kHead);        // cranium
   b.mid(ell({0, 1.668, 0.03}, {0.068, 0.062, 0.064}), 0.02, kHead);         // forehead
   b.mid(ell({0, 1.6, 0.024}, {0.057, 0.058, 0.062}), 0.025, kHead);         // mid face
-  b.side(cone({0.05, 1.575, -0.008}, {0.012, 1.532, 0.062}, 0.012, 0.012), 0.028, kHead);  // jaw
+  b.side(cone({0.05, 1.575, -0.008}, {0.012, 1.532, 0.062}, 0.012, 0.012), 0.02, kHead);  // jaw
   b.mid(ell({0, 1.535, 0.072}, {0.022, 0.019, 0.017}), 0.014, kHead);       // chin
   b.side(ell({0.037, 1.606, 0.046}, {0.024, 0.023, 0.024}), 0.03, kHead);   // cheek
   b.side(ell({0.052, 1.617, 0.056}, {0.02, 0.011, 0.02}), 0.015, kHead);    // cheekbone
   b.side(cone({0.008, 1.653, 0.086}, {0.05, 1.655, 0.074}, 0.011, 0.009), 0.014, kHead);  // brow
-  b.mid(ell({0, 1.565, 0.07}, {0.031, 0.027, 0.025}), 0.02, kHead);         // muzzle
+  b.mid(ell({0, 1.566, 0.07}, {0.028, 0.026, 0.025}), 0.02, kHead);         // muzzle
   // Nose: bridge, tip, wings.
   b.mid(cone({0, 1.645, 0.091}, {0, 1.603, 0.113}, 0.007, 0.010, 0.8, {1, 0, 0}), 0.01, kHead);
   b.mid(ell({0, 1.599, 0.109}, {0.0095, 0.0095, 0.0105}), 0.008, kHead);
@@ -220,7 +220,7 @@ Anatomy make_anatomy() {
     Nail nail;
     nail.frame = frame_of(cross(last, back), last, back);
     nail.centre = p - last * (len[2] * 0.38) + back * (r[3] * 0.62);
-    nail.radii = {r[3] * 0.78, len[2] * 0.42, r[3] * 0.42};
+    nail.radii = {r[3] * 0.7, len[2] * 0.4, r[3] * 0.4};
     an.hand_nails.push_back(nail);
     an.landmark_rays.push_back({"finger" + n + "_tip_l", p + last * 0.05, -last});
     const Vec3 side_dir = normalize(cross(last, back));

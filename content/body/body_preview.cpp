@@ -1,7 +1,7 @@
 // Developer preview: renders the generated body with a software z-buffer into PPM images
 // (front, back, side, face, hand, foot), so the shape can be judged without the viewer.
 // Usage: body_preview OUTPUT_PREFIX
-#define _USE_MATH_DEFINES  // M_PI from MinGW's <cmath> in strict C++17
+#define _USE_MATH_DEFINES  // kPi from MinGW's <cmath> in strict C++17
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +12,8 @@
 #include "body/skin_textures.h"
 
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
 
 struct View {
   const char* name;
@@ -25,7 +27,7 @@ void render(const Body& body, const std::vector<SkinTexture>& textures, const Vi
   const int W = v.width, H = v.height;
   std::vector<double> depth(W * H, -1e9);
   std::vector<unsigned char> rgb(W * H * 3, 40);
-  const double c = std::cos(v.yaw_deg * M_PI / 180), s = std::sin(v.yaw_deg * M_PI / 180);
+  const double c = std::cos(v.yaw_deg * kPi / 180), s = std::sin(v.yaw_deg * kPi / 180);
   auto xf = [&](Vec3 p) { return Vec3{c * p.x + s * p.z, p.y, -s * p.x + c * p.z}; };
   const double scale = H / (2 * v.half);
   const Vec3 light = normalize(Vec3{-0.3, 0.4, 1});
@@ -118,7 +120,7 @@ int main(int argc, char** argv) {
   for (const View& v : views) {
     View w = v;
     if (std::string(v.name) == "foot") {
-      const double c = std::cos(v.yaw_deg * M_PI / 180), s = std::sin(v.yaw_deg * M_PI / 180);
+      const double c = std::cos(v.yaw_deg * kPi / 180), s = std::sin(v.yaw_deg * kPi / 180);
       w.cx = c * foot.x + s * foot.z;
     }
     render(body, textures, w, prefix + "_" + v.name + ".ppm");

@@ -89,8 +89,11 @@ void paint_skin(Canvas& c, uint32_t seed, double radius, Colour tone) {
       const double mottle = fbm(s * 1.6, t * 1.6, seed + 17, 3);
       const double pores = value_noise(s * 14, t * 14, seed + 41) - 0.5;
       Colour& p = c.pix[static_cast<size_t>(y) * w + x];
-      const double k = 1 + 0.045 * blotch + 0.025 * mottle + 0.03 * pores;
-      p = {p.r * k * (1 + 0.02 * blotch), p.g * k, p.b * k * (1 - 0.015 * blotch)};
+      // Brightness varies a little; the blotches mostly shift the tone between rosier and more
+      // sallow, as skin does.
+      const double k = 1 + 0.022 * blotch + 0.018 * mottle + 0.028 * pores;
+      const double warm = fbm(s * 0.22 + 31, t * 0.22, seed + 5, 2);
+      p = {p.r * k * (1 + 0.025 * warm), p.g * k * (1 - 0.01 * warm), p.b * k * (1 - 0.03 * warm)};
     }
 }
 
