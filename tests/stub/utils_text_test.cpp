@@ -57,6 +57,29 @@ TEST(UtilsList, SetItemRebuildsAndGrows) {
   EXPECT_EQ(commas, ",1,two,3,");
 }
 
+TEST(UtilsList, SetItemReadsBackOnRandomLists) {
+  const unsigned seed = std::random_device{}();
+  std::mt19937 rng(seed);
+  const char alphabet[] = "|,ab =";
+  for (int i = 0; i < 2000; ++i) {
+    std::string list(rng() % 10, ' ');
+    for (char& c : list) c = alphabet[rng() % 6];
+    const std::string before = list;
+    const int index = static_cast<int>(rng() % 6);
+    const std::string value = (rng() % 4 == 0) ? "" : "v" + std::to_string(i);
+    ListSetItem(list, index, value);
+    const int count = ListItemCount(list);
+    ASSERT_GE(count, index + 1) << "seed " << seed << " list " << before;
+    ASSERT_EQ(ListItem(list, index, "<none>"), value.empty() ? "<none>" : value)
+        << "seed " << seed << " list " << before;
+    // Every other item reads as before (missing ones as empty).
+    for (int k = 0; k < count; ++k) {
+      if (k == index) continue;
+      ASSERT_EQ(ListItem(list, k, ""), ListItem(before, k, "")) << "seed " << seed << " " << before;
+    }
+  }
+}
+
 TEST(UtilsList, ValueTable) {
   struct Case {
     const char* list;
