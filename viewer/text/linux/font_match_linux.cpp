@@ -75,16 +75,28 @@ bool has_family(FcPattern* font, const std::string& family) {
   return false;
 }
 
-std::optional<FontFile> to_font_file(FcPattern* font) {
+// The family in English where the face names one: fontconfig lists the user's language first.
+std::string english_family(FcPattern* font) {
+  FcChar8* family = nullptr;
+  FcChar8* lang = nullptr;
+  for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &family) == FcResultMatch; ++i) {
+    if (FcPatternGetString(font, FC_FAMILYLANG, i, &lang) == FcResultMatch &&
+        FcStrCmpIgnoreCase(lang, reinterpret_cast<const FcChar8*>("en")) == 0)
+      return reinterpret_cast<const char*>(family);
+  }
+  if (FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch)
+    return reinterpret_cast<const char*>(family);
+  return {};
+}
+
+std::optional<FontFile> to_font_file(FcPattern* font, const std::string& family) {
   FcChar8* path = nullptr;
   if (FcPatternGetString(font, FC_FILE, 0, &path) != FcResultMatch) return std::nullopt;
   FontFile file;
   file.path = reinterpret_cast<const char*>(path);
   int index = 0;
   if (FcPatternGetInteger(font, FC_INDEX, 0, &index) == FcResultMatch) file.index = index;
-  FcChar8* family = nullptr;
-  if (FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch)
-    file.family = reinterpret_cast<const char*>(family);
+  file.family = family;
   return file;
 }
 
@@ -107,9 +119,9 @@ std::optional<FontFile> match_font_file(const std::string& family, int weight, b
   // fontconfig always answers with some font; only a face that really carries the name counts.
   for (const std::string& candidate : candidates) {
     PatternPtr font = match(candidate, weight, italic);
-    if (font && has_family(font.get(), candidate)) return to_font_file(font.get());
+    if (font && has_family(font.get(), candidate)) return to_font_file(font.get(), candidate);
   }
   PatternPtr any = match(family, weight, italic);
   if (!any) return std::nullopt;
-  return to_font_file(any.get());
+  return to_font_file(any.get(), english_family(any.get()));
 }

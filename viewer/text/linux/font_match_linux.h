@@ -7,7 +7,7 @@
 struct FontFile {
   std::string path;
   int index = 0;       // face within a collection
-  std::string family;  // the face's own family name
+  std::string family;  // the name it was found by, else its English family name
 };
 
 // family is UTF-8 and may be empty. A face of exactly that name wins; otherwise the closest CJK

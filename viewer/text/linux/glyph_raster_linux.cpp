@@ -110,10 +110,17 @@ void place_strokes(FontFace& font) {
 // One glyph's pixels, copied out of the glyph slot before the next glyph overwrites it.
 struct RenderedGlyph {
   std::vector<uint8_t> pixels;
-  GlyphImage image;
-  int left = 0;  // from the pen position
-  int top = 0;   // bitmap rows above the baseline
+  GlyphImage image;               // top_row is left unset: the vector may still move
+  std::ptrdiff_t top_offset = 0;  // where the top row starts in pixels
+  int left = 0;                   // from the pen position
+  int top = 0;                    // bitmap rows above the baseline
   int64_t pen = 0;
+
+  GlyphImage view() const {
+    GlyphImage v = image;
+    v.top_row = pixels.data() + top_offset;
+    return v;
+  }
 };
 
 bool copy_bitmap(const FT_GlyphSlot slot, RenderedGlyph* out) {
@@ -134,7 +141,7 @@ bool copy_bitmap(const FT_GlyphSlot slot, RenderedGlyph* out) {
   out->image.pixels = pixels;
   out->image.stride = b.pitch;
   // An upward-flowing bitmap keeps its top row last in memory.
-  out->image.top_row = out->pixels.data() + (b.pitch < 0 ? pitch * (b.rows - 1) : 0);
+  out->top_offset = std::ptrdiff_t(b.pitch < 0 ? pitch * (b.rows - 1) : 0);
   out->left = slot->bitmap_left;
   out->top = slot->bitmap_top;
   return true;
@@ -212,7 +219,7 @@ TextBitmap rasterise_text(FontFace* font, const char* text) {
 
   TextBitmap bitmap(int(std::min<int64_t>(pen, kMaxTextBitmapSide)), font->cell.height());
   for (const RenderedGlyph& g : glyphs)
-    bitmap.blit(g.image, int(g.pen + g.left), font->cell.ascent - g.top);
+    bitmap.blit(g.view(), int(g.pen + g.left), font->cell.ascent - g.top);
   for (const Stroke& s : {font->underline, font->strike_out}) {
     for (int r = 0; r < s.thickness; ++r) bitmap.fill_row(s.top + r, 0, bitmap.width());
   }
