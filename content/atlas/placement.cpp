@@ -1,15 +1,14 @@
 #include "atlas/placement.h"
 
 #include <cmath>
-#include <map>
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 const Vec3 kUp{0, 1, 0}, kForward{0, 0, 1}, kLateral{kSide, 0, 0};
 
-// A skin point is looked for this far from the rule's target along its direction (scene units;
-// the whole body is 5.2 tall).
+// A skin point is looked for at most this far from where the walk out starts (scene units; the
+// body is about 5 tall).
 constexpr double kReach = 0.6;
 
 double radians(double degrees) { return degrees * kPi / 180; }
