@@ -367,31 +367,57 @@ std::string TrimTrailingQuotes(std::string text) {
   }
 }
 
-// The program as the command line names it: a quoted first word up to its closing quote, or a
-// plain one up to the first blank (the system's own rule for the first argument).
-std::string WithoutFirstArgument(const std::string& command_line) {
+// The first argument as the command line writes it: a quoted word up to its closing quote, or
+// a plain one up to the first blank (the system's own rule); rest receives what follows.
+std::string FirstArgument(const std::string& command_line, std::string& rest) {
   std::size_t i = 0;
   while (i < command_line.size() && static_cast<unsigned char>(command_line[i]) <= 32) ++i;
+  std::size_t end;
+  std::string word;
   if (i < command_line.size() && command_line[i] == '"') {
     const std::size_t close = command_line.find('"', i + 1);
-    return close == std::string::npos ? std::string() : command_line.substr(close + 1);
+    end = close == std::string::npos ? command_line.size() : close + 1;
+    word = command_line.substr(i + 1, (close == std::string::npos ? end : close) - i - 1);
+  } else {
+    end = i;
+    while (end < command_line.size() && static_cast<unsigned char>(command_line[end]) > 32) ++end;
+    word = command_line.substr(i, end - i);
   }
-  while (i < command_line.size() && static_cast<unsigned char>(command_line[i]) > 32) ++i;
-  return command_line.substr(i);
+  rest = command_line.substr(end);
+  return word;
+}
+
+std::string FileNamePart(const std::string& path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (lead_byte_test(static_cast<unsigned char>(path[i])))
+      ++i;
+    else if (path[i] == '\\' || path[i] == '/')
+      start = i + 1;
+  }
+  return path.substr(std::min(start, path.size()));
 }
 
 }  // namespace
 
 // When the full program path does not occur in the command line (a program started by a
-// relative or short name), the first argument is removed instead: otherwise the program name
-// would stay in the tail and, say, a folder called "/hide" would read as a switch.
+// relative or short name), a first argument that names the program's file, with or without
+// ".exe", is removed instead: otherwise the program name would stay in the tail, and a folder
+// called "/hide" would read as a switch. A command line of arguments only is left whole.
 std::string CommandTailOf(const std::string& command_line, const std::string& exe_file_name) {
   std::string text = command_line;
   const int at = PosIC(exe_file_name, text);
-  if (at > 0)
+  if (at > 0) {
     text.erase(static_cast<std::size_t>(at - 1), exe_file_name.size());
-  else
-    text = WithoutFirstArgument(text);
+  } else {
+    std::string rest;
+    const std::string word = FirstArgument(text, rest);
+    const std::string first = FileNamePart(word);
+    const std::string own = FileNamePart(exe_file_name);
+    const bool is_switch = !word.empty() && word[0] == '/';
+    if (!is_switch && !first.empty() && (SameTextIC(first, own) || SameTextIC(first + ".exe", own)))
+      text = rest;
+  }
   text = TrimLeadingQuotes(text);
   text = TrimTrailingQuotes(text);
   return TrimText(text);

@@ -321,8 +321,13 @@ TEST(UtilsSwitch, CommandTailTable) {
       {"c:\\my app\\S.EXE /a", "C:\\My App\\s.exe", "/a"},  // found without regard to case
       {"\"C:\\x\\s.exe\" /P=\"C:\\my dir\"", "C:\\x\\s.exe", "/P=\"C:\\my dir"},
       {"\"C:\\x\\s.exe\"", "C:\\x\\s.exe", ""},
-      {"s.exe /hide", "C:\\x\\s.exe", "/hide"},          // started by a short name
+      {"s.exe /hide", "C:\\x\\s.exe", "/hide"},  // started by a relative name
+      {"S /hide", "C:\\x\\s.exe", "/hide"},      // or without the extension
+      {".\\s.exe /a", "C:\\x\\s.exe", "/a"},
+      {"C:\\PROGRA~1\\s.exe /a", "C:\\Program Files\\s.exe", "/a"},  // short folder name
       {"\"s x.exe\" /a", "C:\\x\\s x.exe", "/a"},
+      {"/S /hide", "C:\\x\\s.exe", "/S /hide"},  // arguments only: nothing to remove
+      {"other.exe /a", "C:\\x\\s.exe", "other.exe /a"},
       {"  \"\"\"C:\\x\\s.exe\"  \"  /q \" \"", "C:\\x\\s.exe", "/q"},
   };
   for (const Case& c : cases)
