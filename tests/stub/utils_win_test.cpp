@@ -178,6 +178,8 @@ TEST_F(UtilsChildTest, CommandTailAndSwitches) {
   EXPECT_EQ(RunChild(copy_, "\"utils child.exe\" /WAIT= 5 /P=x"),
             "/WAIT= 5 /P=x\nx\n-1\n-\n" + folder_ + "\n");
   EXPECT_EQ(RunChild(copy_, "\"" + copy_ + "\""), "\n\n-1\n-\n" + folder_ + "\n");
+  // A starter that passes the arguments alone: none of them is taken for the program.
+  EXPECT_EQ(RunChild(copy_, "/WAIT=4 /hide"), "/WAIT=4 /hide\n\n4\nhide\n" + folder_ + "\n");
 }
 
 TEST_F(UtilsChildTest, ShellOpenStartsAProgram) {
