@@ -1,0 +1,128 @@
+#include "atlas/placement.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kR = 0.3;  // about a trunk's half width in scene units
+
+// A closed UV sphere, triangles counter-clockwise seen from outside.
+BodyMesh sphere(const char* name, Vec3 centre, double radius) {
+  BodyMesh m;
+  m.name = name;
+  constexpr int kRings = 24, kSegments = 48;
+  for (int r = 0; r <= kRings; ++r)
+    for (int s = 0; s < kSegments; ++s) {
+      const double theta = kPi * r / kRings, phi = 2 * kPi * s / kSegments;
+      const Vec3 n{std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
+      m.vertices.push_back(centre + n * radius);
+      m.normals.push_back(n);
+    }
+  auto at = [](int r, int s) { return r * kSegments + (s % kSegments); };
+  for (int r = 0; r < kRings; ++r)
+    for (int s = 0; s < kSegments; ++s) {
+      m.triangles.push_back({{at(r, s), at(r, s + 1), at(r + 1, s)}});
+      m.triangles.push_back({{at(r, s + 1), at(r + 1, s + 1), at(r + 1, s)}});
+    }
+  return m;
+}
+
+Body ball() {
+  Body b;
+  b.meshes.push_back(sphere("BALL", {0, 0, 0}, kR));
+  b.landmarks["front"] = {0, 0, kR};
+  b.landmarks["side_r"] = {-kR, 0, 0};
+  b.landmarks["side_l"] = {kR, 0, 0};
+  b.landmarks["middle"] = {0, 0, 0};
+  b.cun["chest_transverse"] = kR / 10;
+  b.cun["head_front"] = kR / 10;
+  return b;
+}
+
+LocationRule rule(Frame frame, const char* ref, double along, double lat, double fwd) {
+  LocationRule r;
+  r.frame = frame;
+  r.ref = ref;
+  r.along = along;
+  r.lat = lat;
+  r.fwd = fwd;
+  return r;
+}
+
+TEST(Placement, LineBetweenLandmarksLandsOnTheSkinItRunsUnder) {
+  const Body b = ball();
+  LocationRule r = rule(Frame::kLine, "front", 4, 0, 0);
+  r.ref_to = "side";  // the right side: bilateral points go there
+  r.span = 8;
+  PlacedPoint p;
+  std::string error;
+  ASSERT_TRUE(place_point(b, r, &p, &error)) << error;
+  EXPECT_FALSE(p.fell_back);
+  EXPECT_NEAR(length(p.point), kR, 0.003);
+  EXPECT_LT(p.point.x, -0.6 * kR);  // halfway round toward the right side
+  EXPECT_GT(p.point.z, 0.6 * kR);
+  EXPECT_GT(dot(p.normal, normalize(p.point)), 0.99);
+}
+
+// Region meshes overlap where they join; a ray from inside must reach the outer skin.
+TEST(Placement, WalksOutThroughAnOverlappingInnerMesh) {
+  Body b = ball();
+  b.meshes.push_back(sphere("INNER", {0, 0, 0.3 * kR}, 0.5 * kR));
+  LocationRule r = rule(Frame::kAt, "middle", 0, 0, 3);  // inside both spheres
+  r.face_normal = false;
+  r.yaw = 0;  // facing front
+  PlacedPoint p;
+  std::string error;
+  ASSERT_TRUE(place_point(b, r, &p, &error)) << error;
+  EXPECT_FALSE(p.fell_back);
+  EXPECT_NEAR(p.point.z, kR, 0.003);
+}
+
+TEST(Placement, LateralOffsetsGoToTheRightSideAndYawNinetyFacesIt) {
+  const Body b = ball();
+  LocationRule r = rule(Frame::kAt, "middle", 2, 0, 0);  // a fifth of the radius up
+  r.face_normal = false;
+  r.yaw = 90;
+  PlacedPoint p;
+  std::string error;
+  ASSERT_TRUE(place_point(b, r, &p, &error)) << error;
+  EXPECT_FALSE(p.fell_back);
+  EXPECT_NEAR(p.point.x, -kR * std::sqrt(1 - 0.04), 0.003);
+  EXPECT_NEAR(p.point.y, 0.2 * kR, 0.003);
+}
+
+TEST(Placement, UnknownLandmarkIsAnError) {
+  const Body b = ball();
+  PlacedPoint p;
+  std::string error;
+  EXPECT_FALSE(place_point(b, rule(Frame::kAt, "nowhere", 0, 0, 0), &p, &error));
+  EXPECT_NE(error.find("nowhere"), std::string::npos);
+}
+
+TEST(Placement, ViewLooksAlongTheNormalUnlessSomethingIsInTheWay) {
+  Body b = ball();
+  PlacedPoint p;
+  p.point = {0, 0, kR};
+  p.normal = {0, 0, 1};
+  bool seen = false;
+  SearchView v = choose_view(b, p, 3, &seen);
+  EXPECT_TRUE(seen);
+  EXPECT_NEAR(v.rot_x, 0, 1e-4);
+  EXPECT_NEAR(v.rot_y, 0, 1e-4);
+
+  b.meshes.push_back(sphere("SHIELD", {0, 0, 2 * kR}, 0.3 * kR));  // straight in front of it
+  v = choose_view(b, p, 3, &seen);
+  EXPECT_TRUE(seen);
+  const Vec3 look = direction_to_viewer(v);
+  EXPECT_TRUE(seen_from(b, p.point, look));
+  EXPECT_LT(dot(look, p.normal), 0.99);
+  EXPECT_GT(dot(look, p.normal), 0.17);  // still from the point's own side
+  const Vec3 centre = posed_point(v, p.point);
+  EXPECT_NEAR(centre.x, 0, 1e-5);
+  EXPECT_NEAR(centre.y, 0, 1e-5);
+}
+
+}  // namespace
