@@ -124,9 +124,10 @@ TEST_F(ShippedAtlas, PinyinSharedUnderTheStandardNamesIsOnBothMeridians) {
     ++uses[at(i).pinyin];
   }
   for (const auto& s : shared) EXPECT_EQ(found[s.first], s.second) << s.first;
-  for (const auto& u : uses) {
-    if (!shared.count(u.first)) EXPECT_EQ(u.second, 1) << u.first;
-  }
+  for (const auto& u : uses)
+    if (!shared.count(u.first)) {
+      EXPECT_EQ(u.second, 1) << u.first;
+    }
   for (int i = 0; i < result->count; ++i)
     EXPECT_TRUE(std::regex_match(at(i).pinyin, std::regex("[A-Z]+"))) << i;
 }
