@@ -64,7 +64,7 @@ bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds limit
   return done();
 }
 
-// GBK of a UTF-8 literal is written out here as escapes; the fixture texts are mostly ASCII.
+// The fixture's GBK texts, as escapes.
 const char kZhongfuName[] = "\xD6\xD0\xB8\xAE";                      // 中府
 const char kLungMeridian[] = "\xCA\xD6\xCC\xAB\xD2\xF5\xB7\xCE\xBE\xAD";  // 手太阴肺经
 const char kBladderMeridian[] = "\xD7\xE3\xCC\xAB\xD1\xF4\xB0\xF2\xEB\xD7\xBE\xAD";  // 足太阳膀胱经
