@@ -39,8 +39,10 @@ struct RegionField {
     const double s = border(p);
     if (s > kOverlap + 0.01) return s - kOverlap;  // far outside: no need for the shape
     const double d = shape->distance(p);
-    // The inset starts gently and then dives, so the meshes cross close to the border.
-    const double ramp = 0.0015;
+    // The inset starts gently, so that near the seam the hidden part lies close under the
+    // neighbour with nearly its normals (any crack or depth fight there shows the same skin),
+    // and then dives.
+    const double ramp = 0.006;
     const double inset = s <= 0 ? 0 : s < ramp ? s * s / (2 * ramp) : s - ramp / 2;
     return std::max(d + kInsetSlope * inset, s - kOverlap);
   }

@@ -43,6 +43,37 @@ double fbm(double x, double y, uint32_t seed, int octaves) {
   return sum / norm;
 }
 
+double hash3(int x, int y, int z, uint32_t seed) {
+  return hash2(x * 19349663 ^ z * 83492791, y, seed);
+}
+
+double value_noise3(Vec3 p, uint32_t seed) {
+  const int ix = static_cast<int>(std::floor(p.x)), iy = static_cast<int>(std::floor(p.y)),
+            iz = static_cast<int>(std::floor(p.z));
+  const double fx = p.x - ix, fy = p.y - iy, fz = p.z - iz;
+  const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy), sz = fz * fz * (3 - 2 * fz);
+  double layer[2];
+  for (int k = 0; k < 2; ++k) {
+    const double a = hash3(ix, iy, iz + k, seed), b = hash3(ix + 1, iy, iz + k, seed);
+    const double c = hash3(ix, iy + 1, iz + k, seed), d = hash3(ix + 1, iy + 1, iz + k, seed);
+    layer[k] = (a + (b - a) * sx) * (1 - sy) + (c + (d - c) * sx) * sy;
+  }
+  return layer[0] + (layer[1] - layer[0]) * sz;
+}
+
+// Solid fractal noise in [-1, 1]: a function of the place on the body, so neighbouring meshes
+// agree along their seam whatever their texture maps.
+double fbm3(Vec3 p, uint32_t seed, int octaves) {
+  double sum = 0, amp = 1, norm = 0;
+  for (int i = 0; i < octaves; ++i) {
+    sum += (value_noise3(p, seed + i) * 2 - 1) * amp;
+    norm += amp;
+    amp *= 0.5;
+    p = Vec3{p.y * 1.6 + p.z * 1.2, p.z * 1.6 - p.x * 1.2, p.x * 1.6 + p.y * 1.2} * 1.01;
+  }
+  return sum / norm;
+}
+
 double smoothstep(double a, double b, double x) {
   const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
   return t * t * (3 - 2 * t);
@@ -76,24 +107,29 @@ struct Canvas {
   }
 };
 
-// Skin tone with large soft blotches, finer mottling and pores, all in surface units so the
-// grain matches from one texture to the next.
-void paint_skin(Canvas& c, uint32_t seed, double radius, Colour tone) {
+// Skin tone with large soft blotches, finer mottling and pores. The texel's place is taken on a
+// cylinder of the part's typical radius round its axis; the noise is solid noise of that place
+// (in centimetres), so parts that meet share their grain across the seam.
+void paint_skin(Canvas& c, double radius, Colour tone) {
   const int w = c.tex->width, hgt = c.tex->height;
   c.pix.assign(static_cast<size_t>(w) * hgt, tone);
-  const double scale = 1.0 / kSceneScale;  // noise in metres
+  const Vec3 side = cross(c.map.axis, c.map.front);
+  const double cm = 100.0 / kSceneScale;
+  const uint32_t seed = 1000;
   for (int y = 0; y < hgt; ++y)
     for (int x = 0; x < w; ++x) {
-      const double s = c.theta(x) * radius * scale * 100, t = c.h(y) * scale * 100;  // cm
-      const double blotch = fbm(s * 0.35, t * 0.35, seed, 3);
-      const double mottle = fbm(s * 1.6, t * 1.6, seed + 17, 3);
-      const double pores = value_noise(s * 14, t * 14, seed + 41) - 0.5;
-      Colour& p = c.pix[static_cast<size_t>(y) * w + x];
+      const double th = c.theta(x);
+      const Vec3 p = (c.map.origin + c.map.axis * c.h(y) +
+                      (c.map.front * std::cos(th) + side * std::sin(th)) * radius) * cm;
+      const double blotch = fbm3(p * 0.35, seed, 3);
+      const double mottle = fbm3(p * 1.6, seed + 17, 2);
+      const double pores = value_noise(th * radius * cm * 14, c.h(y) * cm * 14, seed + 41) - 0.5;
+      const double warm = fbm3(p * 0.22 + Vec3{31, 0, 0}, seed + 5, 2);
+      Colour& px = c.pix[static_cast<size_t>(y) * w + x];
       // Brightness varies a little; the blotches mostly shift the tone between rosier and more
       // sallow, as skin does.
       const double k = 1 + 0.022 * blotch + 0.018 * mottle + 0.028 * pores;
-      const double warm = fbm(s * 0.22 + 31, t * 0.22, seed + 5, 2);
-      p = {p.r * k * (1 + 0.025 * warm), p.g * k * (1 - 0.01 * warm), p.b * k * (1 - 0.03 * warm)};
+      px = {px.r * k * (1 + 0.025 * warm), px.g * k * (1 - 0.01 * warm), px.b * k * (1 - 0.03 * warm)};
     }
 }
 
@@ -318,7 +354,6 @@ std::vector<SkinTexture> paint_skin_textures(const Body& body) {
   const Anatomy an = make_anatomy();
   std::vector<SkinTexture> out;
   std::map<std::string, bool> done;
-  uint32_t seed = 1000;
   for (const RegionSpec& r : body_regions(an)) {
     if (done[r.file]) continue;
     done[r.file] = true;
@@ -332,9 +367,7 @@ std::vector<SkinTexture> paint_skin_textures(const Body& body) {
     // A typical radius of the part sets the scale of the grain around it.
     const double radius = (r.group == kHead ? 0.085 : r.group == kTrunk ? 0.14 : r.group == kNeck ? 0.055
                            : r.group == kHand || r.group == kFoot ? 0.03 : 0.05) * kSceneScale;
-    Colour tone = kSkin;
-    if (r.group == kHand || r.group == kFoot) tone = {220, 166, 138};
-    paint_skin(c, seed++, radius, tone);
+    paint_skin(c, radius, kSkin);
     if (r.group == kHead) paint_head(c, body);
     if (r.mesh == "CHEST") paint_chest(c, body);
     if (r.mesh == "ABDOMEN") paint_abdomen(c, body);
