@@ -1,6 +1,7 @@
 #include "atlas/placement.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -69,25 +70,45 @@ bool front_height(const Body& body, const std::string& ref, double along, double
   return true;
 }
 
+// Depth halfway between the front and the back skin on the midline at height y.
+bool trunk_middle(const Body& body, double y, double* z) {
+  constexpr double kFar = 5;
+  Vec3 front, back;
+  if (!body.cast_to_surface({0, y, kFar}, {0, 0, -1}, &front, nullptr) ||
+      !body.cast_to_surface({0, y, -kFar}, {0, 0, 1}, &back, nullptr))
+    return false;
+  *z = (front.z + back.z) / 2;
+  return true;
+}
+
 bool is_front_chain(const std::string& ref) {
   return ref == "sternal_notch" || ref == "xiphoid" || ref == "navel" || ref == "pubic_symphysis";
 }
 
 // Walking out from a point inside the body along dir: the crossing after which the ray is in
-// the air. The region meshes overlap where they join (the neck reaches up into the head), so the
-// first crossing may be an inner one; in the air the next crossing enters a surface, inside
-// another mesh it leaves one.
+// the air. The region meshes overlap where they join (the neck reaches up into the head, an arm
+// may touch the flank), so the first crossing may be an inner one. After a crossing the ray is
+// in the air when the next crossing enters a surface or there is none.
 bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) {
   constexpr double kStep = 1e-5;
+  constexpr int kMostCrossings = 12;
+  struct Crossing {
+    Vec3 at;
+    bool leaves;
+  };
+  std::vector<Crossing> crossings;
   Vec3 from = start, hit, n;
-  if (!body.cast_to_surface(from, dir, &hit, &n) || dot(n, dir) <= 0) return false;
-  for (int crossings = 0; crossings < 8 && length(hit - start) < reach; ++crossings) {
-    Vec3 next, next_n;
-    if (!body.cast_to_surface(hit + dir * kStep, dir, &next, &next_n) || dot(next_n, dir) < 0) {
-      *skin = hit;
+  while (int(crossings.size()) < kMostCrossings && body.cast_to_surface(from, dir, &hit, &n) &&
+         length(hit - start) < reach) {
+    crossings.push_back({hit, dot(n, dir) > 0});
+    from = hit + dir * kStep;
+  }
+  for (size_t k = 0; k < crossings.size(); ++k) {
+    const bool air_after = k + 1 == crossings.size() || !crossings[k + 1].leaves;
+    if (crossings[k].leaves && air_after) {
+      *skin = crossings[k].at;
       return true;
     }
-    hit = next;
   }
   return false;
 }
@@ -161,7 +182,15 @@ bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
         y = ref.y + r.along * body.cun_length("chest_vertical");
         cun = body.cun_length("back_transverse");
       }
-      target = Vec3{kSide * r.lat * cun, y, ref.z} + kForward * (r.fwd * cun);
+      double z = ref.z;
+      // A point on the side of the trunk or neck is found walking out from its middle, so that
+      // an arm hanging beside it cannot take the point.
+      if (!r.face_normal && std::abs(std::sin(radians(r.yaw))) > std::sin(radians(45)) &&
+          !trunk_middle(body, y, &z)) {
+        *error = "no trunk at the rule's height";
+        return false;
+      }
+      target = Vec3{kSide * r.lat * cun, y, z} + kForward * (r.fwd * cun);
       break;
     }
     case Frame::kAt:

@@ -5,8 +5,9 @@
 // effects. The location columns say where the point lies on the body, in B-cun from landmarks
 // of the body model (names without their side suffix, the generator picks the side; "a+b" is
 // the point midway between landmarks a and b):
-//   TR  trunk: `ref` a midline landmark; `along` cun upward (on the front the cun of the
-//       sternum, upper and lower abdomen in turn), `lat` cun from the midline.
+//   TR  trunk and neck: `ref` a midline landmark; `along` cun upward (on the front the cun of
+//       the sternum, upper and lower abdomen in turn), `lat` cun from the midline, `fwd` cun
+//       forward. A point facing sideways is found from the middle of the trunk outward.
 //   AT  at a landmark: `along` cun up, `lat` cun lateral, `fwd` cun forward (chest cun).
 //   FC  like AT on the head and face, in the cun of the forehead.
 //   LN  on the line A>B/span: `along` cun from A toward B when the line spans `span` cun.
