@@ -94,6 +94,25 @@ TEST(Placement, LateralOffsetsGoToTheRightSideAndYawNinetyFacesIt) {
   EXPECT_NEAR(p.point.y, 0.2 * kR, 0.003);
 }
 
+// A flank point is found from the middle of the trunk, not on an arm hanging beside it.
+TEST(Placement, SidewaysTrunkPointStaysOnTheTrunk) {
+  Body b = ball();
+  b.meshes.push_back(sphere("ARM", {-1.5 * kR, 0, 0}, 0.4 * kR));
+  b.landmarks["sternal_notch"] = {0, 0.9 * kR, 0.3 * kR};
+  b.landmarks["xiphoid"] = {0, 0.5 * kR, 0.8 * kR};
+  b.landmarks["navel"] = {0, 0, kR};
+  b.landmarks["pubic_symphysis"] = {0, -0.5 * kR, 0.8 * kR};
+  LocationRule r = rule(Frame::kTrunk, "navel", 0, 0, 0);
+  r.face_normal = false;
+  r.yaw = 90;
+  PlacedPoint p;
+  std::string error;
+  ASSERT_TRUE(place_point(b, r, &p, &error)) << error;
+  EXPECT_FALSE(p.fell_back);
+  EXPECT_NEAR(p.point.x, -kR, 0.003);
+  EXPECT_NEAR(p.point.y, 0, 0.003);
+}
+
 TEST(Placement, UnknownLandmarkIsAnError) {
   const Body b = ball();
   PlacedPoint p;
