@@ -38,9 +38,9 @@ std::vector<RegionSpec> body_regions(const Anatomy& an) {
   // Trunk cuts: below the breasts and at the top of the hip bones.
   const double chest_cut = 1.17, pelvis_cut = 0.97;
   return {
-      {"HEAD", "HEAD.BMP", "Head.bmp", kHead, false, -none, none, 0.0024, 4700,
+      {"HEAD", "HEAD.BMP", "Head.bmp", kHead, false, -none, none, 0.0024, 4400,
        vertical(-0.005, 1.49, 1.76)},
-      {"NECK", "NECK.BMP", "Neck.bmp", kNeck, false, -none, none, 0.004, 800,
+      {"NECK", "NECK.BMP", "Neck.bmp", kNeck, false, -none, none, 0.0035, 1500,
        vertical(-0.02, 1.40, 1.62)},
       {"CHEST", "CHEST.BMP", "Chest.bmp", kTrunk, false, chest_cut, none, 0.005, 3000,
        vertical(-0.01, 1.12, 1.58)},

@@ -107,23 +107,71 @@ struct Canvas {
   }
 };
 
-// Skin tone with large soft blotches, finer mottling and pores. The texel's place is taken on a
-// cylinder of the part's typical radius round its axis; the noise is solid noise of that place
-// (in centimetres), so parts that meet share their grain across the seam.
-void paint_skin(Canvas& c, double radius, Colour tone) {
+// The place on the body that each texel shows: the meshes that use the texture are drawn into
+// texture space carrying their 3-D points; texels no triangle covers take a point on a cylinder
+// of the part's typical radius round its axis. Right limbs share their texture with the left
+// ones and are left out.
+std::vector<Vec3> texel_places(const Canvas& c, const Body& body, double radius) {
+  const int w = c.tex->width, hgt = c.tex->height;
+  std::vector<Vec3> place(static_cast<size_t>(w) * hgt);
+  const Vec3 side = cross(c.map.axis, c.map.front);
+  for (int y = 0; y < hgt; ++y)
+    for (int x = 0; x < w; ++x) {
+      const double th = c.theta(x);
+      place[static_cast<size_t>(y) * w + x] =
+          c.map.origin + c.map.axis * c.h(y) + (c.map.front * std::cos(th) + side * std::sin(th)) * radius;
+    }
+  for (const BodyMesh& m : body.meshes) {
+    if (m.texcoords.empty() || (m.name.size() > 2 && m.name.compare(m.name.size() - 2, 2, "_R") == 0))
+      continue;
+    bool mine = false;
+    for (const BodyMaterial& mat : body.materials)
+      if (mat.name == m.material && mat.texture_file == c.tex->texture) mine = true;
+    if (!mine) continue;
+    for (const BodyTriangle& t : m.triangles) {
+      double px[3], py[3];
+      for (int k = 0; k < 3; ++k) {
+        px[k] = m.texcoords[t.v[k]].u * w - 0.5;
+        py[k] = m.texcoords[t.v[k]].v * hgt - 0.5;
+      }
+      const double area = (px[1] - px[0]) * (py[2] - py[0]) - (px[2] - px[0]) * (py[1] - py[0]);
+      if (std::abs(area) < 1e-12) continue;
+      const int x0 = std::max(0, static_cast<int>(std::floor(std::min({px[0], px[1], px[2]}))));
+      const int x1 = std::min(w - 1, static_cast<int>(std::ceil(std::max({px[0], px[1], px[2]}))));
+      const int y0 = std::max(0, static_cast<int>(std::floor(std::min({py[0], py[1], py[2]}))));
+      const int y1 = std::min(hgt - 1, static_cast<int>(std::ceil(std::max({py[0], py[1], py[2]}))));
+      for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+          double b[3];
+          for (int k = 0; k < 3; ++k) {
+            const int i = (k + 1) % 3, j = (k + 2) % 3;
+            b[k] = ((px[j] - px[i]) * (y - py[i]) - (x - px[i]) * (py[j] - py[i])) / area;
+          }
+          if (b[0] < -0.02 || b[1] < -0.02 || b[2] < -0.02) continue;
+          place[static_cast<size_t>(y) * w + x] =
+              m.vertices[t.v[0]] * b[0] + m.vertices[t.v[1]] * b[1] + m.vertices[t.v[2]] * b[2];
+        }
+    }
+  }
+  return place;
+}
+
+// Skin tone with large soft blotches, finer mottling and pores: solid noise of the place on the
+// body (in centimetres, mirrored like the body), so meshes that meet share their grain across
+// the seam.
+void paint_skin(Canvas& c, const Body& body, double radius, Colour tone) {
   const int w = c.tex->width, hgt = c.tex->height;
   c.pix.assign(static_cast<size_t>(w) * hgt, tone);
-  const Vec3 side = cross(c.map.axis, c.map.front);
+  const std::vector<Vec3> place = texel_places(c, body, radius);
   const double cm = 100.0 / kSceneScale;
   const uint32_t seed = 1000;
   for (int y = 0; y < hgt; ++y)
     for (int x = 0; x < w; ++x) {
-      const double th = c.theta(x);
-      const Vec3 p = (c.map.origin + c.map.axis * c.h(y) +
-                      (c.map.front * std::cos(th) + side * std::sin(th)) * radius) * cm;
+      Vec3 p = place[static_cast<size_t>(y) * w + x] * cm;
+      p.x = std::abs(p.x);
       const double blotch = fbm3(p * 0.35, seed, 3);
       const double mottle = fbm3(p * 1.6, seed + 17, 2);
-      const double pores = value_noise(th * radius * cm * 14, c.h(y) * cm * 14, seed + 41) - 0.5;
+      const double pores = value_noise3(p * 14, seed + 41) - 0.5;
       const double warm = fbm3(p * 0.22 + Vec3{31, 0, 0}, seed + 5, 2);
       Colour& px = c.pix[static_cast<size_t>(y) * w + x];
       // Brightness varies a little; the blotches mostly shift the tone between rosier and more
@@ -218,7 +266,7 @@ void paint_head(Canvas& c, const Body& body) {
   {
     const double cs = (inner[0] + outer[0]) * 0.5 * head_r, ch = pupil[1];
     const double half_w = (outer[0] - inner[0]) * 0.5 * head_r * 0.95;
-    const double half_h = half_w * 0.36;
+    const double half_h = half_w * 0.3;
     const double iris_s = pupil[0] * head_r, iris_r = 0.0056 * m, pupil_r = 0.0022 * m;
     for (int y = 0; y < hgt; ++y)
       for (int x = 0; x < w; ++x) {
@@ -231,7 +279,7 @@ void paint_head(Canvas& c, const Body& body) {
         Colour& p = c.pix[static_cast<size_t>(y) * w + x];
         const double in = smoothstep(-0.0004 * m, 0.0003 * m, std::min(top - h, h - bottom));
         if (in > 0) {
-          Colour e{232, 226, 220};
+          Colour e{218, 212, 206};
           const double dr = std::hypot(s - iris_s, h - ch);
           if (dr < iris_r) {
             const double ring = dr / iris_r;
@@ -286,13 +334,13 @@ void paint_head(Canvas& c, const Body& body) {
         const double q = s / half;
         if (q >= 1) continue;
         const double bow = 1 - 0.25 * std::exp(-q * q * 60) + 0.12 * std::exp(-(q - 0.22) * (q - 0.22) * 60);
-        const double up = 0.0085 * m * std::pow(1 - q * q, 0.55) * bow;
-        const double down = 0.0095 * m * std::pow(1 - q * q, 0.65);
+        const double up = 0.0072 * m * std::pow(1 - q * q, 0.55) * bow;
+        const double down = 0.0082 * m * std::pow(1 - q * q, 0.65);
         const double d = h > line ? (h - line) / up : (line - h) / down;
         Colour& p = c.pix[static_cast<size_t>(y) * w + x];
         if (d < 1.15) {
           const double a = 1 - smoothstep(0.85, 1.15, d);
-          p = mix(p, Colour{186, 106, 100}, 0.8 * a);
+          p = mix(p, Colour{182, 116, 106}, 0.75 * a);
         }
         if (std::abs(h - line) < 0.0007 * m) p = mix(p, Colour{110, 60, 58}, 0.7 * (1 - q * q));
       }
@@ -367,7 +415,7 @@ std::vector<SkinTexture> paint_skin_textures(const Body& body) {
     // A typical radius of the part sets the scale of the grain around it.
     const double radius = (r.group == kHead ? 0.085 : r.group == kTrunk ? 0.14 : r.group == kNeck ? 0.055
                            : r.group == kHand || r.group == kFoot ? 0.03 : 0.05) * kSceneScale;
-    paint_skin(c, radius, kSkin);
+    paint_skin(c, body, radius, kSkin);
     if (r.group == kHead) paint_head(c, body);
     if (r.mesh == "CHEST") paint_chest(c, body);
     if (r.mesh == "ABDOMEN") paint_abdomen(c, body);
