@@ -251,15 +251,6 @@ void paint_head(Canvas& c, const Body& body) {
                         hair.b * (1 + 0.2 * strand)};
         p = mix(p, hc, cover * 0.97);
       }
-      // A faint shaved shadow on the lip and jaw below the mouth corners.
-      const double s_mouth = (a - 0) * head_r, t_mouth = h - corner[1];
-      (void)s_mouth;
-      if (h < upper[1] + 0.01 * m && a < 1.2) {
-        const double jaw = smoothstep(upper[1] + 0.01 * m, upper[1] - 0.004 * m, h) *
-                           (1 - smoothstep(0.9, 1.2, a));
-        p = mix(p, Colour{150, 128, 118}, 0.10 * jaw);
-      }
-      (void)t_mouth;
     }
 
   // Eyes: an almond opening with white, iris and pupil, lashes along the upper lid.
