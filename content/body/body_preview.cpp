@@ -86,6 +86,19 @@ void render(const Body& body, const std::vector<SkinTexture>& textures, const Vi
         }
     }
   }
+  // Landmarks that are in sight, as red dots.
+  for (const auto& [name, lm] : body.landmarks) {
+    const Vec3 q = xf(lm);
+    const int x = static_cast<int>((q.x - v.cx) * scale + W / 2.0);
+    const int y = static_cast<int>(H / 2.0 - (q.y - v.cy) * scale);
+    if (x < 1 || y < 1 || x >= W - 1 || y >= H - 1 || depth[y * W + x] > q.z + 0.02) continue;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx) {
+        unsigned char* p = &rgb[((y + dy) * W + x + dx) * 3];
+        p[0] = 255;
+        p[1] = p[2] = 0;
+      }
+  }
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return;
   std::fprintf(f, "P6\n%d %d\n255\n", W, H);
