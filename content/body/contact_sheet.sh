@@ -56,7 +56,7 @@ reset; shot front "Front"
 reset; turn 90; shot back "Back"
 reset; turn 45; shot side "Side"
 reset; turn 17; zoom 6; shot three_quarter "Three-quarter, zoomed"
-reset; search YINGXIANG; shot face "Face (LI20 Yingxiang)"
+reset; search SIBAI; shot face "Face (ST2 Sibai)"
 reset; search TINGGONG; shot ear "Ear (SI19 Tinggong)"
 reset; search LAOGONG; shot palm "Palm (PC8 Laogong)"
 reset; search HEGU; shot hand_back "Back of the hand (LI4 Hegu)"
@@ -67,6 +67,8 @@ reset; meridian 3; shot meridian "Stomach meridian"
 
 args=()
 for ((i = 0; i < ${#labels[@]}; i += 2)); do args+=(-label "${labels[i+1]}" "${labels[i]}"); done
-montage "${args[@]}" -tile 4x3 -geometry 400x300+6+6 -background '#202428' -fill '#e0e0e0' \
-  -font DejaVu-Sans -pointsize 14 "$out"
+montage "${args[@]}" -tile 4x3 -geometry 360x270+5+5 -background '#202428' -fill '#e0e0e0' \
+  -font DejaVu-Sans -pointsize 13 "$work/sheet.png"
+# A palette keeps the picture small enough for the repository.
+convert "$work/sheet.png" -dither FloydSteinberg -colors 256 "$out"
 echo "contact_sheet: $out"
