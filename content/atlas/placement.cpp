@@ -164,6 +164,42 @@ bool head_target(const Body& body, const LocationRule& r, Vec3* centre, Vec3* di
   return true;
 }
 
+// The skin beside a nail of digit `ref` ("finger1" ... "toe5"): the side toward digit 1 is found
+// from the digits' own knuckles, so it does not depend on how the hand or foot is turned.
+bool nail_target(const Body& body, const LocationRule& r, Vec3* target, Vec3* dir,
+                 std::string* error) {
+  const bool finger = r.ref.compare(0, 6, "finger") == 0;
+  const bool toe = r.ref.compare(0, 3, "toe") == 0;
+  if ((!finger && !toe) || r.ref.size() != (finger ? 7u : 4u)) {
+    *error = "a nail rule needs finger1..finger5 or toe1..toe5, not " + r.ref;
+    return false;
+  }
+  const std::string base = finger ? "_mcp" : "_mtp";
+  const std::string kind = finger ? "finger" : "toe";
+  Vec3 tip, knuckle, first, fifth;
+  if (!find_landmark(body, r.ref + "_tip", &tip, error) ||
+      !find_landmark(body, r.ref + base, &knuckle, error) ||
+      !find_landmark(body, kind + "1" + base, &first, error) ||
+      !find_landmark(body, kind + "5" + base, &fifth, error))
+    return false;
+  const Vec3 axis = normalize(tip - knuckle);
+  auto across = [&axis](Vec3 v) { return normalize(v - axis * dot(v, axis)); };
+  const Vec3 side = across(first - fifth);
+  Vec3 back = kUp;  // the top of a toe
+  if (finger) {
+    Vec3 palm, dorsum;
+    if (!find_landmark(body, "palm_centre", &palm, error) ||
+        !find_landmark(body, "hand_dorsum_centre", &dorsum, error))
+      return false;
+    back = dorsum - palm;
+  }
+  back = across(back);
+  const double cun = body.cun_length("chest_transverse");
+  *target = tip - axis * (r.along * cun) + side * (r.lat * cun);
+  *dir = normalize(side * (r.lat < 0 ? -1 : 1) + back);
+  return true;
+}
+
 }  // namespace
 
 bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
@@ -212,8 +248,11 @@ bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
       if (!head_target(body, r, &target, &dir, error)) return false;
       reach = 2;  // from the middle of the head
       break;
+    case Frame::kNail:
+      if (!nail_target(body, r, &target, &dir, error)) return false;
+      break;
   }
-  if (r.frame != Frame::kHead) {
+  if (r.frame != Frame::kHead && r.frame != Frame::kNail) {
     if (r.face_normal) {
       Vec3 n;
       body.nearest_surface_point(target, &n);
@@ -235,14 +274,15 @@ bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
 }
 
 bool seen_from(const Body& body, Vec3 point, Vec3 dir) {
-  // Start just outside the marker sphere (radius 0.02) so that its own patch of skin is no
-  // obstacle.
-  return !body.cast_to_surface(point + dir * 0.025, dir, nullptr, nullptr);
+  return !body.cast_to_surface(point, dir, nullptr, nullptr);
 }
 
 SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen) {
+  // The marker (radius 0.02) must show more than its rim: its middle, a little above the skin,
+  // must be in sight. A hollow of the skin thus hides it, as it does on screen.
+  const Vec3 marker_middle = placed.point + placed.normal * 0.012;
   for (const Vec3& dir : candidate_directions(placed.normal))
-    if (seen_from(body, placed.point, dir)) {
+    if (seen_from(body, marker_middle, dir)) {
       *seen = true;
       return view_facing(placed.point, dir, scale);
     }

@@ -22,7 +22,8 @@ struct PlacedPoint {
 bool place_point(const Body& body, const LocationRule& rule, PlacedPoint* placed,
                  std::string* error);
 
-// True when nothing of the body lies between the point and a viewer looking along -dir.
+// True when nothing of the body lies between the point (off the skin) and a viewer looking
+// along -dir.
 bool seen_from(const Body& body, Vec3 point, Vec3 dir);
 
 // The view that shows the point from the first direction of candidate_directions(normal) that

@@ -49,7 +49,7 @@ bool has_space(const std::string& text) {
 bool parse_frame(const std::string& text, Frame* frame) {
   static const std::pair<const char*, Frame> kFrames[] = {
       {"TR", Frame::kTrunk}, {"AT", Frame::kAt}, {"FC", Frame::kFace},
-      {"LN", Frame::kLine}, {"HD", Frame::kHead}};
+      {"LN", Frame::kLine}, {"HD", Frame::kHead}, {"NL", Frame::kNail}};
   for (const auto& f : kFrames)
     if (text == f.first) {
       *frame = f.second;

@@ -13,6 +13,9 @@
 //   LN  on the line A>B/span: `along` cun from A toward B when the line spans `span` cun.
 //   HD  on the scalp: `along` cun back from the anterior hairline over the midline, `lat` cun
 //       sideways over the head.
+//   NL  beside a nail: `ref` a digit (finger1..finger5, toe1..toe5); `along` cun back from its
+//       tip, `lat` cun toward the side of the thumb or big toe (negative: the little finger's or
+//       little toe's side). The point faces that side and the back of the digit.
 // `face` is the direction the point faces, from which it is found on the skin: "-" for the
 // skin's own normal, else yaw degrees (0 front, 90 lateral, 180 back, 270 medial), optionally
 // "/pitch" degrees upward.
@@ -21,7 +24,7 @@
 #include <string>
 #include <vector>
 
-enum class Frame { kTrunk, kAt, kFace, kLine, kHead };
+enum class Frame { kTrunk, kAt, kFace, kLine, kHead, kNail };
 
 struct LocationRule {
   Frame frame = Frame::kAt;

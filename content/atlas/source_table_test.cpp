@@ -37,6 +37,10 @@ TEST(SourceLine, ReadsEveryFrameAndFace) {
   EXPECT_FALSE(p.rule.face_normal);
   EXPECT_DOUBLE_EQ(p.rule.yaw, 180);
   EXPECT_DOUBLE_EQ(p.rule.pitch, -30);
+
+  ASSERT_TRUE(parse_source_line(line("LU11", 1, "NL\tfinger1\t0.3\t0.25\t0\t-"), &p, &error));
+  EXPECT_EQ(p.rule.frame, Frame::kNail);
+  EXPECT_EQ(p.rule.ref, "finger1");
 }
 
 TEST(SourceLine, RejectsMalformedLines) {
