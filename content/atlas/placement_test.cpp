@@ -113,6 +113,26 @@ TEST(Placement, SidewaysTrunkPointStaysOnTheTrunk) {
   EXPECT_NEAR(p.point.y, 0, 0.003);
 }
 
+// Beside a nail "toward digit 1" follows the digits' knuckles, however the foot is turned.
+TEST(Placement, NailSideFollowsTheFirstDigit) {
+  for (double fifth_x : {-0.1, 0.1}) {
+    Body b;
+    b.meshes.push_back(sphere("TOE", {0, 0, 0}, 0.03));
+    b.landmarks["toe1_tip_r"] = {0, 0, 0.03};
+    b.landmarks["toe1_mtp_r"] = {0, 0, -0.1};
+    b.landmarks["toe5_mtp_r"] = {fifth_x, 0, -0.1};
+    b.cun["chest_transverse"] = 0.07;
+    LocationRule r = rule(Frame::kNail, "toe1", 0.3, 0.25, 0);
+    PlacedPoint p;
+    std::string error;
+    ASSERT_TRUE(place_point(b, r, &p, &error)) << error;
+    EXPECT_FALSE(p.fell_back);
+    EXPECT_LT(p.point.x * fifth_x, 0) << "on the side away from the fifth toe";
+    EXPECT_GT(p.point.y, 0) << "on the top of the toe";
+    EXPECT_NEAR(length(p.point), 0.03, 0.001);
+  }
+}
+
 TEST(Placement, UnknownLandmarkIsAnError) {
   const Body b = ball();
   PlacedPoint p;
