@@ -48,7 +48,7 @@ struct RegionField {
   }
 };
 
-TriMesh build_region(const Anatomy& an, const RegionSpec& r) {
+TriMesh build_region(const Anatomy& an, const BodyRegion& r) {
   Vec3 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9};
   for (const RegionBone& b : an.bones)
     if (b.group == r.group)
@@ -243,7 +243,7 @@ Body build_body() {
   const Anatomy an = make_anatomy();
   Body body;
   const uint8_t skin[3] = {226, 178, 150};
-  for (const RegionSpec& r : body_regions(an)) {
+  for (const BodyRegion& r : body_regions(an)) {
     const TriMesh mesh = build_region(an, r);
     if (!r.limb) {
       body.meshes.push_back(to_body_mesh(mesh, r.mesh, false));

@@ -8,28 +8,28 @@
 std::vector<uint8_t> body_3ds_bytes(const Body& body) {
   TdsSceneSpec scene;
   for (const BodyMaterial& m : body.materials) {
-    TdsMaterialSpec spec;
-    spec.name = m.name;
-    spec.texture_file = m.texture_file;
-    for (int i = 0; i < 3; ++i) spec.colour[i] = m.colour[i];
-    scene.materials.push_back(spec);
+    TdsMaterialSpec material;
+    material.name = m.name;
+    material.texture_file = m.texture_file;
+    for (int i = 0; i < 3; ++i) material.colour[i] = m.colour[i];
+    scene.materials.push_back(material);
   }
   for (const BodyMesh& m : body.meshes) {
-    TdsMeshSpec spec;
-    spec.name = m.name;
+    TdsMeshSpec mesh;
+    mesh.name = m.name;
     for (const Vec3& v : m.vertices) {
-      spec.vertices.push_back(static_cast<float>(v.x));
-      spec.vertices.push_back(static_cast<float>(-v.z));
-      spec.vertices.push_back(static_cast<float>(v.y));
+      mesh.vertices.push_back(static_cast<float>(v.x));
+      mesh.vertices.push_back(static_cast<float>(-v.z));
+      mesh.vertices.push_back(static_cast<float>(v.y));
     }
     for (const BodyTriangle& t : m.triangles)
-      for (int v : t.v) spec.faces.push_back(static_cast<uint16_t>(v));
+      for (int v : t.v) mesh.faces.push_back(static_cast<uint16_t>(v));
     for (const Vec2& uv : m.texcoords) {
-      spec.texcoords.push_back(static_cast<float>(uv.u));
-      spec.texcoords.push_back(static_cast<float>(uv.v));
+      mesh.texcoords.push_back(static_cast<float>(uv.u));
+      mesh.texcoords.push_back(static_cast<float>(uv.v));
     }
-    spec.groups.push_back({m.material, {}});
-    scene.meshes.push_back(std::move(spec));
+    mesh.groups.push_back({m.material, {}});
+    scene.meshes.push_back(std::move(mesh));
   }
   return write_3ds_scene(scene);
 }
@@ -42,13 +42,13 @@ bool write_body_files(const Body& body, const std::vector<SkinTexture>& textures
     return false;
   }
   for (const SkinTexture& t : textures) {
-    BmpSpec spec;
-    spec.width = t.width;
-    spec.height = t.height;
-    spec.bits_per_pixel = 24;
-    spec.pixels = t.rgb;
+    BmpSpec image;
+    image.width = t.width;
+    image.height = t.height;
+    image.bits_per_pixel = 24;
+    image.pixels = t.rgb;
     const std::string path = folder + "/" + t.file;
-    if (!save_bmp(path, spec)) {
+    if (!save_bmp(path, image)) {
       std::fprintf(stderr, "body_gen: cannot write %s\n", path.c_str());
       return false;
     }

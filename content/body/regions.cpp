@@ -30,7 +30,7 @@ UvMap scene_uv(const UvMap& m, bool mirror) {
   return s;
 }
 
-std::vector<RegionSpec> body_regions(const Anatomy& an) {
+std::vector<BodyRegion> body_regions(const Anatomy& an) {
   const Vec3 up{0, 1, 0}, fwd{0, 0, 1};
   auto along = [](Vec3 from, Vec3 to) { return normalize(to - from); };
   auto vertical = [&](double z, double h0, double h1) { return UvMap{{0, 0, z}, up, fwd, h0, h1}; };

@@ -28,7 +28,7 @@ struct UvMap {
 };
 Vec2 map_uv(const UvMap& map, Vec3 p);
 
-struct RegionSpec {
+struct BodyRegion {
   std::string mesh;      // left-side name for limbs ("..._L"); the right twin gets "_R"
   std::string texture;   // name stored in the model (upper case)
   std::string file;      // name of the shipped file
@@ -40,7 +40,7 @@ struct RegionSpec {
   UvMap uv;              // metres, left side
 };
 
-std::vector<RegionSpec> body_regions(const Anatomy& an);
+std::vector<BodyRegion> body_regions(const Anatomy& an);
 
 // The same map in scene units (and mirrored for a right limb).
 UvMap scene_uv(const UvMap& metres, bool mirror);

@@ -107,14 +107,12 @@ double smooth_min(double a, double b, double k) {
 
 void Shape::add(const Primitive& p, double blend, int group) {
   ops_.push_back({p, blend, false, group});
-  group_count_ = std::max(group_count_, group + 1);
 }
 
 void Shape::subtract(const Primitive& p, double blend) { ops_.push_back({p, blend, true, -1}); }
 
-double Shape::distance(Vec3 p, std::vector<double>* group_distance) const {
+double Shape::distance(Vec3 p) const {
   const double inf = std::numeric_limits<double>::infinity();
-  if (group_distance) group_distance->assign(group_count_, inf);
   double d = inf;
   for (const ShapeOp& op : ops_) {
     const double e = op.prim.distance(p);
@@ -122,10 +120,6 @@ double Shape::distance(Vec3 p, std::vector<double>* group_distance) const {
       d = -smooth_min(-d, e, op.blend);
     } else {
       d = d == inf ? e : smooth_min(d, e, op.blend);
-      if (group_distance) {
-        double& g = (*group_distance)[op.group];
-        g = std::min(g, e);
-      }
     }
   }
   return d;
@@ -140,7 +134,6 @@ Vec3 Shape::gradient(Vec3 p) const {
 
 Shape Shape::culled(Vec3 lo, Vec3 hi) const {
   Shape out;
-  out.group_count_ = group_count_;
   for (const ShapeOp& op : ops_) {
     const Vec3 a = op.prim.box_min(), b = op.prim.box_max();
     const double m = op.blend + 0.01;  // beyond this a primitive cannot change the surface
@@ -150,21 +143,4 @@ Shape Shape::culled(Vec3 lo, Vec3 hi) const {
     out.ops_.push_back(op);
   }
   return out;
-}
-
-bool Shape::group_box(int group, Vec3* lo, Vec3* hi) const {
-  bool any = false;
-  for (const ShapeOp& op : ops_) {
-    if (op.subtract || op.group != group) continue;
-    const Vec3 a = op.prim.box_min(), b = op.prim.box_max();
-    if (!any) {
-      *lo = a;
-      *hi = b;
-      any = true;
-    } else {
-      *lo = {std::min(lo->x, a.x), std::min(lo->y, a.y), std::min(lo->z, a.z)};
-      *hi = {std::max(hi->x, b.x), std::max(hi->y, b.y), std::max(hi->z, b.z)};
-    }
-  }
-  return any;
 }

@@ -30,7 +30,8 @@ Primitive ellipsoid(Vec3 centre, Vec3 radii, Frame frame = Frame{});
 Primitive round_cone(Vec3 a, Vec3 b, double ra, double rb, double flat = 1,
                      Vec3 flat_axis = {0, 0, 1});
 
-// The body region a primitive belongs to (an index into the caller's region table).
+// One step of the shape: a smooth union or subtraction of a primitive; `group` is the body part
+// an additive primitive models.
 struct ShapeOp {
   Primitive prim;
   double blend = 0;   // smoothing radius of the union or subtraction
@@ -43,20 +44,15 @@ class Shape {
   void add(const Primitive& p, double blend, int group);
   void subtract(const Primitive& p, double blend);
 
-  // Signed distance (negative inside); when group_distance is given it receives, per group, the
-  // smallest distance to that group's additive primitives (size groups()).
-  double distance(Vec3 p, std::vector<double>* group_distance = nullptr) const;
+  // Signed distance (negative inside).
+  double distance(Vec3 p) const;
   Vec3 gradient(Vec3 p) const;
-  int groups() const { return group_count_; }
 
-  // Bounds of a group's additive primitives; false when the group has none.
-  bool group_box(int group, Vec3* lo, Vec3* hi) const;
   // A copy holding only the operations that can affect points inside [lo, hi].
   Shape culled(Vec3 lo, Vec3 hi) const;
 
  private:
   std::vector<ShapeOp> ops_;
-  int group_count_ = 0;
 };
 
 double smooth_min(double a, double b, double k);

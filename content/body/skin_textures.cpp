@@ -393,7 +393,7 @@ std::vector<SkinTexture> paint_skin_textures(const Body& body) {
   const Anatomy an = make_anatomy();
   std::vector<SkinTexture> out;
   std::map<std::string, bool> done;
-  for (const RegionSpec& r : body_regions(an)) {
+  for (const BodyRegion& r : body_regions(an)) {
     if (done[r.file]) continue;
     done[r.file] = true;
     SkinTexture t;
