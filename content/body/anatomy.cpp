@@ -325,8 +325,9 @@ Anatomy make_anatomy() {
     const Vec3 up{0, 1, 0};
     Nail nail;
     nail.frame = frame_of(fl, dir, up);
-    nail.centre = tip - dir * (t.len * (i == 0 ? 0.2 : 0.18)) + up * (t.r1 * 0.6);
-    nail.radii = {t.r1 * 0.75, t.len * (i == 0 ? 0.25 : 0.22), t.r1 * 0.42};
+    // Toes are flattened (0.85 of their radius upward); the nail just shows above the top.
+    nail.centre = tip - dir * (t.len * (i == 0 ? 0.2 : 0.18)) + up * (t.r1 * 0.5);
+    nail.radii = {t.r1 * 0.7, t.len * (i == 0 ? 0.24 : 0.2), t.r1 * 0.38};
     an.foot_nails.push_back(nail);
     an.landmark_rays.push_back({"toe" + n + "_tip_l", tip + dir * 0.05, -dir});
     const Vec3 corner = tip - dir * (t.len * 0.3) + up * t.r1 * 0.4;
