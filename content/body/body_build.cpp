@@ -70,9 +70,18 @@ TriMesh build_region(const Anatomy& an, const BodyRegion& r) {
     hi.x = half;
   }
   const Shape local = an.shape.culled(lo, hi);
-  const RegionField field{&local, &an.bones, r.group, r.y_lo, r.y_hi};
+  // Bones far from the box never decide a border inside it.
+  std::vector<RegionBone> bones;
+  for (const RegionBone& b : an.bones) {
+    const double reach = b.radius + 0.1;
+    const Vec3 bl{std::min(b.a.x, b.b.x) - reach, std::min(b.a.y, b.b.y) - reach, std::min(b.a.z, b.b.z) - reach};
+    const Vec3 bh{std::max(b.a.x, b.b.x) + reach, std::max(b.a.y, b.b.y) + reach, std::max(b.a.z, b.b.z) + reach};
+    if (b.group == r.group || (bl.x < hi.x && bh.x > lo.x && bl.y < hi.y && bh.y > lo.y && bl.z < hi.z && bh.z > lo.z))
+      bones.push_back(b);
+  }
+  const RegionField field{&local, &bones, r.group, r.y_lo, r.y_hi};
   TriMesh mesh = surface_nets(field, lo, hi, r.cell);
-  project_to_surface(mesh, field, 2);
+  project_to_surface(mesh, field, 1);
   decimate(mesh, r.triangles);
   project_to_surface(mesh, field, 2);
   split_at_border(mesh, [&](Vec3 p) { return field.border(p); }, field);

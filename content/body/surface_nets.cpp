@@ -14,6 +14,11 @@ TriMesh surface_nets(const Field& field, Vec3 lo, Vec3 hi, double cell) {
   // sign everywhere (the field is a distance bound), which skips most of the box.
   std::vector<float> value(static_cast<size_t>(nx) * ny * nz);
   const int B = 6;
+  const int bx = (nx + B - 1) / B, by = (ny + B - 1) / B;
+  std::vector<char> uniform_block(static_cast<size_t>(bx) * by * ((nz + B - 1) / B), 0);
+  auto block_of = [&](int i, int j, int k) {
+    return (static_cast<size_t>(k / B) * by + j / B) * bx + i / B;
+  };
   const double half_diagonal = std::sqrt(3.0) * (B - 1) * 0.5 * cell;
   for (int bk = 0; bk < nz; bk += B)
     for (int bj = 0; bj < ny; bj += B)
@@ -23,6 +28,7 @@ TriMesh surface_nets(const Field& field, Vec3 lo, Vec3 hi, double cell) {
                                       (bk + ek - 1) * 0.5 * cell};
         const double fc = field(centre);
         const bool uniform = std::abs(fc) > 1.5 * half_diagonal + cell;
+        uniform_block[block_of(bi, bj, bk)] = uniform;
         for (int k = bk; k < ek; ++k)
           for (int j = bj; j < ej; ++j)
             for (int i = bi; i < ei; ++i) {
@@ -93,6 +99,8 @@ TriMesh surface_nets(const Field& field, Vec3 lo, Vec3 hi, double cell) {
     for (int k = 0; k < nz; ++k)
       for (int j = 0; j < ny; ++j)
         for (int i = 0; i < nx; ++i) {
+          // Cells starting in a block far from the surface cannot be crossed.
+          if (uniform_block[block_of(i, j, k)]) continue;
           if (i + 1 < nx && j + 1 < ny)
             changed |= settle_face(at(i, j, k), at(i + 1, j, k), at(i + 1, j + 1, k), at(i, j + 1, k));
           if (i + 1 < nx && k + 1 < nz)
