@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 
 #include "body/body.h"
 #include "body/border_split.h"
@@ -80,7 +81,16 @@ TriMesh build_region(const Anatomy& an, const BodyRegion& r) {
       bones.push_back(b);
   }
   const RegionField field{&local, &bones, r.group, r.y_lo, r.y_hi};
-  TriMesh mesh = surface_nets(field, lo, hi, r.cell);
+  // Each block of the grid sees only the primitives near it.
+  const FieldForBox field_for_box = [&](Vec3 a, Vec3 b) -> Field {
+    auto block = std::make_shared<Shape>(local.culled(a, b));
+    return [block, &field](Vec3 p) {
+      RegionField f = field;
+      f.shape = block.get();
+      return f(p);
+    };
+  };
+  TriMesh mesh = surface_nets(field_for_box, lo, hi, r.cell);
   project_to_surface(mesh, field, 1);
   decimate(mesh, r.triangles);
   project_to_surface(mesh, field, 2);

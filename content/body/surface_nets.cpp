@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-TriMesh surface_nets(const Field& field, Vec3 lo, Vec3 hi, double cell) {
+TriMesh surface_nets(const FieldForBox& field_for_box, Vec3 lo, Vec3 hi, double cell) {
   const int nx = std::max(2, static_cast<int>(std::ceil((hi.x - lo.x) / cell - 1e-6)) + 1);
   const int ny = std::max(2, static_cast<int>(std::ceil((hi.y - lo.y) / cell - 1e-6)) + 1);
   const int nz = std::max(2, static_cast<int>(std::ceil((hi.z - lo.z) / cell - 1e-6)) + 1);
@@ -26,6 +26,7 @@ TriMesh surface_nets(const Field& field, Vec3 lo, Vec3 hi, double cell) {
         const int ei = std::min(bi + B, nx), ej = std::min(bj + B, ny), ek = std::min(bk + B, nz);
         const Vec3 centre = lo + Vec3{(bi + ei - 1) * 0.5 * cell, (bj + ej - 1) * 0.5 * cell,
                                       (bk + ek - 1) * 0.5 * cell};
+        const Field field = field_for_box(point(bi, bj, bk), point(ei - 1, ej - 1, ek - 1));
         const double fc = field(centre);
         const bool uniform = std::abs(fc) > 1.5 * half_diagonal + cell;
         uniform_block[block_of(bi, bj, bk)] = uniform;
