@@ -43,7 +43,7 @@ struct RegionField {
     // The inset starts gently, so that near the seam the hidden part lies close under the
     // neighbour with nearly its normals (any crack or depth fight there shows the same skin),
     // and then dives.
-    const double ramp = 0.006;
+    const double ramp = 0.002;
     const double inset = s <= 0 ? 0 : s < ramp ? s * s / (2 * ramp) : s - ramp / 2;
     return std::max(d + kInsetSlope * inset, s - kOverlap);
   }
@@ -94,7 +94,9 @@ TriMesh build_region(const Anatomy& an, const BodyRegion& r) {
   project_to_surface(mesh, field, 1);
   decimate(mesh, r.triangles);
   project_to_surface(mesh, field, 2);
-  split_at_border(mesh, [&](Vec3 p) { return field.border(p); }, field);
+  // The visible part runs a little past the border, so the two meshes' visible edges overlap
+  // rather than leave a hairline crack between them.
+  split_at_border(mesh, [&](Vec3 p) { return field.border(p) - 0.0015; }, field);
   return mesh;
 }
 

@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
       {"armpit", 0, 0.45, 1.35, 0.35, 400, 400},
       {"armpit_side", 60, 0.0, 1.35, 0.45, 400, 400},
       {"ankle_back", 180, -0.33, -2.2, 0.4, 400, 400},
+      {"seam", 20, 0.3, 0.27, 0.1, 400, 400},
   };
   for (const View& v : views) {
     View w = v;
