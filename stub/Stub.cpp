@@ -5,6 +5,7 @@
 #include <string>
 
 #include "GFileInfo.h"
+#include "Utils.h"
 
 namespace {
 
@@ -28,6 +29,9 @@ std::string OwnPath() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL: an installer started from a downloads folder must not pick
+  // up a DLL planted beside it.
+  RestrictDllSearch();
   const std::string own = OwnPath();
   const TGFileInfo OwnInfo(own);
   if (!OwnInfo.Trailer.HasMagic()) return kNoArchive;
