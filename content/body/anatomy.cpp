@@ -194,12 +194,12 @@ Anatomy make_anatomy() {
                    palm_frame), 0.01, kHand);                 // thenar
   b.side(ellipsoid(wrist + hd * 0.048 - hl * 0.027 + hn * 0.005, {0.013, 0.034, 0.011},
                    palm_frame), 0.01, kHand);                 // hypothenar
-  struct FingerSpec {
+  struct FingerShape {
     double offset, reach, spread;
     double len[3];
     double r[4];
   };
-  const FingerSpec fingers[4] = {
+  const FingerShape fingers[4] = {
       {0.029, 0.094, 4.5, {0.041, 0.025, 0.02}, {0.0098, 0.009, 0.0082, 0.0073}},
       {0.0095, 0.098, 1, {0.045, 0.028, 0.021}, {0.0102, 0.0093, 0.0084, 0.0075}},
       {-0.0105, 0.095, -2.5, {0.042, 0.027, 0.02}, {0.0096, 0.0088, 0.008, 0.0071}},
@@ -234,7 +234,7 @@ Anatomy make_anatomy() {
         {"finger" + n + "_nail_ulnar_l", corner - radial * 0.04 + back * r[3] * 0.45, radial});
   };
   for (int i = 0; i < 4; ++i) {
-    const FingerSpec& f = fingers[i];
+    const FingerShape& f = fingers[i];
     const Vec3 base = wrist + hd * f.reach + hl * f.offset - hn * 0.002;
     const Vec3 dir = rotate(hd, hn, rad(f.spread) * -1.0);
     add_finger(i + 2, base, dir, f.len, f.r, rad(6), normalize(cross(dir, hn)) * -1.0, -hn);
@@ -306,17 +306,17 @@ Anatomy make_anatomy() {
   b.side(cone(ankle + ff * 0.02 + Vec3{0, -0.06, 0} + fl * 0.026,
               ankle + ff * 0.125 + Vec3{0, -0.066, 0} + fl * 0.034, 0.016, 0.014, 0.8, {0, 1, 0}),
          0.02, kFoot);                                                      // outer edge
-  struct ToeSpec {
+  struct ToeShape {
     double offset, reach, len, r0, r1;
   };
-  const ToeSpec toes[5] = {{-0.024, 0.15, 0.045, 0.0135, 0.0115},
+  const ToeShape toes[5] = {{-0.024, 0.15, 0.045, 0.0135, 0.0115},
                            {-0.0015, 0.155, 0.034, 0.0082, 0.0071},
                            {0.0155, 0.149, 0.03, 0.0077, 0.0066},
                            {0.0305, 0.14, 0.026, 0.0072, 0.0062},
                            {0.0435, 0.128, 0.022, 0.0068, 0.0058}};
   an.toe_tip = ankle + ff * (0.15 + 0.045);
   for (int i = 0; i < 5; ++i) {
-    const ToeSpec& t = toes[i];
+    const ToeShape& t = toes[i];
     const Vec3 base = ankle + ff * t.reach + fl * t.offset + Vec3{0, -0.064, 0};
     const Vec3 dir = normalize(ff + fl * (0.1 * (i - 1.5) * 0.4) + Vec3{0, -0.18, 0});
     const Vec3 tip = base + dir * t.len;

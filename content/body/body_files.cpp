@@ -6,16 +6,16 @@
 #include "model/tds_writer.h"
 
 std::vector<uint8_t> body_3ds_bytes(const Body& body) {
-  TdsSceneSpec scene;
+  TdsSceneDesc scene;
   for (const BodyMaterial& m : body.materials) {
-    TdsMaterialSpec material;
+    TdsMaterialDesc material;
     material.name = m.name;
     material.texture_file = m.texture_file;
     for (int i = 0; i < 3; ++i) material.colour[i] = m.colour[i];
     scene.materials.push_back(material);
   }
   for (const BodyMesh& m : body.meshes) {
-    TdsMeshSpec mesh;
+    TdsMeshDesc mesh;
     mesh.name = m.name;
     for (const Vec3& v : m.vertices) {
       mesh.vertices.push_back(static_cast<float>(v.x));
@@ -42,7 +42,7 @@ bool write_body_files(const Body& body, const std::vector<SkinTexture>& textures
     return false;
   }
   for (const SkinTexture& t : textures) {
-    BmpSpec image;
+    BmpLayout image;
     image.width = t.width;
     image.height = t.height;
     image.bits_per_pixel = 24;

@@ -70,7 +70,7 @@ void render(const Body& body, const std::vector<SkinTexture>& textures, const Vi
           // The viewer's lighting: one light along the view, ambient, a yellow highlight.
           (void)light;
           const double l = std::min(1.0, 0.24 + 0.8 * std::max(0.0, nn.z));
-          const double spec = std::pow(std::max(0.0, nn.z), 50);
+          const double specular = std::pow(std::max(0.0, nn.z), 50);
           double base[3] = {nail ? 236.0 : 225.0, nail ? 196.0 : 175.0, nail ? 186.0 : 150.0};
           if (tex) {
             const double u = w[0] * uv[0].u + w[1] * uv[1].u + w[2] * uv[2].u;
@@ -82,7 +82,7 @@ void render(const Body& body, const std::vector<SkinTexture>& textures, const Vi
             for (int k = 0; k < 3; ++k) base[k] = mat ? mat->colour[k] : 255;
           }
           for (int k = 0; k < 3; ++k)
-            rgb[(y * W + x) * 3 + k] = (unsigned char)std::min(255.0, base[k] * l + (k < 2 ? 255 * spec : 0));
+            rgb[(y * W + x) * 3 + k] = (unsigned char)std::min(255.0, base[k] * l + (k < 2 ? 255 * specular : 0));
         }
     }
   }

@@ -33,8 +33,8 @@ constexpr int kBandRows = 4;  // quad rows per band
 
 // One textured band of a cylinder around the body's axis, the meshes stacked from foot to head
 // over the 6 scene units of the window's height. Columns: columns + 1 vertices round the band.
-TdsMeshSpec band(int index, int columns, int extra_vertices, int extra_faces) {
-  TdsMeshSpec m;
+TdsMeshDesc band(int index, int columns, int extra_vertices, int extra_faces) {
+  TdsMeshDesc m;
   m.name = "band" + std::to_string(index);
   const float z0 = -2.8f + 5.6f * float(index) / kMeshes, dz = 5.6f / kMeshes / kBandRows;
   const float radius = 0.5f + 0.3f * std::sin(float(index) * 0.7f);
@@ -73,8 +73,8 @@ constexpr TextureSize kTextureSizes[12] = {{452, 904}, {400, 800}, {224, 224}, {
                                            {440, 440}, {300, 600}, {380, 380}, {224, 448}};
 int texture_of_material(int m) { return m < 6 ? 0 : m < 9 ? 1 : m < 19 ? m - 7 : -1; }
 
-BmpSpec texture(int index) {
-  BmpSpec bmp;
+BmpLayout texture(int index) {
+  BmpLayout bmp;
   bmp.width = kTextureSizes[index].width;
   bmp.height = kTextureSizes[index].height;
   bmp.pixels.resize(size_t(bmp.width) * size_t(bmp.height) * 3);
@@ -96,7 +96,7 @@ bool generate_model(const fs::path& folder) {
     if (!save_bmp((folder / texture_name(t)).string(), texture(t))) return false;
   // Each band has 8 faces and 5 vertices per column, plus 5 for its closing column.
   const int columns = kFaces / (2 * kBandRows);  // over all meshes
-  TdsSceneSpec scene;
+  TdsSceneDesc scene;
   int vertices = 0, faces = 0;
   for (int i = 0; i < kMeshes; ++i) {
     const int mine = columns / kMeshes + (i < columns % kMeshes ? 1 : 0);
@@ -107,7 +107,7 @@ bool generate_model(const fs::path& folder) {
     scene.meshes.push_back(band(i, mine, extra_v, extra_f));
     vertices += band_vertices + extra_v;
     faces += band_faces + extra_f;
-    TdsMaterialSpec material;
+    TdsMaterialDesc material;
     material.name = "skin" + std::to_string(i);
     material.colour[0] = 200;
     material.colour[1] = 160;

@@ -75,8 +75,8 @@ int texture_of_material(int m) { return m < 6 ? 0 : m < 9 ? 1 : m < 19 ? m - 7 :
 const int kColumns[22] = {800, 300, 300, 300, 120, 120, 120, 120, 120, 120, 120,
                           120, 120, 120, 56,  56,  56,  56,  56,  59,  56,  56};
 
-TdsMeshSpec grid_mesh(int index, int columns, bool textured) {
-  TdsMeshSpec m;
+TdsMeshDesc grid_mesh(int index, int columns, bool textured) {
+  TdsMeshDesc m;
   m.name = "Mesh" + std::to_string(index);
   const int rows = 5;
   for (int r = 0; r < rows; ++r)
@@ -104,9 +104,9 @@ TdsMeshSpec grid_mesh(int index, int columns, bool textured) {
 bool write_generated_model(const std::string& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  TdsSceneSpec scene;
+  TdsSceneDesc scene;
   for (int i = 0; i < 22; ++i) {
-    TdsMaterialSpec m;
+    TdsMaterialDesc m;
     m.name = "Material" + std::to_string(i);
     m.colour[0] = static_cast<uint8_t>(200 + i);
     m.colour[1] = 180;
@@ -118,7 +118,7 @@ bool write_generated_model(const std::string& folder) {
   }
   if (!save_3ds_scene(folder + "/man.3ds", scene)) return false;
   for (const TextureFile& t : kTextures) {
-    BmpSpec bmp;
+    BmpLayout bmp;
     bmp.width = t.width;
     bmp.height = t.height;
     bmp.pixels.resize(static_cast<size_t>(t.width) * t.height * 3);

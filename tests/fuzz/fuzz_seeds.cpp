@@ -12,8 +12,8 @@ namespace {
 
 void make_dir(const std::string& path) { mkdir(path.c_str(), 0755); }
 
-TdsMeshSpec quad(const std::string& name, const std::string& material, bool texcoords) {
-  TdsMeshSpec m;
+TdsMeshDesc quad(const std::string& name, const std::string& material, bool texcoords) {
+  TdsMeshDesc m;
   m.name = name;
   m.vertices = {0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 1};
   m.faces = {0, 1, 2, 0, 2, 3};
@@ -35,21 +35,21 @@ int main(int argc, char** argv) {
                           "/work/bmp"})
     make_dir(root + dir);
 
-  TdsSceneSpec full;
+  TdsSceneDesc full;
   full.unknown_chunks = true;
-  TdsMaterialSpec skin;
+  TdsMaterialDesc skin;
   skin.name = "SKIN";
   skin.texture_file = "SKIN.JPG";
   skin.bump_file = "BUMP.JPG";
   skin.float_colour_after_24 = true;
-  TdsMaterialSpec nail;
+  TdsMaterialDesc nail;
   nail.name = "NAIL";
   full.materials = {skin, nail};
   full.meshes = {quad("body", "SKIN", true), quad("nail", "NAIL", false), quad("bare", "", false)};
-  TdsSceneSpec v4 = full;
+  TdsSceneDesc v4 = full;
   v4.version = 4;
   v4.unknown_chunks = false;
-  TdsSceneSpec bare;
+  TdsSceneDesc bare;
   bare.version_chunk = false;
   bare.mesh_version = false;
   bare.keyframer = false;
@@ -59,16 +59,16 @@ int main(int argc, char** argv) {
             save_3ds_scene(root + "/seeds/3ds/version4.3ds", v4) &&
             save_3ds_scene(root + "/seeds/3ds/bare.3ds", bare);
 
-  BmpSpec colour;
+  BmpLayout colour;
   colour.width = 3;  // rows with fill bytes
   colour.height = 2;
   colour.pixels.assign(18, 0x40);
-  BmpSpec grey;
+  BmpLayout grey;
   grey.width = 5;
   grey.height = 3;
   grey.bits_per_pixel = 8;
   grey.pixels.assign(15, 0x80);
-  BmpSpec zeros = colour;
+  BmpLayout zeros = colour;
   zeros.zero_data_offset = true;
   zeros.zero_data_size = true;
   ok = ok && save_bmp(root + "/seeds/bmp/colour.bmp", colour) &&

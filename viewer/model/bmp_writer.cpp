@@ -18,7 +18,7 @@ void put32(std::vector<uint8_t>& out, uint32_t at, uint32_t v) {
 
 }  // namespace
 
-std::vector<uint8_t> write_bmp(const BmpSpec& picture) {
+std::vector<uint8_t> write_bmp(const BmpLayout& picture) {
   if (picture.width < 0 || picture.height < 0 || picture.bits_per_pixel <= 0 || picture.bits_per_pixel % 8)
     throw std::invalid_argument("write_bmp: unsupported size or depth");
   const uint32_t bytes_per_pixel = picture.bits_per_pixel / 8;
@@ -63,6 +63,6 @@ std::vector<uint8_t> write_bmp(const BmpSpec& picture) {
   return out;
 }
 
-bool save_bmp(const std::string& path, const BmpSpec& picture) {
+bool save_bmp(const std::string& path, const BmpLayout& picture) {
   return save_file_bytes(path, write_bmp(picture));
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-struct BmpSpec {
+struct BmpLayout {
   int width = 0;
   int height = 0;
   int bits_per_pixel = 24;  // 24: RGB triples; 8: grey bytes with a grey colour table; others raw
@@ -17,5 +17,5 @@ struct BmpSpec {
   bool zero_data_size = false;    // store data size 0
 };
 
-std::vector<uint8_t> write_bmp(const BmpSpec& picture);
-bool save_bmp(const std::string& path, const BmpSpec& picture);
+std::vector<uint8_t> write_bmp(const BmpLayout& picture);
+bool save_bmp(const std::string& path, const BmpLayout& picture);

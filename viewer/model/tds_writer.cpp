@@ -97,7 +97,7 @@ void map_chunk(TdsWriter& w, uint16_t id, const std::string& file) {
   w.end();
 }
 
-void write_material(TdsWriter& w, const TdsMaterialSpec& m, bool unknown) {
+void write_material(TdsWriter& w, const TdsMaterialDesc& m, bool unknown) {
   w.begin(tds::kMaterial);
   w.begin(tds::kMaterialName);
   w.zstring(m.name);
@@ -112,7 +112,7 @@ void write_material(TdsWriter& w, const TdsMaterialSpec& m, bool unknown) {
   w.end();
 }
 
-void write_mesh(TdsWriter& w, const TdsMeshSpec& m, bool unknown) {
+void write_mesh(TdsWriter& w, const TdsMeshDesc& m, bool unknown) {
   if (m.vertices.size() % 3 || m.faces.size() % 3 || m.texcoords.size() % 2)
     throw std::invalid_argument("3DS mesh arrays must hold whole records");
   const size_t vertex_count = m.vertices.size() / 3;
@@ -173,7 +173,7 @@ void write_mesh(TdsWriter& w, const TdsMeshSpec& m, bool unknown) {
 
 }  // namespace
 
-void write_3ds_scene(TdsWriter& w, const TdsSceneSpec& scene) {
+void write_3ds_scene(TdsWriter& w, const TdsSceneDesc& scene) {
   w.begin(tds::kMain);
   if (scene.version_chunk) {
     w.begin(tds::kFileVersion);
@@ -188,8 +188,8 @@ void write_3ds_scene(TdsWriter& w, const TdsSceneSpec& scene) {
     w.end();
   }
   if (scene.unknown_chunks) unknown_chunk(w);
-  for (const TdsMaterialSpec& m : scene.materials) write_material(w, m, scene.unknown_chunks);
-  for (const TdsMeshSpec& m : scene.meshes) write_mesh(w, m, scene.unknown_chunks);
+  for (const TdsMaterialDesc& m : scene.materials) write_material(w, m, scene.unknown_chunks);
+  for (const TdsMeshDesc& m : scene.meshes) write_mesh(w, m, scene.unknown_chunks);
   w.end();  // editor
   if (scene.keyframer) {
     w.begin(tds::kKeyframer);
@@ -203,7 +203,7 @@ void write_3ds_scene(TdsWriter& w, const TdsSceneSpec& scene) {
   w.end();  // main
 }
 
-std::vector<uint8_t> write_3ds_scene(const TdsSceneSpec& scene) {
+std::vector<uint8_t> write_3ds_scene(const TdsSceneDesc& scene) {
   TdsWriter w;
   write_3ds_scene(w, scene);
   return w.data();

@@ -33,7 +33,7 @@ class TdsWriter {
   std::vector<size_t> open_;  // start offsets of the open chunks
 };
 
-struct TdsMaterialSpec {
+struct TdsMaterialDesc {
   std::string name;
   uint8_t colour[3] = {0, 0, 0};  // diffuse, red green blue
   std::string texture_file;       // empty: no texture map chunk
@@ -47,7 +47,7 @@ struct TdsFaceGroup {
   std::vector<uint16_t> faces;  // face numbers; empty means every face of the mesh
 };
 
-struct TdsMeshSpec {
+struct TdsMeshDesc {
   std::string name;
   std::vector<float> vertices;   // x, y, z per vertex, in the file's Z-up axes
   std::vector<uint16_t> faces;   // three corners per face
@@ -56,22 +56,22 @@ struct TdsMeshSpec {
   bool smoothing_groups = false;     // a smoothing group list inside the face list, after the groups
 };
 
-struct TdsSceneSpec {
+struct TdsSceneDesc {
   uint32_t version = 3;        // written as the file version chunk
   bool version_chunk = true;
   bool mesh_version = true;    // the editor's first sub-chunk
   bool keyframer = true;       // a small keyframer chunk after the editor
   bool unknown_chunks = false; // chunks of an unknown id in the main, editor, material and object bodies
-  std::vector<TdsMaterialSpec> materials;
-  std::vector<TdsMeshSpec> meshes;
+  std::vector<TdsMaterialDesc> materials;
+  std::vector<TdsMeshDesc> meshes;
 };
 
 // Appends a whole main chunk for the scene.
-void write_3ds_scene(TdsWriter& writer, const TdsSceneSpec& scene);
-std::vector<uint8_t> write_3ds_scene(const TdsSceneSpec& scene);
+void write_3ds_scene(TdsWriter& writer, const TdsSceneDesc& scene);
+std::vector<uint8_t> write_3ds_scene(const TdsSceneDesc& scene);
 
 // Writes bytes to a file; false (and no partial file left behind) on any failure.
 bool save_file_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
-inline bool save_3ds_scene(const std::string& path, const TdsSceneSpec& scene) {
+inline bool save_3ds_scene(const std::string& path, const TdsSceneDesc& scene) {
   return save_file_bytes(path, write_3ds_scene(scene));
 }

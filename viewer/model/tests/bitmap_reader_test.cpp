@@ -14,8 +14,8 @@
 namespace {
 
 // 2 x 2, 24-bit: rows of 6 bytes padded to 8.
-BmpSpec colour_2x2() {
-  BmpSpec s;
+BmpLayout colour_2x2() {
+  BmpLayout s;
   s.width = 2;
   s.height = 2;
   s.pixels = {10, 20, 30, 40, 50, 60,     // bottom row
@@ -45,7 +45,7 @@ TEST(BitmapReader, ColourRowsWithFillBytesAreExchangedRowByRow) {
 }
 
 TEST(BitmapReader, GreyImagesAreUsedUnchanged) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 3;
   s.height = 2;
   s.bits_per_pixel = 8;
@@ -60,7 +60,7 @@ TEST(BitmapReader, GreyImagesAreUsedUnchanged) {
 }
 
 TEST(BitmapReader, ZeroOffsetAndZeroSizeMeanFiftyFourAndComputed) {
-  BmpSpec s = colour_2x2();
+  BmpLayout s = colour_2x2();
   s.zero_data_offset = true;
   s.zero_data_size = true;
   const std::vector<uint8_t> bytes = write_bmp(s);

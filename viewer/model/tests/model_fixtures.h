@@ -14,8 +14,8 @@
 
 // A unit quad in the file's X-Z plane (the viewer's X-Y plane, facing +Z), two faces, with
 // texture coordinates (0, 0) at the bottom left.
-inline TdsMeshSpec quad_mesh(const std::string& name, float x0, float y0, float x1, float y1) {
-  TdsMeshSpec m;
+inline TdsMeshDesc quad_mesh(const std::string& name, float x0, float y0, float x1, float y1) {
+  TdsMeshDesc m;
   m.name = name;
   // File (x, y, z) becomes viewer (x, z, -y): viewer (X, Y, 0) is stored as (X, 0, Y).
   m.vertices = {x0, 0, y0, x1, 0, y0, x1, 0, y1, x0, 0, y1};
@@ -24,9 +24,9 @@ inline TdsMeshSpec quad_mesh(const std::string& name, float x0, float y0, float 
   return m;
 }
 
-inline TdsMaterialSpec material(const std::string& name, uint8_t r, uint8_t g, uint8_t b,
+inline TdsMaterialDesc material(const std::string& name, uint8_t r, uint8_t g, uint8_t b,
                                 const std::string& texture = "") {
-  TdsMaterialSpec m;
+  TdsMaterialDesc m;
   m.name = name;
   m.colour[0] = r;
   m.colour[1] = g;

@@ -50,8 +50,8 @@ Rgb pixel(int x, int y) {
 }
 
 // 10 x 10 (rows of 30 bytes and 2 fill bytes): bottom red | green, top blue | yellow.
-BmpSpec quadrant_bitmap() {
-  BmpSpec s;
+BmpLayout quadrant_bitmap() {
+  BmpLayout s;
   s.width = 10;
   s.height = 10;
   for (int y = 0; y < 10; ++y)
@@ -66,9 +66,9 @@ BmpSpec quadrant_bitmap() {
 
 TEST(ModelGl, TexturedQuadShowsTheBottomRowAtVZero) {
   ASSERT_TRUE(save_bmp("Quad_Tex.bmp", quadrant_bitmap()));
-  TdsSceneSpec s;
+  TdsSceneDesc s;
   s.materials.push_back(material("SKIN", 1, 2, 3, "QUAD_TEX.BMP"));  // case differs from the file
-  TdsMeshSpec quad = quad_mesh("quad", -1, -1, 1, 1);
+  TdsMeshDesc quad = quad_mesh("quad", -1, -1, 1, 1);
   quad.groups.push_back({"SKIN", {}});
   s.meshes.push_back(quad);
   ASSERT_TRUE(save_3ds_scene("quad.3ds", s));
@@ -98,7 +98,7 @@ TEST(ModelGl, TexturedQuadShowsTheBottomRowAtVZero) {
 }
 
 TEST(ModelGl, GreyBitmapBecomesALuminanceTexture) {
-  BmpSpec grey;
+  BmpLayout grey;
   grey.width = 6;
   grey.height = 6;
   grey.bits_per_pixel = 8;

@@ -13,20 +13,20 @@ namespace {
 
 // Two materials (a textured one with a bump map after its texture map, and a plain one), two
 // meshes, smoothing groups and unknown chunks at every level, a keyframer.
-TdsSceneSpec full_scene() {
-  TdsSceneSpec s;
+TdsSceneDesc full_scene() {
+  TdsSceneDesc s;
   s.unknown_chunks = true;
-  TdsMaterialSpec skin = material("SKIN", 200, 150, 120, "MANBODY.JPG");
+  TdsMaterialDesc skin = material("SKIN", 200, 150, 120, "MANBODY.JPG");
   skin.bump_file = "BUMP.JPG";
   s.materials.push_back(skin);
-  TdsMaterialSpec nail = material("Nail", 250, 220, 210);
+  TdsMaterialDesc nail = material("Nail", 250, 220, 210);
   nail.float_colour_after_24 = true;
   s.materials.push_back(nail);
-  TdsMeshSpec body = quad_mesh("body", -1, -2, 3, 4);
+  TdsMeshDesc body = quad_mesh("body", -1, -2, 3, 4);
   body.groups.push_back({"SKIN", {}});
   body.smoothing_groups = true;
   s.meshes.push_back(body);
-  TdsMeshSpec nails = quad_mesh("nails", 0, 0, 1, 1);
+  TdsMeshDesc nails = quad_mesh("nails", 0, 0, 1, 1);
   nails.texcoords.clear();
   nails.groups.push_back({"Nail", {0, 1}});
   s.meshes.push_back(nails);
@@ -103,12 +103,12 @@ TEST(TdsReader, FaceMaterialGroupsDecideIndexAndTexturing) {
   };
   for (const GroupCase& c : cases) {
     SCOPED_TRACE(c.what);
-    TdsSceneSpec s;
+    TdsSceneDesc s;
     for (const std::string& m : c.materials) {
       const bool textured = m.rfind("T:", 0) == 0;
       s.materials.push_back(material(textured ? m.substr(2) : m, 1, 2, 3, textured ? "A.BMP" : ""));
     }
-    TdsMeshSpec mesh = quad_mesh("m", 0, 0, 1, 1);
+    TdsMeshDesc mesh = quad_mesh("m", 0, 0, 1, 1);
     for (const std::string& g : c.groups) mesh.groups.push_back({g, {}});
     s.meshes.push_back(mesh);
     Model model;
@@ -128,7 +128,7 @@ std::string load_and_capture(Model& model, const std::vector<uint8_t>& bytes, bo
 
 TEST(TdsReader, VersionAboveThreeWarnsWithoutLineBreakAndLoads) {
   for (uint32_t version : {3u, 4u}) {
-    TdsSceneSpec s = full_scene();
+    TdsSceneDesc s = full_scene();
     s.version = version;
     Model model;
     bool ok = false;
