@@ -48,14 +48,7 @@ void write_frame(int index) {
 
 // Steps 1 to 4 of the main display: the body in the search view and the search marker.
 void draw_search_frame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glColor3f(1, 1, 1);
-  glLoadIdentity();
-  gluLookAt(0, 0, kEyeZ, 0, 0, 0, 0, 1, 0);
-  glEnable(GL_NORMALIZE);
-  set_light_and_material();
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
+  begin_scene_frame();
   draw_search_view();
   glFinish();
 }
@@ -88,15 +81,7 @@ void show_record(int i) {
   if (code != 0 && find_code_index(code, acupoints, acupoint_count) == i) {
     pending_query = r.pinyin;
   } else {
-    search_tx = r.view_tx;
-    search_ty = r.view_ty;
-    search_rot_x = r.view_rot_x;
-    search_rot_y = r.view_rot_y;
-    search_scale = r.view_scale;
-    marker_position[0] = r.x;
-    marker_position[1] = r.y;
-    marker_position[2] = r.z;
-    selected_acupoint = i;
+    show_in_search_view(i);
   }
 }
 

@@ -10,6 +10,8 @@ void draw_meridian_view();
 void draw_meridian_markers(int meridian);
 void draw_search_marker(int index);
 void draw_search_view();
+// The search view takes record index's view values and puts the search marker on it.
+void show_in_search_view(int index);
 
 // Acupoint code of the first record whose pinyin is pending_query (emptying it), or 0.
 int find_pending_query();

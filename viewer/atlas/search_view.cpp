@@ -10,21 +10,22 @@ int find_pending_query() { return find_pinyin_code(pending_query, acupoints, acu
 
 int find_by_code(int code) { return find_code_index(code, acupoints, acupoint_count); }
 
+void show_in_search_view(int index) {
+  const AcupointRecord& r = acupoints[index];
+  search_tx = r.view_tx;
+  search_ty = r.view_ty;
+  search_rot_x = r.view_rot_x;
+  search_rot_y = r.view_rot_y;
+  search_scale = r.view_scale;
+  marker_position[0] = r.x;
+  marker_position[1] = r.y;
+  marker_position[2] = r.z;
+  selected_acupoint = index;
+}
+
 void draw_search_view() {
   const int code = find_pending_query();
-  if (code != 0) {
-    const int i = find_by_code(code);
-    const AcupointRecord& r = acupoints[i];
-    search_tx = r.view_tx;
-    search_ty = r.view_ty;
-    search_rot_x = r.view_rot_x;
-    search_rot_y = r.view_rot_y;
-    search_scale = r.view_scale;
-    marker_position[0] = r.x;
-    marker_position[1] = r.y;
-    marker_position[2] = r.z;
-    selected_acupoint = i;
-  }
+  if (code != 0) show_in_search_view(find_by_code(code));
   glPushMatrix();
   apply_pose(search_view_pose());
   draw_model(body_model);

@@ -35,7 +35,7 @@ void set_light_and_material() {
   glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
 }
 
-void display_main() {
+void begin_scene_frame() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glColor3f(1, 1, 1);
   glLoadIdentity();
@@ -46,6 +46,10 @@ void display_main() {
   set_light_and_material();
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
+}
+
+void display_main() {
+  begin_scene_frame();
 
   if (meridian_view_active()) {
     draw_meridian_view();
