@@ -1,42 +1,23 @@
 #include "atlas/gbk_convert.h"
 
-#include <iconv.h>
+#include "text/iconv_handle.h"
 
 #include <vector>
 
 namespace {
 
-// One conversion descriptor, closed when the conversion ends.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
-
-  bool convert(const std::string& in, std::string* out) {
-    // GBK and UTF-8 never more than double a text's length either way.
-    std::vector<char> buffer(in.size() * 2 + 4);
-    char* src = const_cast<char*>(in.data());
-    size_t src_left = in.size();
-    char* dst = buffer.data();
-    size_t dst_left = buffer.size();
-    if (iconv(cd, &src, &src_left, &dst, &dst_left) == size_t(-1) || src_left != 0) return false;
-    out->assign(buffer.data(), buffer.size() - dst_left);
-    return true;
-  }
-
- private:
-  iconv_t cd;
-};
-
 bool run(const char* to, const char* from, const std::string& in, std::string* out) {
-  Converter c(to, from);
-  return c.ok() && c.convert(in, out);
+  IconvHandle c(to, from);
+  if (!c.ok()) return false;
+  // GBK and UTF-8 never more than double a text's length either way.
+  std::vector<char> buffer(in.size() * 2 + 4);
+  char* src = const_cast<char*>(in.data());
+  size_t src_left = in.size();
+  char* dst = buffer.data();
+  size_t dst_left = buffer.size();
+  if (iconv(c.get(), &src, &src_left, &dst, &dst_left) == size_t(-1) || src_left != 0) return false;
+  out->assign(buffer.data(), buffer.size() - dst_left);
+  return true;
 }
 
 }  // namespace

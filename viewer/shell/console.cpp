@@ -3,7 +3,7 @@
 #include <cstring>
 
 #ifndef _WIN32
-#include <iconv.h>
+#include "text/iconv_handle.h"
 #include <langinfo.h>
 #include <locale.h>
 #include <strings.h>
@@ -11,22 +11,6 @@
 #include <cerrno>
 
 namespace {
-
-// Owns one iconv descriptor.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return cd_; }
-
- private:
-  iconv_t cd_;
-};
 
 // GBK text is already in these charsets.
 bool is_gbk_name(const char* codeset) {
@@ -46,7 +30,7 @@ std::string terminal_codeset() {
 std::string gbk_to_codeset(std::string_view gbk, const char* codeset) {
   std::string raw(gbk);
   if (gbk.empty() || is_gbk_name(codeset)) return raw;
-  Converter converter(codeset, "GBK");
+  IconvHandle converter(codeset, "GBK");
   if (!converter.ok()) return raw;
 
   std::string out;

@@ -1,6 +1,6 @@
 #include "text/gbk_decode.h"
 
-#include <iconv.h>
+#include "text/iconv_handle.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -10,31 +10,20 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Owns one conversion descriptor. CP936 is the Windows code page (0x80 is the euro sign); plain
-// GBK serves where an iconv lacks it.
-class GbkDecoder {
- public:
-  GbkDecoder() : handle_(iconv_open("UTF-32LE", "CP936")) {
-    if (!ok()) handle_ = iconv_open("UTF-32LE", "GBK");
-  }
-  ~GbkDecoder() {
-    if (ok()) iconv_close(handle_);
-  }
-  GbkDecoder(const GbkDecoder&) = delete;
-  GbkDecoder& operator=(const GbkDecoder&) = delete;
-  bool ok() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return handle_; }
-
- private:
-  iconv_t handle_;
-};
+// CP936 is the Windows code page (0x80 is the euro sign); plain GBK serves where an iconv lacks
+// it.
+const char* gbk_charset() {
+  static const char* const name =
+      IconvHandle("UTF-32LE", "CP936").ok() ? "CP936" : "GBK";
+  return name;
+}
 
 }  // namespace
 
 std::u32string decode_gbk(const char* text, std::size_t length) {
   std::u32string out;
   if (text == nullptr || length == 0) return out;
-  GbkDecoder decoder;
+  IconvHandle decoder("UTF-32LE", gbk_charset());
   if (!decoder.ok()) {  // no converter at all: ASCII still shows
     for (std::size_t i = 0; i < length; ++i) {
       const unsigned char b = static_cast<unsigned char>(text[i]);
