@@ -5,6 +5,8 @@
 // Usage: atlas_xvfb_test PATH-TO-TOLVANE [SHIPPED-RUN-FOLDER]
 // The shipped run folder's checks are skipped while it holds no data/ptab.tz.
 #include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
 // After GoogleTest: Xlib's macros (None, Bool, Status) clash with its names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -104,22 +106,6 @@ void write_text(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
 }
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tolvane-atlas-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // The table as the viewer reads it, by the viewer's own loader.
 std::vector<AcupointRecord> read_table(const fs::path& data) {
@@ -347,7 +333,7 @@ class AtlasXvfb : public ::testing::Test {
     throw std::runtime_error(pinyin);
   }
 
-  TempFolder folder_;
+  TempFolder folder_{"tolvane-atlas"};
   std::vector<AcupointRecord> table_;
 };
 
@@ -588,7 +574,7 @@ TEST_F(AtlasXvfb, ShippedData) {
         body += !near(after.at(int(at.x) + dx, int(at.y) + dy), kBackground);
     EXPECT_GT(body, 110) << "the body covers the marker's surroundings";
   }
-  TempFolder data_only;
+  TempFolder data_only("tolvane-atlas");
   fs::copy(shipped_run_folder / "data", data_only.path() / "data", fs::copy_options::recursive);
   Session v(data_only.path(), data_only.path());
   ASSERT_TRUE(v.ready());

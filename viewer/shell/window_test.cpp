@@ -2,6 +2,8 @@
 // colours and places of the main area and the two bars, before and after a resize, and the
 // console lines of a start-up without a model file.
 #include <gtest/gtest.h>
+
+#include "support/temp_folder.h"
 // After GoogleTest: Xlib defines macros such as None and Bool that clash with its names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -67,23 +69,6 @@ bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds limit
   }
   return done();
 }
-
-// A folder of its own, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tolvane-window-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 // The viewer as a child process, killed when the test ends however it ends.
 class Viewer {
@@ -256,7 +241,7 @@ class WindowTest : public ::testing::Test {
   void expect_console(const char* locale, const std::string& first_line,
                       const std::string& last_line);
 
-  TempFolder folder_;
+  TempFolder folder_{"tolvane-window"};
   std::unique_ptr<Display, DisplayCloser> display_;
 };
 
