@@ -184,7 +184,8 @@ Anatomy make_anatomy() {
   // ---- Hand (left, palm forward, thumb outward) ----------------------------------------------
   const Vec3 hd = normalize(fore_dir + Vec3{0.02, 0, 0.0});   // along the fingers
   const Vec3 hn{0, 0, 1};                                    // out of the palm
-  const Vec3 hl = normalize(cross(hn, hd)) * -1.0;           // toward the thumb
+  // Palm forward and the arm hanging down the left side, the thumb side is +X: away from the body.
+  const Vec3 hl = normalize(cross(hn, hd));                  // toward the thumb
   an.hand_palm_normal = hn;
   an.hand_lateral = hl;
   const Frame palm_frame = frame_of(hl, hd, hn);
@@ -225,18 +226,18 @@ Anatomy make_anatomy() {
     an.hand_nails.push_back(nail);
     an.landmark_rays.push_back({"finger" + n + "_tip_l", p + last * 0.05, -last});
     const Vec3 side_dir = normalize(cross(last, back));
-    const Vec3 corner = p - last * (len[2] * 0.55);
+    const Vec3 corner = p - last * (len[2] * 0.55) + back * (r[3] * 0.45);
     // Radial is toward the thumb side (hl) for the fingers.
     const Vec3 radial = dot(side_dir, hl) > 0 ? side_dir : -side_dir;
-    an.landmark_rays.push_back(
-        {"finger" + n + "_nail_radial_l", corner + radial * 0.04 + back * r[3] * 0.45, -radial});
-    an.landmark_rays.push_back(
-        {"finger" + n + "_nail_ulnar_l", corner - radial * 0.04 + back * r[3] * 0.45, radial});
+    // The surface point nearest to a point just inside the side of this digit: a ray from
+    // outside would meet the neighbouring finger first.
+    an.landmark_rays.push_back({"finger" + n + "_nail_radial_l", corner + radial * (r[3] * 0.75), {}});
+    an.landmark_rays.push_back({"finger" + n + "_nail_ulnar_l", corner - radial * (r[3] * 0.75), {}});
   };
   for (int i = 0; i < 4; ++i) {
     const FingerShape& f = fingers[i];
     const Vec3 base = wrist + hd * f.reach + hl * f.offset - hn * 0.002;
-    const Vec3 dir = rotate(hd, hn, rad(f.spread) * -1.0);
+    const Vec3 dir = rotate(hd, hn, rad(f.spread));  // a positive spread turns toward the thumb
     add_finger(i + 2, base, dir, f.len, f.r, rad(6), normalize(cross(dir, hn)) * -1.0, -hn);
     an.landmark_rays.push_back({"finger" + std::to_string(i + 2) + "_mcp_l",
                                 base - hn * 0.05, hn});
@@ -248,7 +249,7 @@ Anatomy make_anatomy() {
     const double len[3] = {0.044, 0.032, 0.027};
     const double r[4] = {0.0125, 0.0105, 0.0094, 0.0082};
     // The thumbnail faces outward and back, turned about the thumb's axis.
-    const Vec3 back = normalize(cross(tdir, hn) * -0.2 + hl * 0.55 - hn * 0.8);
+    const Vec3 back = normalize(cross(tdir, hn) * 0.2 + hl * 0.55 - hn * 0.8);
     const Vec3 tback = normalize(back - tdir * dot(back, tdir));
     add_finger(1, cmc, tdir, len, r, rad(5), normalize(cross(tdir, tback)), tback);
     an.landmark_rays.push_back({"finger1_mcp_l", cmc + tdir * 0.044 + tback * 0.05, -tback});
@@ -330,9 +331,10 @@ Anatomy make_anatomy() {
     nail.radii = {t.r1 * 0.7, t.len * (i == 0 ? 0.24 : 0.2), t.r1 * 0.38};
     an.foot_nails.push_back(nail);
     an.landmark_rays.push_back({"toe" + n + "_tip_l", tip + dir * 0.05, -dir});
+    // Nearest surface points from just inside the toe's sides, as for the fingers.
     const Vec3 corner = tip - dir * (t.len * 0.3) + up * t.r1 * 0.4;
-    an.landmark_rays.push_back({"toe" + n + "_nail_medial_l", corner - fl * 0.04, fl});
-    an.landmark_rays.push_back({"toe" + n + "_nail_lateral_l", corner + fl * 0.04, -fl});
+    an.landmark_rays.push_back({"toe" + n + "_nail_medial_l", corner - fl * (t.r1 * 0.75), {}});
+    an.landmark_rays.push_back({"toe" + n + "_nail_lateral_l", corner + fl * (t.r1 * 0.75), {}});
     an.landmark_rays.push_back({"toe" + n + "_mtp_l", base + Vec3{0, 0.06, 0}, {0, -1, 0}});
   }
   // Flat sole: a huge sphere below the floor takes away everything under y = 0.
@@ -419,7 +421,9 @@ Anatomy make_anatomy() {
   toward("tragus_l", {0.07, 1.622, 0.008}, {1, 0, 0.5});
   toward("ear_front_l", {0.07, 1.626, 0.006}, {1, 0, 0.9});
   an.landmark_rays.push_back({"ear_apex_l", {0.082, 1.8, -0.018}, {0, -1, 0}});
-  an.landmark_rays.push_back({"ear_lobe_l", {0.078, 1.4, -0.004}, {0, 1, 0}});
+  // The lowest point of the lobe: nearest to a point just inside its bottom (a ray from below
+  // meets the shoulder first).
+  an.landmark_rays.push_back({"ear_lobe_l", {0.074, 1.5902, -0.004}, {}});
   toward("mastoid_l", {0.06, 1.592, -0.035}, {1, -0.2, -0.6});
   toward("mandible_angle_l", {0.052, 1.565, -0.002}, {1, -0.4, 0});
   toward("jaw_muscle_l", {0.05, 1.575, 0.03}, {1, 0, 0.5});

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "body/body.h"
 #include "body/body_files.h"
@@ -195,6 +196,86 @@ TEST_F(BodyTest, LandmarksLieOnTheSurfaceInAnatomicalOrder) {
   for (const char* back : {"c7", "t3", "l4", "scapula_medial_l", "popliteal_crease_l"})
     EXPECT_LT(b.landmark(back).z, b.landmark("navel").z - 0.3) << back;
   EXPECT_NEAR(b.landmark("navel").x, 0.0, 1e-3);
+}
+
+// The mesh a surface point lies on (the one nearest to it).
+std::string mesh_at(const Body& body, Vec3 p) {
+  std::string best;
+  double best_d = 1e9;
+  for (const BodyMesh& m : body.meshes) {
+    Body one;
+    one.meshes.push_back(m);
+    const double d = length(one.nearest_surface_point(p) - p);
+    if (d < best_d) best_d = d, best = m.name;
+  }
+  return best;
+}
+
+// Anatomical position: palms forward, so on each side the thumb and the radius are lateral,
+// away from the body, and the side landmarks of a digit lie on that digit.
+TEST_F(BodyTest, HandsFaceForwardWithTheThumbSideLateral) {
+  const Body& b = *body_;
+  for (const char* side : {"_l", "_r"}) {
+    SCOPED_TRACE(side);
+    const std::string s = side;
+    const double out = s == "_l" ? 1 : -1;  // +X is lateral on the left
+    auto L = [&](const std::string& n) { return b.landmark(n + s); };
+    auto lateral_of = [&](const std::string& a, const std::string& m) {
+      EXPECT_GT(out * (L(a).x - L(m).x), 0.01) << a << " beside " << m;
+    };
+    lateral_of("finger1_tip", "finger5_tip");
+    lateral_of("finger1_tip", "finger2_tip");
+    lateral_of("finger2_tip", "finger5_tip");
+    lateral_of("radial_styloid", "ulnar_styloid");
+    lateral_of("wrist_crease_radial", "wrist_crease_ulnar");
+    lateral_of("cubital_crease_radial", "cubital_crease_ulnar");
+    lateral_of("elbow_lateral", "elbow_medial");
+    EXPECT_GT(L("palm_centre").z, L("hand_dorsum_centre").z);
+    // The styloids sit at the wrist, on the forearm or hand, not on the thigh beside them.
+    const std::string arm_side = s == "_l" ? "_L" : "_R";
+    for (const char* n : {"radial_styloid", "ulnar_styloid", "wrist_crease_radial",
+                          "wrist_crease_ulnar"}) {
+      SCOPED_TRACE(n);
+      const std::string mesh = mesh_at(b, L(n));
+      EXPECT_TRUE(mesh == "FOREARM" + arm_side || mesh == "HAND" + arm_side) << mesh;
+      EXPECT_LT(length(L(n) - L("wrist_crease")), 0.15);  // 5 cm
+    }
+    // The side landmarks of the digits lie on their own digit: across the fingers from the index
+    // to the little finger, and across the toes from the big toe out, the two sides of each digit
+    // come in turn (a ray that met the neighbouring digit breaks the order).
+    std::vector<std::string> across;
+    for (int i = 2; i <= 5; ++i)
+      for (const char* c : {"_nail_radial", "_nail_ulnar"})
+        across.push_back("finger" + std::to_string(i) + c);
+    for (size_t i = 0; i + 1 < across.size(); ++i) lateral_of(across[i], across[i + 1]);
+    across.clear();
+    for (int i = 5; i >= 1; --i)
+      for (const char* c : {"_nail_lateral", "_nail_medial"})
+        across.push_back("toe" + std::to_string(i) + c);
+    for (size_t i = 0; i + 1 < across.size(); ++i)
+      EXPECT_GT(out * (L(across[i]).x - L(across[i + 1]).x), 0.005) << across[i];
+    EXPECT_GT(out * (L("finger1_nail_radial").x - L("finger1_nail_ulnar").x), 0.005);
+    // And near the tip: on the fingers, nearer to their own tip than to any other.
+    for (int i = 1; i <= 5; ++i) {
+      const std::string f = "finger" + std::to_string(i);
+      const std::string t = "toe" + std::to_string(i);
+      for (const char* c : {"_nail_radial", "_nail_ulnar"}) {
+        int nearest = 1;
+        for (int j = 2; j <= 5; ++j)
+          if (length(L("finger" + std::to_string(j) + "_tip") - L(f + c)) <
+              length(L("finger" + std::to_string(nearest) + "_tip") - L(f + c)))
+            nearest = j;
+        EXPECT_EQ(nearest, i) << f << c;
+        EXPECT_LT(length(L(f + c) - L(f + "_tip")), 0.1) << f << c;  // 3.5 cm
+      }
+      for (const char* c : {"_nail_medial", "_nail_lateral"})
+        EXPECT_LT(length(L(t + c) - L(t + "_tip")), 0.1) << t << c;
+    }
+    // The ear lobe hangs just below the tragus.
+    EXPECT_GT(L("tragus").y - L("ear_lobe").y, 0.01);
+    EXPECT_LT(length(L("tragus") - L("ear_lobe")), 0.12);  // 4 cm
+    EXPECT_EQ(mesh_at(b, L("ear_lobe")), "HEAD");
+  }
 }
 
 TEST_F(BodyTest, CunOfEveryRegionIsAnAdultsInchOrSo) {
