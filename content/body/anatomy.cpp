@@ -408,7 +408,8 @@ Anatomy make_anatomy() {
   from_front("lip_upper", 0, 1.5675);
   from_front("lip_lower", 0, 1.555);
   from_front("chin", 0, 1.530);
-  an.landmark_rays.push_back({"chin_under", {0, 1.3, 0.05}, {0, 1, 0}});
+  // From just in front of the throat (a ray from lower down starts inside the chest).
+  an.landmark_rays.push_back({"chin_under", {0, 1.49, 0.075}, {0, 1, 0}});
   from_back("hairline_back", 0, 1.585);
   from_back("external_occipital", 0, 1.64);
   from_front("mouth_corner_l", 0.0235, 1.5615);

@@ -187,6 +187,8 @@ TEST_F(BodyTest, LandmarksLieOnTheSurfaceInAnatomicalOrder) {
                          "patella_apex_l", "malleolus_medial_l", "sole_l"};
   for (size_t i = 0; i + 1 < sizeof order / sizeof *order; ++i)
     EXPECT_GT(b.landmark(order[i]).y, b.landmark(order[i + 1]).y) << order[i];
+  EXPECT_GT(b.landmark("chin").y, b.landmark("chin_under").y);
+  EXPECT_GT(b.landmark("chin_under").y, b.landmark("adams_apple").y);
   EXPECT_GT(b.landmark("c7").y, b.landmark("t3").y);
   EXPECT_GT(b.landmark("t3").y, b.landmark("l4").y);
   EXPECT_GT(b.landmark("malleolus_medial_l").y, b.landmark("malleolus_lateral_l").y);
