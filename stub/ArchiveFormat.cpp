@@ -108,7 +108,8 @@ ArchiveTrailer ReadTrailer(ArchiveSource& file) {
 static bool SumWords(ArchiveSource& file, std::uint64_t start, std::uint64_t words,
                      std::uint32_t* sum) {
   constexpr std::size_t kChunkWords = 1 << 18;  // 1 MiB reads
-  std::vector<std::uint8_t> buffer(kChunkWords * 4);
+  // No larger than the file needs: small files (agent copies, later volumes) are the common case.
+  std::vector<std::uint8_t> buffer(std::size_t(std::min<std::uint64_t>(words, kChunkWords)) * 4);
   std::uint32_t s = 0;
   while (words > 0) {
     const std::size_t n = std::size_t(std::min<std::uint64_t>(words, kChunkWords));
