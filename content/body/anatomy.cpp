@@ -46,19 +46,27 @@ class Builder {
  public:
   explicit Builder(Shape& s) : shape_(s) {}
   // A midline part: added once. A left part: added with its mirror image for the right side.
-  void mid(const Primitive& p, double blend, BodyGroup g) { shape_.add(p, blend, g); }
+  void mid(const Primitive& p, double blend, BodyGroup g) { shape_.add(lifted(p), blend, g); }
   void side(const Primitive& p, double blend, BodyGroup g) {
-    shape_.add(p, blend, g);
-    shape_.add(mirrored(p), blend, right_of(g));
+    shape_.add(lifted(p), blend, g);
+    shape_.add(mirrored(lifted(p)), blend, right_of(g));
   }
-  void cut_mid(const Primitive& p, double blend) { shape_.subtract(p, blend); }
+  void cut_mid(const Primitive& p, double blend) { shape_.subtract(lifted(p), blend); }
   void cut_side(const Primitive& p, double blend) {
-    shape_.subtract(p, blend);
-    shape_.subtract(mirrored(p), blend);
+    shape_.subtract(lifted(p), blend);
+    shape_.subtract(mirrored(lifted(p)), blend);
   }
+  // Parts added from now on are raised by dy (the head stands on the lengthened neck).
+  void lift(double dy) { lift_ = dy; }
 
  private:
+  Primitive lifted(Primitive p) const {
+    p.a.y += lift_;
+    p.b.y += lift_;
+    return p;
+  }
   Shape& shape_;
+  double lift_ = 0;
 };
 
 // First crossing of the surface along a ray (coarse march then bisection); origin outside.
@@ -117,11 +125,13 @@ Anatomy make_anatomy() {
   b.side(cone({0.0, 1.48, -0.06}, {0.06, 1.36, -0.08}, 0.02, 0.018), 0.03, kTrunk);  // trapezius
 
   // ---- Neck --------------------------------------------------------------------------------
-  b.mid(cone({0, 1.43, -0.025}, {0, 1.575, -0.018}, 0.056, 0.05, 0.92), 0.035, kNeck);
-  b.side(cone({0.055, 1.6, -0.025}, {0.018, 1.44, 0.035}, 0.011, 0.012), 0.02, kNeck);  // SCM
-  b.mid(ell({0, 1.5, 0.031}, {0.009, 0.013, 0.009}), 0.014, kNeck);         // larynx
+  const double e = kNeckExtra;
+  b.mid(cone({0, 1.43, -0.025}, {0, 1.575 + e, -0.018}, 0.056, 0.05, 0.92), 0.035, kNeck);
+  b.side(cone({0.055, 1.6 + e, -0.025}, {0.018, 1.44, 0.035}, 0.011, 0.012), 0.02, kNeck);  // SCM
+  b.mid(ell({0, 1.5 + e / 2, 0.031}, {0.009, 0.013, 0.009}), 0.014, kNeck);  // larynx
 
   // ---- Head --------------------------------------------------------------------------------
+  b.lift(e);
   b.mid(ell({0, 1.657, -0.014}, {0.074, 0.093, 0.097}), 0.0, kHead);        // cranium
   b.mid(ell({0, 1.668, 0.03}, {0.068, 0.062, 0.064}), 0.02, kHead);         // forehead
   b.mid(ell({0, 1.6, 0.024}, {0.057, 0.058, 0.062}), 0.025, kHead);         // mid face
@@ -152,6 +162,7 @@ Anatomy make_anatomy() {
     b.side(ellipsoid({0.074, 1.598, -0.006}, {0.007, 0.01, 0.01}, ear), 0.004, kHead);  // lobe
     b.cut_side(ellipsoid({0.086, 1.624, -0.008}, {0.006, 0.014, 0.0095}, ear), 0.004);
   }
+  b.lift(0);
 
   // ---- Arm (left) ----------------------------------------------------------------------------
   const Vec3 shoulder{0.172, 1.405, -0.012};
@@ -351,8 +362,8 @@ Anatomy make_anatomy() {
         {kShin, knee, ankle, 0.045},
         {kFoot, heel_bone, ankle + ff * 0.17 + Vec3{0, -0.06, 0}, 0.035},
     };
-    an.bones.push_back({kHead, {0, 1.6, 0.01}, {0, 1.68, -0.01}, 0.085});
-    an.bones.push_back({kNeck, {0, 1.44, -0.02}, {0, 1.56, -0.015}, 0.055});
+    an.bones.push_back({kHead, {0, 1.6 + e, 0.01}, {0, 1.68 + e, -0.01}, 0.085});
+    an.bones.push_back({kNeck, {0, 1.44, -0.02}, {0, 1.56 + e, -0.015}, 0.055});
     an.bones.push_back({kTrunk, {0, 0.9, -0.01}, {0, 1.36, -0.01}, 0.14});
     for (const RegionBone& bone : left) {
       an.bones.push_back(bone);
@@ -398,6 +409,7 @@ Anatomy make_anatomy() {
   auto toward = [&](const std::string& n, Vec3 target, Vec3 from_dir, double reach = 0.25) {
     an.landmark_rays.push_back({n, target + normalize(from_dir) * reach, -from_dir});
   };
+  const size_t head_rays = an.landmark_rays.size();  // from here to the jaw: raised with the head
   an.landmark_rays.push_back({"vertex", {0, 2.2, -0.012}, {0, -1, 0}});
   from_front("hairline_front", 0, 1.708);
   from_front("glabella", 0, 1.650);
@@ -428,7 +440,8 @@ Anatomy make_anatomy() {
   toward("mastoid_l", {0.06, 1.592, -0.035}, {1, -0.2, -0.6});
   toward("mandible_angle_l", {0.052, 1.565, -0.002}, {1, -0.4, 0});
   toward("jaw_muscle_l", {0.05, 1.575, 0.03}, {1, 0, 0.5});
-  from_front("adams_apple", 0, 1.502);
+  for (size_t i = head_rays; i < an.landmark_rays.size(); ++i) an.landmark_rays[i].origin.y += e;
+  from_front("adams_apple", 0, 1.502 + e / 2);
   from_front("sternal_notch", 0, 1.433);
   from_front("sternal_angle", 0, 1.39);
   from_front("xiphoid", 0, 1.215);

@@ -7,6 +7,12 @@
 
 #include "body/sdf.h"
 
+// How much longer the neck is than the skeleton the head was first set on: the head and
+// everything on it stand this much higher (metres).
+constexpr double kNeckExtra = 0.018;
+// The body's height in metres, soles to the top of the head.
+constexpr double kStature = 1.75 + kNeckExtra;
+
 enum BodyGroup {
   kHead, kNeck, kTrunk, kUpperArm, kForearm, kHand, kThigh, kShin, kFoot,
   kUpperArmR, kForearmR, kHandR, kThighR, kShinR, kFootR, kGroupCount

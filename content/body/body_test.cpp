@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "body/anatomy.h"
 #include "body/body.h"
 #include "body/body_files.h"
 #include "body/skin_textures.h"
@@ -287,8 +288,8 @@ TEST_F(BodyTest, CunOfEveryRegionIsAnAdultsInchOrSo) {
                            "leg_medial", "thigh_lateral", "thigh_posterior", "leg_lateral",
                            "foot_height"};
   EXPECT_EQ(body_->cun.size(), sizeof regions / sizeof *regions);
-  // One cun is about 1.5 to 3.2 cm on an adult; the body is 1.75 m in 5 scene units.
-  const double cm = 5.0 / 175;
+  // One cun is about 1.5 to 3.2 cm on an adult; the body is 5 scene units tall.
+  const double cm = 5.0 / (kStature * 100);
   for (const char* r : regions) {
     SCOPED_TRACE(r);
     EXPECT_GT(body_->cun_length(r), 1.5 * cm);

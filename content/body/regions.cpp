@@ -39,9 +39,9 @@ std::vector<BodyRegion> body_regions(const Anatomy& an) {
   const double chest_cut = 1.17, pelvis_cut = 0.97;
   return {
       {"HEAD", "HEAD.BMP", "Head.bmp", kHead, false, -none, none, 0.0024, 4400,
-       vertical(-0.005, 1.49, 1.76)},
+       vertical(-0.005, 1.49 + kNeckExtra, 1.76 + kNeckExtra)},
       {"NECK", "NECK.BMP", "Neck.bmp", kNeck, false, -none, none, 0.0035, 1500,
-       vertical(-0.02, 1.40, 1.62)},
+       vertical(-0.02, 1.40, 1.62 + kNeckExtra)},
       {"CHEST", "CHEST.BMP", "Chest.bmp", kTrunk, false, chest_cut, none, 0.005, 3000,
        vertical(-0.01, 1.12, 1.58)},
       {"ABDOMEN", "ABDOMEN.BMP", "Abdomen.bmp", kTrunk, false, pelvis_cut, chest_cut, 0.005, 1700,

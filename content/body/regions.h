@@ -7,10 +7,10 @@
 
 #include "body/anatomy.h"
 
-// Metres of the anatomy to scene units: 1.75 m of body become 5.0 units, centred on the origin,
+// Metres of the anatomy to scene units: the whole body becomes 5.0 units, centred on the origin,
 // which leaves a margin inside the 530 pixels between the window's two bars at scale 1.
-constexpr double kSceneScale = 5.0 / 1.75;
-constexpr double kSceneFloor = 0.875;  // metres of the anatomy that land on y = 0
+constexpr double kSceneScale = 5.0 / kStature;
+constexpr double kSceneFloor = kStature / 2;  // metres of the anatomy that land on y = 0
 inline Vec3 to_scene(Vec3 m) {
   return {m.x * kSceneScale, (m.y - kSceneFloor) * kSceneScale, m.z * kSceneScale};
 }
