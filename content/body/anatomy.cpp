@@ -220,16 +220,20 @@ Anatomy make_anatomy() {
   an.hand_tip = wrist + hd * 0.19;
   auto add_finger = [&](int number, Vec3 base, Vec3 dir, const double* len, const double* r,
                         double curl, Vec3 curl_axis, Vec3 back) {
+    an.hand_digit_joints.push_back({base});
+    an.hand_digit_dorsal.push_back(back);
     Vec3 p = base;
+    Vec3 last = dir;  // direction of the distal phalanx
     for (int s = 0; s < 3; ++s) {
       const Vec3 q = p + dir * len[s];
       b.side(cone(p, q, r[s], r[s + 1], 0.9, back), s == 0 ? 0.006 : 0.002, kHand);
+      an.hand_digit_joints.back().push_back(q);
       p = q;
+      last = dir;
       dir = rotate(dir, curl_axis, curl);
     }
-    // The tip: direction of the last phalanx and the point on the nail side.
+    // The tip: the point on the nail side.
     const std::string n = std::to_string(number);
-    const Vec3 last = normalize(p - (p - dir * len[2]));
     Nail nail;
     nail.frame = frame_of(cross(last, back), last, back);
     nail.centre = p - last * (len[2] * 0.38) + back * (r[3] * 0.62);
@@ -237,7 +241,7 @@ Anatomy make_anatomy() {
     an.hand_nails.push_back(nail);
     an.landmark_rays.push_back({"finger" + n + "_tip_l", p + last * 0.05, -last});
     const Vec3 side_dir = normalize(cross(last, back));
-    const Vec3 corner = p - last * (len[2] * 0.55) + back * (r[3] * 0.45);
+    const Vec3 corner = p - last * (len[2] * 0.5) + back * (r[3] * 0.45);
     // Radial is toward the thumb side (hl) for the fingers.
     const Vec3 radial = dot(side_dir, hl) > 0 ? side_dir : -side_dir;
     // The surface point nearest to a point just inside the side of this digit: a ray from
@@ -249,7 +253,8 @@ Anatomy make_anatomy() {
     const FingerShape& f = fingers[i];
     const Vec3 base = wrist + hd * f.reach + hl * f.offset - hn * 0.002;
     const Vec3 dir = rotate(hd, hn, rad(f.spread));  // a positive spread turns toward the thumb
-    add_finger(i + 2, base, dir, f.len, f.r, rad(6), normalize(cross(dir, hn)) * -1.0, -hn);
+    // Relaxed flexion: each joint turns the finger toward the palm (+hn).
+    add_finger(i + 2, base, dir, f.len, f.r, rad(6), normalize(cross(dir, hn)), -hn);
     an.landmark_rays.push_back({"finger" + std::to_string(i + 2) + "_mcp_l",
                                 base - hn * 0.05, hn});
   }
@@ -262,7 +267,8 @@ Anatomy make_anatomy() {
     // The thumbnail faces outward and back, turned about the thumb's axis.
     const Vec3 back = normalize(cross(tdir, hn) * 0.2 + hl * 0.55 - hn * 0.8);
     const Vec3 tback = normalize(back - tdir * dot(back, tdir));
-    add_finger(1, cmc, tdir, len, r, rad(5), normalize(cross(tdir, tback)), tback);
+    // Flexed a little toward its pad, away from the nail side.
+    add_finger(1, cmc, tdir, len, r, rad(5), normalize(cross(tback, tdir)), tback);
     an.landmark_rays.push_back({"finger1_mcp_l", cmc + tdir * 0.044 + tback * 0.05, -tback});
   }
 

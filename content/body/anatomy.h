@@ -49,6 +49,10 @@ struct Anatomy {
   std::vector<RegionBone> bones;  // both sides
   std::vector<LandmarkRay> landmark_rays;
   std::vector<Nail> hand_nails;  // left hand
+  // Left hand, index to little finger then the thumb: each digit's base and its three joints out
+  // to the tip, and the direction its nail (dorsal side) faces.
+  std::vector<std::vector<Vec3>> hand_digit_joints;
+  std::vector<Vec3> hand_digit_dorsal;
   std::vector<Nail> foot_nails;  // left foot
   // Points along each limb's axis (left side), used for texture mapping and the leg spans.
   Vec3 shoulder, elbow, wrist, hand_tip, hip, knee, ankle, toe_tip;

@@ -281,6 +281,37 @@ TEST_F(BodyTest, HandsFaceForwardWithTheThumbSideLateral) {
   }
 }
 
+// Relaxed anatomical position: every finger joint and both thumb joints bend a little toward the
+// palm (flexion), never toward the back of the hand.
+TEST_F(BodyTest, FingersAndThumbCurlTowardThePalm) {
+  const Anatomy an = make_anatomy();
+  ASSERT_EQ(an.hand_digit_joints.size(), 5u);
+  ASSERT_EQ(an.hand_digit_dorsal.size(), 5u);
+  for (size_t d = 0; d < 5; ++d) {
+    SCOPED_TRACE(d);
+    const std::vector<Vec3>& j = an.hand_digit_joints[d];
+    ASSERT_EQ(j.size(), 4u);
+    const Vec3 palmar = -an.hand_digit_dorsal[d];
+    for (size_t k = 1; k + 1 < j.size(); ++k) {
+      const Vec3 in = normalize(j[k] - j[k - 1]), out = normalize(j[k + 1] - j[k]);
+      // The turn at the joint, toward the pad: 2 to 15 degrees of flexion.
+      const double turn = dot(out - in, palmar);
+      EXPECT_GT(turn, 0.035) << "joint " << k;
+      EXPECT_LT(turn, 0.26) << "joint " << k;
+    }
+  }
+  // On the surface, both hands (palms face +Z): each fingertip stands well in front of the back of
+  // its knuckle (about 2 cm curled; under half a centimetre when the fingers bent backward).
+  const Body& b = *body_;
+  const double cm = 5.0 / (kStature * 100);
+  for (const char* side : {"_l", "_r"})
+    for (int i = 2; i <= 5; ++i) {
+      const std::string f = "finger" + std::to_string(i);
+      EXPECT_GT(b.landmark(f + "_tip" + side).z - b.landmark(f + "_mcp" + side).z, 1.2 * cm)
+          << f << side;
+    }
+}
+
 TEST_F(BodyTest, CunOfEveryRegionIsAnAdultsInchOrSo) {
   const char* regions[] = {"head_long", "head_front", "head_transverse", "chest_vertical",
                            "upper_abdomen", "lower_abdomen", "chest_transverse",
