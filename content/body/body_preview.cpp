@@ -1,5 +1,5 @@
 // Developer preview: renders the generated body with a software z-buffer into PPM images
-// (front, back, side, face, hand, foot), so the shape can be judged without the viewer.
+// (front, back, side, face, hand and its side, foot), so the shape can be judged without the viewer.
 // Usage: body_preview OUTPUT_PREFIX
 #define _USE_MATH_DEFINES  // kPi from MinGW's <cmath> in strict C++17
 #include <algorithm>
@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
       {"profile", 90, 0, face.y, 0.45, 400, 400},
       {"hand", 0, hand.x, hand.y - 0.1, 0.4, 400, 400},
       {"handback", 180, -hand.x, hand.y - 0.1, 0.4, 400, 400},
+      {"hand_side", 90, hand.z, hand.y - 0.15, 0.3, 400, 400},  // the fingers' curl
       {"foot", 60, 0, foot.y, 0.5, 400, 400},
       {"armpit", 0, 0.45, 1.35, 0.35, 400, 400},
       {"armpit_side", 60, 0.0, 1.35, 0.45, 400, 400},
