@@ -106,7 +106,9 @@ Anatomy make_anatomy() {
   // ---- Trunk -------------------------------------------------------------------------------
   b.mid(ell({0, 1.275, -0.01}, {0.142, 0.185, 0.108}), 0, kTrunk);           // rib cage
   b.mid(cone({0, 1.415, -0.03}, {0, 1.10, -0.02}, 0.10, 0.115, 0.78), 0.05, kTrunk);
-  b.side(cone({0.0, 1.425, -0.025}, {0.150, 1.418, -0.022}, 0.05, 0.045, 0.9), 0.05, kTrunk);
+  // Shoulder girdle, sloping down outward: with the trapezius, deltoid and arm blended over it the
+  // acromion stands about 4 cm above the shoulder joint (1.45 m).
+  b.side(cone({0.0, 1.425, -0.025}, {0.150, 1.392, -0.022}, 0.05, 0.04, 0.9), 0.05, kTrunk);
   b.mid(ell({0, 1.385, 0.035}, {0.125, 0.055, 0.045}), 0.05, kTrunk);      // upper chest
   b.side(ellipsoid({0.07, 1.322, 0.058}, {0.085, 0.05, 0.02},
                    frame_of({1, 0, 0}, normalize(Vec3{0.45, 1, 0}), {0, 0, 1})),
@@ -121,7 +123,7 @@ Anatomy make_anatomy() {
                    frame_of({1, 0, 0}, normalize(Vec3{-0.25, 1, 0}), {0, 0, -1})),
          0.03, kTrunk);                                                     // scapula
   b.side(ell({0.112, 1.22, -0.045}, {0.045, 0.12, 0.065}), 0.04, kTrunk);    // latissimus
-  b.side(cone({0.028, 1.5, -0.05}, {0.148, 1.432, -0.03}, 0.018, 0.03), 0.04, kTrunk);
+  b.side(cone({0.028, 1.5, -0.05}, {0.148, 1.405, -0.03}, 0.018, 0.03), 0.04, kTrunk);
   b.side(cone({0.0, 1.48, -0.06}, {0.06, 1.36, -0.08}, 0.02, 0.018), 0.03, kTrunk);  // trapezius
 
   // ---- Neck --------------------------------------------------------------------------------
@@ -173,9 +175,9 @@ Anatomy make_anatomy() {
   an.shoulder = shoulder;
   an.elbow = elbow;
   an.wrist = wrist;
-  b.side(ellipsoid(shoulder + Vec3{0.018, -0.045, 0.002}, {0.046, 0.085, 0.05},
+  b.side(ellipsoid(shoulder + Vec3{0.018, -0.053, 0.002}, {0.046, 0.085, 0.05},
                    frame_of({1, 0, 0}, arm_dir, {0, 0, 1})), 0.04, kUpperArm);   // deltoid
-  b.side(cone(shoulder, elbow, 0.046, 0.036, 0.92), 0.02, kUpperArm);
+  b.side(cone(shoulder + arm_dir * 0.012, elbow, 0.046, 0.036, 0.92), 0.02, kUpperArm);
   // Axillary folds: the chest and back muscles running into the arm.
   b.side(cone({0.1, 1.33, 0.055}, shoulder + arm_dir * 0.09 + Vec3{0, 0, 0.02}, 0.022, 0.018), 0.04,
          kTrunk);
