@@ -17,6 +17,7 @@
 #include "atlas/gbk_convert.h"
 #include "atlas/meridian_menu_model.h"
 #include "atlas/pinyin_search.h"
+#include "atlas/record_pose.h"
 #include "atlas/ptab_format.h"
 #include "atlas/source_table.h"
 #include "shell/pose.h"
@@ -199,13 +200,7 @@ TEST_F(ShippedAtlas, RawTableIsOneRecordPerCrLfLineWithinCapacities) {
 TEST_F(ShippedAtlas, SearchViewsCentreTheirAcupoint) {
   for (int i = 0; i < result->count; ++i) {
     const AcupointRecord& r = at(i);
-    Pose pose;
-    pose.tx = r.view_tx;
-    pose.ty = r.view_ty;
-    pose.rot_x = r.view_rot_x;
-    pose.rot_y = r.view_rot_y;
-    pose.scale = r.view_scale;
-    const auto p = pose_point(pose, r.x, r.y, r.z);
+    const auto p = pose_point(record_view(r), r.x, r.y, r.z);
     EXPECT_NEAR(p[0], 0, 1e-3) << r.pinyin;
     EXPECT_NEAR(p[1], 0, 1e-3) << r.pinyin;
     EXPECT_GE(r.view_scale, 1.8f) << r.pinyin;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "atlas/atlas_files.h"
+#include "atlas/record_pose.h"
 #include "atlas/meridian_menu_model.h"
 #include "shell/pose.h"
 
@@ -122,9 +123,6 @@ struct Point {
 Point project(const Pose& pose, const AcupointRecord& r) {
   std::array<double, 3> p = pose_point(pose, r.x, r.y, r.z);
   return {kWidth / 2.0 + 100 * p[0], kHeight / 2.0 - 100 * p[1]};
-}
-Pose record_view(const AcupointRecord& r) {
-  return {r.view_tx, r.view_ty, r.view_rot_x, r.view_rot_y, r.view_scale};
 }
 
 bool run(const std::string& command) { return std::system(command.c_str()) == 0; }
