@@ -1,11 +1,12 @@
 # Sourced by the scripts that run Windows programs: one prefix inside the build folder, code page
-# 936 (from the zh_CN locale), no debug chatter and no Mono/Gecko installer prompts.
+# 936 (from the zh_CN locale; a test may name another locale in WINE_LC_ALL), no debug chatter
+# and no Mono/Gecko installer prompts.
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root_dir/build/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export LC_ALL=zh_CN.UTF-8
+export LC_ALL=${WINE_LC_ALL:-zh_CN.UTF-8}
 
 # Created once, under a lock: concurrent first runs must not both run wineboot.
 wine_ensure_prefix() {
