@@ -35,7 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const std::string own = OwnPath();
   const TGFileInfo OwnInfo(own);
   if (!OwnInfo.Trailer.HasMagic()) return kNoArchive;
-  const std::uint32_t sum = ArchiveChecksum(own, OwnInfo.Trailer.TrailerSize);
+  const archive::ChecksumResult sum = ArchiveChecksum(own, OwnInfo.Trailer.TrailerSize);
   return archive::ChecksumAccepted(sum, OwnInfo.Trailer.ArchiveChecksum) ? kArchiveSound
                                                                          : kChecksumFailed;
 }
