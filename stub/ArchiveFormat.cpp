@@ -123,7 +123,7 @@ static bool SumWords(ArchiveSource& file, std::uint64_t start, std::uint64_t wor
   return true;
 }
 
-std::uint32_t ArchiveChecksum(ArchiveSource& file, std::uint32_t trailer_size) {
+ChecksumResult ArchiveChecksum(ArchiveSource& file, std::uint32_t trailer_size) {
   if (file.Size() > kChecksumMaxFileSize) return kChecksumAccepted;
   const std::int64_t end = std::int64_t(ArchiveEndOf(file));
   std::int64_t start = 0;
@@ -136,14 +136,12 @@ std::uint32_t ArchiveChecksum(ArchiveSource& file, std::uint32_t trailer_size) {
   const std::uint64_t words = n > 8 ? std::uint64_t(n - 8 + 3) / 4 : 0;
   const std::uint64_t blocks = n > 4 ? std::uint64_t(n - 5) / kChecksumBlockSize : 0;
   std::uint32_t sum = 0;
-  // A file that shrinks while it is read gives 0: a value the builder never needs to store
-  // for a readable file, and callers treat a read failure as a failed check anyway.
-  if (!SumWords(file, std::uint64_t(start), words, &sum)) return 0;
+  if (!SumWords(file, std::uint64_t(start), words, &sum)) return std::nullopt;
   return sum + std::uint32_t(blocks * kChecksumAccepted);
 }
 
-bool ChecksumAccepted(std::uint32_t computed, std::uint32_t stored) {
-  return computed == stored || computed == kChecksumAccepted;
+bool ChecksumAccepted(const ChecksumResult& computed, std::uint32_t stored) {
+  return computed && (*computed == stored || *computed == kChecksumAccepted);
 }
 
 bool MoreBlocks(std::uint64_t pos, std::uint64_t end) {
@@ -151,13 +149,14 @@ bool MoreBlocks(std::uint64_t pos, std::uint64_t end) {
 }
 
 BlockStatus ReadBlock(ArchiveSource& file, std::uint64_t* pos, std::uint64_t end,
-                      std::uint32_t trailer_size, std::string* out) {
+                      std::uint32_t trailer_size, std::string* out, std::uint32_t max_length) {
   if (!MoreBlocks(*pos, end)) return BlockStatus::NoMore;
   const std::uint64_t limit = end - std::min<std::uint64_t>(trailer_size, end);
   std::uint8_t b[4];
   if (*pos > limit || limit - *pos < kBlockLengthSize || !file.ReadAt(*pos, b, 4))
     return BlockStatus::Truncated;
   const std::uint32_t length = GetU32(b);
+  if (length > max_length) return BlockStatus::TooLarge;
   if (length > limit - *pos - kBlockLengthSize) return BlockStatus::Truncated;
   out->resize(length);
   if (length && !file.ReadAt(*pos + kBlockLengthSize, &(*out)[0], length))

@@ -22,6 +22,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ArchiveSource.h"
@@ -131,15 +132,27 @@ std::uint64_t ArchiveEndOf(ArchiveSource& file);
 // the file is not a trailer: the record stays all zero.
 ArchiveTrailer ReadTrailer(ArchiveSource& file);
 
+// A computed checksum, or nothing when the file could not be read in full. No stored value
+// stands for a failure, so a failed computation can never compare equal to the trailer.
+using ChecksumResult = std::optional<std::uint32_t>;
 // The additive checksum of the file (1234 for files above 50 MiB).
-std::uint32_t ArchiveChecksum(ArchiveSource& file, std::uint32_t trailer_size);
-bool ChecksumAccepted(std::uint32_t computed, std::uint32_t stored);
+ChecksumResult ArchiveChecksum(ArchiveSource& file, std::uint32_t trailer_size);
+// The computed sum equals the stored one or is 1234; a failed computation is never accepted.
+bool ChecksumAccepted(const ChecksumResult& computed, std::uint32_t stored);
+
+// Header blocks are short texts (a language table of every language with all its texts stays
+// far below 100 KiB), while a damaged or hostile length could ask for up to 4 GiB; a header
+// block longer than this is refused before anything is allocated. File entries are not limited
+// here: they are bounded by the file itself.
+constexpr std::uint32_t kMaxHeaderBlockSize = 1u << 20;
 
 // Reads the block at *pos (u32 length + bytes) if it lies wholly before end - trailer_size.
-// On success *pos moves past it. A length reaching into the trailer or beyond is rejected.
-enum class BlockStatus { Ok, NoMore, Truncated };
+// On success *pos moves past it. A length reaching into the trailer or beyond is rejected, and
+// so is one above max_length (TooLarge).
+enum class BlockStatus { Ok, NoMore, Truncated, TooLarge };
 BlockStatus ReadBlock(ArchiveSource& file, std::uint64_t* pos, std::uint64_t end,
-                      std::uint32_t trailer_size, std::string* out);
+                      std::uint32_t trailer_size, std::string* out,
+                      std::uint32_t max_length = UINT32_MAX);
 // Whether another block may start at pos: more than 74 bytes remain before end.
 bool MoreBlocks(std::uint64_t pos, std::uint64_t end);
 

@@ -8,6 +8,7 @@
 
 #include <zlib.h>
 
+#include "SLangId.h"
 #include "UtilsText.h"
 
 using namespace archive;
@@ -43,15 +44,16 @@ TGFileInfo::TGFileInfo(ArchiveSource& file) { Read(file); }
 void TGFileInfo::Read(ArchiveSource& file) {
   Trailer = TracedReadTrailer(file);
   if (!Trailer.HasMagic()) return;
-  // Header blocks must lie before the trailer; a block that does not leaves its text (and
-  // those after it) empty.
+  // Header blocks must lie before the trailer and be no longer than kMaxHeaderBlockSize; a
+  // block that is not leaves its text (and those after it) empty.
   const std::uint64_t end = ArchiveEndOf(file);
   std::uint64_t pos = std::uint64_t(std::uint32_t(Trailer.DataOffset));
   std::string* texts[] = {&Languages, &Info, &Download};
   const int count = Trailer.HeaderBlockCount() >= kMaxHeaderBlocks ? 3 : 2;
   for (int i = 0; i < count; ++i) {
     const std::uint64_t before = pos;
-    if (ReadBlock(file, &pos, end, Trailer.TrailerSize, texts[i]) != BlockStatus::Ok) {
+    if (ReadBlock(file, &pos, end, Trailer.TrailerSize, texts[i], kMaxHeaderBlockSize) !=
+        BlockStatus::Ok) {
       texts[i]->clear();
       break;
     }
@@ -82,21 +84,11 @@ double TGFileInfo::SpaceNeededFor(const std::string& folder) const {
 
 namespace {
 
-bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-// The extension is the part from the last dot of the final path component.
-std::string ChangeFileExt(const std::string& name, const std::string& ext) {
-  for (std::size_t i = name.size(); i-- > 0;) {
-    if (name[i] == '.') return name.substr(0, i) + ext;
-    if (IsPathDelimiter(name[i])) break;
-  }
-  return name + ext;
-}
-
-std::string ExtractFileName(const std::string& path) {
-  for (std::size_t i = path.size(); i-- > 0;)
-    if (IsPathDelimiter(path[i])) return path.substr(i + 1);
-  return path;
+// The file-name part of item 1 with its extension replaced; double-byte names follow the
+// process's lead-byte rule.
+std::string UpdateFileWithExt(const std::string& item1, const std::string& ext) {
+  const LeadByteTest is_lead = CurrentLeadByteTest();
+  return ExtractFileName(ChangeFileExt(item1, ext, is_lead), is_lead);
 }
 
 }  // namespace
@@ -108,10 +100,10 @@ std::string TGFileInfo::UpdateToken(bool unscramble) const {
   return unscramble ? UnscrambleToken(item) : item;
 }
 std::string TGFileInfo::InfoFileName() const {
-  return ExtractFileName(ChangeFileExt(ListItem(Info, 1, ""), ".info"));
+  return UpdateFileWithExt(ListItem(Info, 1, ""), ".info");
 }
 std::string TGFileInfo::SettingsFileName() const {
-  return ExtractFileName(ChangeFileExt(ListItem(Info, 1, ""), ".original"));
+  return UpdateFileWithExt(ListItem(Info, 1, ""), ".original");
 }
 bool TGFileInfo::RunHidden() const { return ListItem(Info, 4, "") == "1"; }
 
@@ -124,12 +116,25 @@ std::string TGFileInfo::DownloadToken(bool unscramble) const {
 }
 std::string TGFileInfo::DownloadSize() const { return ListItem(Download, 4, ""); }
 
-std::string TGFileInfo::LangText(const std::string&, const std::string& default_text) const {
-  return default_text;
+// --- Language texts ---
+
+std::string TGFileInfo::LangText(const std::string& key, const std::string& default_text) const {
+  const std::string& block = ProcessLanguageChoice().BlockFor(Languages);
+  // A found value is returned as stored, also when it is empty.
+  return block.size() > 1 ? ListValue(block, key, default_text) : default_text;
 }
-int TGFileInfo::Charset() const { return 0; }
-int TGFileInfo::FontSize() const { return 8; }
-std::string TGFileInfo::FontName() const { return "Tahoma"; }
+
+namespace {
+// Blanks around the number are tolerated; anything else that is not a number gives the default.
+int LangNumber(const TGFileInfo& info, const char* key, int default_value) {
+  const std::int64_t v = ParseDecimal(TrimText(info.LangText(key, "")), default_value);
+  return v >= INT32_MIN && v <= INT32_MAX ? int(v) : default_value;
+}
+}  // namespace
+
+int TGFileInfo::Charset() const { return LangNumber(*this, "Charset", 0); }
+int TGFileInfo::FontSize() const { return LangNumber(*this, "FontSize", 8); }
+std::string TGFileInfo::FontName() const { return LangText("FontName", "Tahoma"); }
 
 // --- Free routines over paths ---
 
@@ -143,9 +148,9 @@ ArchiveTrailer ReadTrailer(const std::string& path) {
   return file ? TracedReadTrailer(*file) : ArchiveTrailer{};
 }
 
-std::uint32_t ArchiveChecksum(const std::string& path, std::uint32_t trailer_size) {
+ChecksumResult ArchiveChecksum(const std::string& path, std::uint32_t trailer_size) {
   std::unique_ptr<ArchiveSource> file = OpenArchiveSource(path);
-  return file ? archive::ArchiveChecksum(*file, trailer_size) : 0;
+  return file ? archive::ArchiveChecksum(*file, trailer_size) : std::nullopt;
 }
 
 // --- Tokens ---
@@ -195,13 +200,26 @@ std::string UnscrambleToken(const std::string& scrambled) {
   return RandomRangeText(0, 99998);
 }
 
-bool SameDownloadToken(const TGFileInfo& a, const TGFileInfo& b) {
+bool SameToken(const std::string& stored_a, const std::string& stored_b) {
   std::string ta, tb;
-  return TryUnscrambleToken(a.DownloadToken(false), &ta) &&
-         TryUnscrambleToken(b.DownloadToken(false), &tb) && ta == tb;
+  return TryUnscrambleToken(stored_a, &ta) && TryUnscrambleToken(stored_b, &tb) && ta == tb;
+}
+
+bool SameDownloadToken(const TGFileInfo& a, const TGFileInfo& b) {
+  return SameToken(a.DownloadToken(false), b.DownloadToken(false));
+}
+
+bool SameUpdateToken(const TGFileInfo& a, const TGFileInfo& b) {
+  return SameToken(a.UpdateToken(false), b.UpdateToken(false));
 }
 
 void SplitTokenText(const std::string& text, std::string* token, std::string* body) {
+  std::string stored;
+  SplitTokenField(text, &stored, body);
+  *token = UnscrambleToken(stored);
+}
+
+void SplitTokenField(const std::string& text, std::string* stored_token, std::string* body) {
   std::string rest = text;
   if (rest.compare(0, 12, kScrambleMarker) == 0) rest = ScrambleText(rest, false);
   const std::size_t first = rest.find('|');
@@ -213,7 +231,7 @@ void SplitTokenText(const std::string& text, std::string* token, std::string* bo
     field = rest.substr(0, bar);
     rest.erase(0, bar == std::string::npos ? rest.size() : bar + 1);
   }
-  *token = UnscrambleToken(fields[0]);
+  *stored_token = fields[0];
   *body = rest;
 }
 

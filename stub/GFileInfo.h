@@ -48,11 +48,12 @@ class TGFileInfo {
   std::string DownloadToken(bool unscramble) const;
   std::string DownloadSize() const;
 
-  // The language table is not consulted yet: every text and font takes its default.
+  // The texts of the language block chosen for the process (SLangId.h) from header block 1 of
+  // the first object asked; the default when that block lacks the key.
   std::string LangText(const std::string& key, const std::string& default_text) const;
-  int Charset() const;
-  int FontSize() const;
-  std::string FontName() const;
+  int Charset() const;         // "Charset", 0 when absent or not a number
+  int FontSize() const;        // "FontSize", 8 when absent or not a number
+  std::string FontName() const;  // "FontName", "Tahoma" when absent
 
  private:
   void Read(archive::ArchiveSource& file);
@@ -71,7 +72,8 @@ void SetArchiveTrace(ArchiveTraceSink sink);
 
 bool IsExecutableImage(const std::string& path);
 ArchiveTrailer ReadTrailer(const std::string& path);
-std::uint32_t ArchiveChecksum(const std::string& path, std::uint32_t trailer_size);
+// Nothing when the file cannot be opened or read; pass the result to archive::ChecksumAccepted.
+archive::ChecksumResult ArchiveChecksum(const std::string& path, std::uint32_t trailer_size);
 using archive::ClusterSize;
 
 // Unscrambles a stored token; a damaged token gives the decimal text of a random number from 0
@@ -79,11 +81,20 @@ using archive::ClusterSize;
 std::string UnscrambleToken(const std::string& scrambled);
 // The same, telling whether the token was sound.
 bool TryUnscrambleToken(const std::string& scrambled, std::string* token);
-// Equal unscrambled download tokens, case-sensitive. A damaged token on either side never
-// matches (a random text could otherwise match another random text).
+// The one comparison of tokens, on their stored (scrambled) forms: both sound and their
+// unscrambled texts equal, case-sensitive. A damaged token never matches, not even another
+// damaged one: each unscrambles to a random number text, and two such texts can be equal.
+// Every token check goes through it; never compare unscrambled texts directly.
+bool SameToken(const std::string& stored_a, const std::string& stored_b);
+// SameToken of the two download tokens (the downloaded setup against the running stub).
 bool SameDownloadToken(const TGFileInfo& a, const TGFileInfo& b);
+// SameToken of the two update tokens (a downloaded update against the running stub).
+bool SameUpdateToken(const TGFileInfo& a, const TGFileInfo& b);
 // "|T|x|y|body" (optionally scrambled with ScrambleText) -> token of T, body.
 void SplitTokenText(const std::string& text, std::string* token, std::string* body);
+// The same with the token field as stored, for SameToken (an inform file against the running
+// stub's update token).
+void SplitTokenField(const std::string& text, std::string* stored_token, std::string* body);
 
 // Called each time the output buffer of InflateEntry fills; the stub serves its message queue.
 using ServeMessages = std::function<void()>;

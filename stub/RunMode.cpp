@@ -6,8 +6,6 @@
 
 namespace {
 
-bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
-
 // FNV-1a, 64 bits: stable across builds and processes, which is all a shared name needs.
 std::uint64_t NameHash(const std::string& text) {
   std::uint64_t hash = 14695981039346656037ull;
@@ -35,29 +33,11 @@ std::string FitWindowClass(const std::string& text) {
 }  // namespace
 
 std::string FileNameOfPath(const std::string& path) {
-  const LeadByteTest is_lead = CurrentLeadByteTest();
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (is_lead(static_cast<unsigned char>(path[i])) && i + 1 < path.size())
-      ++i;
-    else if (IsPathDelimiter(path[i]))
-      start = i + 1;
-  }
-  return path.substr(start);
+  return ExtractFileName(path, CurrentLeadByteTest());
 }
 
 std::string FileNameWithoutExt(const std::string& name) {
-  const LeadByteTest is_lead = CurrentLeadByteTest();
-  std::size_t dot = std::string::npos;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (is_lead(static_cast<unsigned char>(name[i])) && i + 1 < name.size())
-      ++i;
-    else if (name[i] == '.')
-      dot = i;
-    else if (IsPathDelimiter(name[i]))
-      dot = std::string::npos;
-  }
-  return dot == std::string::npos ? name : name.substr(0, dot);
+  return ChangeFileExt(name, "", CurrentLeadByteTest());
 }
 
 bool IsAgentOwnName(const std::string& own_file_name, const std::string& agent_file_name) {

@@ -6,10 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// The file name part of a path (after the last "\", "/" or ":" that is not the second byte of
-// a double-byte character).
+// ExtractFileName and ChangeFileExt (UtilsText.h) with the process's lead-byte rule.
 std::string FileNameOfPath(const std::string& path);
-// The name without its extension (from the last dot on), double-byte aware.
 std::string FileNameWithoutExt(const std::string& name);
 
 // Running as the agent under its own name: the own file name equals the agent file name (item 2

@@ -101,6 +101,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything can load a DLL: an installer started from a downloads folder must not pick
   // up a DLL planted beside it.
   RestrictDllSearch();
+  // Case folding and path cuts must not split a double-byte character of the code page.
+  InstallSystemLeadByteRule();
   InstallTraceDevice();
   SetArchiveTrace(TraceArchiveLine);
   try {

@@ -24,10 +24,10 @@ void ShowJobError(HWND window, const std::string& text) {
 // A missing trailer, an unreadable file and a wrong sum are all a damaged archive.
 bool ArchiveSound(const std::string& archive_path, const TGFileInfo& archive) {
   if (!archive.Trailer.HasMagic()) return false;
-  const std::uint32_t sum = ArchiveChecksum(archive_path, archive.Trailer.TrailerSize);
+  const archive::ChecksumResult sum = ArchiveChecksum(archive_path, archive.Trailer.TrailerSize);
   const bool sound = archive::ChecksumAccepted(sum, archive.Trailer.ArchiveChecksum);
-  TraceLine() << " ArchiveChecksum=" << sum << " stored=" << archive.Trailer.ArchiveChecksum
-              << " sound=" << TraceBool(sound);
+  TraceLine() << " ArchiveChecksum=" << (sum ? IntText(*sum) : std::string("unreadable"))
+              << " stored=" << archive.Trailer.ArchiveChecksum << " sound=" << TraceBool(sound);
   return sound;
 }
 

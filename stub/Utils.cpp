@@ -58,9 +58,6 @@ bool IsBareFileName(const std::string& name) {
 
 const char kStatusFontProperty[] = "WexlinStatusFont";
 
-// Case folding must not touch the second byte of a double-byte character of the ANSI code page;
-// installed before main so that every caller of the text rules gets it.
-const bool lead_byte_test_installed = (SetLeadByteTest(IsLeadByte), true);
 UINT auto_play_cancel_message = 0;
 
 }  // namespace
@@ -68,6 +65,8 @@ UINT auto_play_cancel_message = 0;
 // --- Paths and the program's own location ---
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+void InstallSystemLeadByteRule() { SetLeadByteTest(IsLeadByte); }
 
 std::string FixTrailingBackslash(const std::string& path, bool add) {
   return FixTrailingBackslash(path, add, IsLeadByte);

@@ -17,6 +17,10 @@
 // --- Paths and the program's own location ---
 
 bool IsLeadByte(unsigned char byte);  // lead byte of the ANSI code page
+// Makes IsLeadByte the process's lead-byte rule (SetLeadByteTest, UtilsText.h), so that case
+// folding never touches the second byte of a double-byte character. Called by the program
+// entry before any text is handled; until then the texts are treated as single-byte.
+void InstallSystemLeadByteRule();
 std::string FixTrailingBackslash(const std::string& path, bool add);
 std::string StripTrailingBackslash(const std::string& path);
 std::string CollapseBackslashes(const std::string& path, bool strip_trailing);

@@ -89,11 +89,13 @@ bool GbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 void SetLeadByteTest(LeadByteTest is_lead) { lead_byte_test = is_lead ? is_lead : NoLeadBytes; }
 LeadByteTest CurrentLeadByteTest() { return lead_byte_test; }
 
+std::string UpperText(const std::string& text) { return UpperText(text, lead_byte_test); }
+
 // The second byte of a double-byte character may have the value of a-z; it is not a letter.
-std::string UpperText(const std::string& text) {
+std::string UpperText(const std::string& text, LeadByteTest is_lead) {
   std::string out = text;
   for (std::size_t i = 0; i < out.size(); ++i) {
-    if (lead_byte_test(static_cast<unsigned char>(out[i])))
+    if (is_lead(static_cast<unsigned char>(out[i])))
       ++i;
     else
       out[i] = UpperByte(out[i]);
@@ -210,7 +212,11 @@ int LastPos(const std::string& sub, const std::string& text) {
 }
 
 int EndPosIC(const std::string& sub, const std::string& text) {
-  return PosIC(ReverseText(sub), ReverseText(text));
+  return EndPosIC(sub, text, lead_byte_test);
+}
+
+int EndPosIC(const std::string& sub, const std::string& text, LeadByteTest is_lead) {
+  return Pos(ReverseText(UpperText(sub, is_lead)), ReverseText(UpperText(text, is_lead)));
 }
 
 bool EndsWithText(const std::string& suffix, const std::string& text, bool ignore_case) {
@@ -347,6 +353,39 @@ std::string CollapseBackslashes(const std::string& path, bool strip_trailing,
   return strip_trailing ? StripTrailingBackslash(out, is_lead) : out;
 }
 
+bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+namespace {
+
+// 0-based index just after the last path delimiter that is not a trail byte (0 when none).
+std::size_t FileNameStart(const std::string& path, LeadByteTest is_lead) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (is_lead(static_cast<unsigned char>(path[i])) && i + 1 < path.size())
+      ++i;
+    else if (IsPathDelimiter(path[i]))
+      start = i + 1;
+  }
+  return start;
+}
+
+}  // namespace
+
+std::string ExtractFileName(const std::string& path, LeadByteTest is_lead) {
+  return path.substr(FileNameStart(path, is_lead));
+}
+
+std::string ChangeFileExt(const std::string& name, const std::string& ext, LeadByteTest is_lead) {
+  std::size_t dot = std::string::npos;
+  for (std::size_t i = FileNameStart(name, is_lead); i < name.size(); ++i) {
+    if (is_lead(static_cast<unsigned char>(name[i])) && i + 1 < name.size())
+      ++i;
+    else if (name[i] == '.')
+      dot = i;
+  }
+  return (dot == std::string::npos ? name : name.substr(0, dot)) + ext;
+}
+
 // --- Command line ---
 
 namespace {
@@ -387,17 +426,6 @@ std::string FirstArgument(const std::string& command_line, std::string& rest) {
   return word;
 }
 
-std::string FileNamePart(const std::string& path) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (lead_byte_test(static_cast<unsigned char>(path[i])))
-      ++i;
-    else if (path[i] == '\\' || path[i] == '/')
-      start = i + 1;
-  }
-  return path.substr(std::min(start, path.size()));
-}
-
 }  // namespace
 
 // When the full program path does not occur in the command line (a program started by a
@@ -412,8 +440,8 @@ std::string CommandTailOf(const std::string& command_line, const std::string& ex
   } else {
     std::string rest;
     const std::string word = FirstArgument(text, rest);
-    const std::string first = FileNamePart(word);
-    const std::string own = FileNamePart(exe_file_name);
+    const std::string first = ExtractFileName(word, lead_byte_test);
+    const std::string own = ExtractFileName(exe_file_name, lead_byte_test);
     const bool is_switch = !word.empty() && word[0] == '/';
     if (!is_switch && !first.empty() && (SameTextIC(first, own) || SameTextIC(first + ".exe", own)))
       text = rest;

@@ -22,15 +22,18 @@ bool NoLeadBytes(unsigned char byte);
 // The lead bytes of code page 936 (GBK): 0x81..0xFE. For tests and native tools.
 bool GbkLeadByte(unsigned char byte);
 
-// The lead-byte test that case folding uses, so that no byte of a double-byte character is
-// folded. Natively it starts as NoLeadBytes; the Win32 side (Utils.cpp) installs IsLeadByte
-// before main. Every case-insensitive operation below depends on it.
+// The process's one lead-byte rule: the test that case folding and the file-name helpers use
+// when they are not given one, so that no byte of a double-byte character is folded or taken
+// for a separator. It starts as NoLeadBytes (single-byte code page) and is set explicitly: the
+// program entry installs the system's rule first thing (InstallSystemLeadByteRule, Utils.h),
+// tests set GbkLeadByte or NoLeadBytes. Nothing installs it behind the caller's back.
 void SetLeadByteTest(LeadByteTest is_lead);
 LeadByteTest CurrentLeadByteTest();
 
 // --- Basic text rules ---
 
 std::string UpperText(const std::string& text);  // a..z -> A..Z, not inside characters
+std::string UpperText(const std::string& text, LeadByteTest is_lead);
 std::string TrimText(const std::string& text);         // drops leading/trailing bytes <= 32
 bool SameTextIC(const std::string& a, const std::string& b);  // equal after UpperText
 std::string IntText(std::int64_t value);                // decimal text
@@ -52,7 +55,10 @@ int PosIC(const std::string& sub, const std::string& text);
 int PosFrom(const std::string& sub, const std::string& text, int start);
 int PosFromIC(const std::string& sub, const std::string& text, int start);
 int LastPos(const std::string& sub, const std::string& text);
+// Case-insensitive position of the reversed sub in the reversed text (1: text ends with sub).
+// Both are folded before they are reversed: a reversed text has its trail bytes first.
 int EndPosIC(const std::string& sub, const std::string& text);
+int EndPosIC(const std::string& sub, const std::string& text, LeadByteTest is_lead);
 bool EndsWithText(const std::string& suffix, const std::string& text, bool ignore_case);
 bool SameTextTrimmed(const std::string& a, const std::string& b);
 std::string TextBefore(const std::string& text, const std::string& sub);
@@ -85,6 +91,14 @@ std::string FixTrailingBackslash(const std::string& path, bool add, LeadByteTest
 std::string StripTrailingBackslash(const std::string& path, LeadByteTest is_lead);
 std::string CollapseBackslashes(const std::string& path, bool strip_trailing,
                                 LeadByteTest is_lead);
+// Whether the byte is a path delimiter: "\\", "/" or the drive colon. Only meaningful for a byte
+// that is not the second byte of a double-byte character.
+bool IsPathDelimiter(char c);
+// The part after the last path delimiter (the whole path when there is none).
+std::string ExtractFileName(const std::string& path, LeadByteTest is_lead);
+// The name with the extension of its last component (from its last dot) replaced by ext, or
+// ext appended when that component has no dot.
+std::string ChangeFileExt(const std::string& name, const std::string& ext, LeadByteTest is_lead);
 
 // --- Command line (pure halves of CommandTail / SwitchValue) ---
 

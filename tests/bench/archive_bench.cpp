@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     if (v == 0) header_blocks = t.HeaderBlockCount();
     archive_bytes += file->Size();
     t0 = Clock::now();
-    const std::uint32_t sum = ArchiveChecksum(*file, t.TrailerSize);
+    const ChecksumResult sum = ArchiveChecksum(*file, t.TrailerSize);
     checksum_s += Seconds(t0);
     if (!ChecksumAccepted(sum, t.ArchiveChecksum))
       std::printf("checksum MISMATCH in volume %zu\n", v + 1);

@@ -10,6 +10,7 @@
 
 #include "ArchiveFormat.h"
 #include "GFileInfo.h"
+#include "SLangId.h"
 #include "UtilsText.h"
 
 using namespace archive;
@@ -62,6 +63,10 @@ void query_fields(const TGFileInfo& info, const std::string& folder) {
   std::string token;
   if (TryUnscrambleToken(info.UpdateToken(false), &token)) sink = sink + token.size();
   sink = sink + SameDownloadToken(info, info);
+  // A token matches itself exactly when it is sound.
+  check(SameToken(info.UpdateToken(false), info.UpdateToken(false)) ==
+        TryUnscrambleToken(info.UpdateToken(false), &token));
+  for (int id : {4, 9, 17}) check(!ChooseLanguageBlock(info.Languages, id).empty());
   for (const std::string* text : {&info.Languages, &info.Info, &info.Download}) {
     std::string body;
     SplitTokenText(*text, &token, &body);
@@ -106,11 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::uint32_t trailer_size = info.Trailer.TrailerSize;
   check(trailer_size == 0 || (trailer_size >= 4 && trailer_size <= kTrailerSize));
   check(info.Languages.size() + info.Info.size() + info.Download.size() <= size);
+  for (const std::string* block : {&info.Languages, &info.Info, &info.Download})
+    check(block->size() <= kMaxHeaderBlockSize);
   if (!info.Trailer.HasMagic()) check(info.Languages.empty() && info.Info.empty());
   if (info.Trailer.HeaderBlockCount() < kMaxHeaderBlocks) check(info.Download.empty());
   query_fields(info, folder.path);
   inflate_entries(memory, info);
-  const std::uint32_t sum = archive::ArchiveChecksum(memory, trailer_size);
+  const archive::ChecksumResult sum = archive::ArchiveChecksum(memory, trailer_size);
   sink = sink + ChecksumAccepted(sum, info.Trailer.ArchiveChecksum);
 
   // The stub reads its own file by path: it must see what the memory read saw.

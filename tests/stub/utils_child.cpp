@@ -15,6 +15,7 @@ const char* LoadedShfolder(HMODULE module) {
 }  // namespace
 
 int main() {
+  InstallSystemLeadByteRule();  // as the stub's entry does
   char out_path[MAX_PATH];
   if (!GetEnvironmentVariableA("WEXLIN_CHILD_OUT", out_path, sizeof out_path)) return 2;
   std::FILE* out = std::fopen(out_path, "wb");

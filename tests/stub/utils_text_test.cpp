@@ -137,6 +137,30 @@ TEST(UtilsSearch, FoldingSkipsDoubleByteCharacters) {
   EXPECT_EQ(UpperText("\xB1" "a"), "\xB1" "A");
 }
 
+TEST(UtilsSearch, EndPosFoldsBeforeReversing) {
+  // 0x81 0x61 is one GBK character whose trail byte has the value of "a"; 0x81 0x41 is another.
+  struct Case {
+    const char* sub;
+    const char* text;
+    int expected;
+  };
+  const Case cases[] = {
+      {"\x81" "A", "x\x81" "a", 0},  // different characters, not a case variant
+      {"\x81" "a", "X\x81" "a", 1},
+      {"A", "\x81" "a", 0},           // a trail byte is no letter
+      {"X\x81" "a", "x\x81" "a", 1},
+      {".EXE", "\x81" "a.exe", 1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(EndPosIC(c.sub, c.text, GbkLeadByte), c.expected) << c.sub << " in " << c.text;
+  EXPECT_EQ(EndPosIC("A", "\x81" "a", NoLeadBytes), 1);  // single-byte: 0x81 and a letter
+  SetLeadByteTest(GbkLeadByte);  // the process's rule is the default
+  EXPECT_EQ(EndPosIC("\x81" "A", "x\x81" "a"), 0);
+  EXPECT_EQ(UpperText("\x81" "a" "a"), UpperText("\x81" "a" "a", GbkLeadByte));
+  SetLeadByteTest(nullptr);
+  EXPECT_EQ(EndPosIC("\x81" "A", "x\x81" "a"), 1);
+}
+
 TEST(UtilsSearch, CompareAndCut) {
   EXPECT_TRUE(EndsWithText(".EXE", "a.exe", true));
   EXPECT_FALSE(EndsWithText(".EXE", "a.exe", false));
@@ -310,6 +334,36 @@ TEST(UtilsPath, CollapseBackslashes) {
     EXPECT_EQ(CollapseBackslashes(c.path, c.flag, GbkLeadByte), c.expected) << c.path;
 }
 
+TEST(UtilsPath, FileNamePartsKeepDoubleByteCharacters) {
+  // 0xB1 0x5C is one GBK character whose trail byte has the value of a backslash.
+  struct Case {
+    const char* path;
+    const char* name;      // ExtractFileName
+    const char* with_ext;  // ChangeFileExt with ".info"
+  };
+  const Case gbk[] = {
+      {"C:\\dir\\\xB1\\x.dat", "\xB1\\x.dat", "C:\\dir\\\xB1\\x.info"},
+      {"a.\xB1\\b", "a.\xB1\\b", "a.info"},
+      {"C:\\d.x\\f", "f", "C:\\d.x\\f.info"},  // a dot of a folder is no extension
+      {"C:f.exe", "f.exe", "C:f.info"},
+      {"d/f.tar.gz", "f.tar.gz", "d/f.tar.info"},
+      {".dat", ".dat", ".info"},
+      {"", "", ".info"},
+      {"\xB1", "\xB1", "\xB1.info"},  // a lead byte at the end stands alone
+  };
+  for (const Case& c : gbk) {
+    EXPECT_EQ(ExtractFileName(c.path, GbkLeadByte), c.name) << c.path;
+    EXPECT_EQ(ChangeFileExt(c.path, ".info", GbkLeadByte), c.with_ext) << c.path;
+  }
+  EXPECT_EQ(ExtractFileName("C:\\\xB1\\x.dat", NoLeadBytes), "x.dat");
+  EXPECT_EQ(ChangeFileExt("a.\xB1\\b", ".info", NoLeadBytes), "a.\xB1\\b.info");
+  // The command tail finds the program's name by the same rule.
+  SetLeadByteTest(GbkLeadByte);
+  EXPECT_EQ(CommandTailOf("\xB1\\s.exe /a", "C:\\x\\\xB1\\s.exe"), "/a");
+  EXPECT_EQ(CommandTailOf("s.exe /a", "C:\\x\\\xB1\\s.exe"), "s.exe /a");
+  SetLeadByteTest(nullptr);
+}
+
 TEST(UtilsSwitch, CommandTailTable) {
   struct Case {
     const char* command_line;
@@ -353,12 +407,16 @@ TEST(UtilsSwitch, SwitchValueTable) {
   for (const Case& c : cases)
     EXPECT_EQ(SwitchValueIn(c.tail, c.name), c.expected) << c.tail << " " << c.name;
   EXPECT_TRUE(HasSwitchIn("/a /HIDE /b", "/hide"));
+  EXPECT_TRUE(HasSwitchIn("/hide /WAIT=3 /SleepX=2", "/hide"));  // followed by other switches
   EXPECT_FALSE(HasSwitchIn("/a", "/hide"));
   EXPECT_EQ(SwitchIntIn("/WAIT=3 /X", "/WAIT=", 0), 3);
   EXPECT_EQ(SwitchIntIn("/WAIT=", "/WAIT=", 9), 9);  // "TRUE" is not a number
   EXPECT_EQ(SwitchIntIn("/WAIT= 5", "/WAIT=", 9), 9);
   EXPECT_EQ(SwitchIntIn("/SleepX=-2", "/SleepX=", -1), -2);
   EXPECT_EQ(SwitchIntIn("", "/STOP=", -1), -1);
+  EXPECT_EQ(SwitchIntIn("/WAIT=abc /X", "/WAIT=", 9), 9);  // not a number
+  EXPECT_EQ(SwitchIntIn("/WAIT=5x", "/WAIT=", 9), 9);
+  EXPECT_EQ(SwitchIntIn("/wait=5/X", "/WAIT=", 9), 5);
 }
 
 TEST(UtilsRegistry, RootNamesAndPaths) {

@@ -221,7 +221,8 @@ TEST(UtilsSystem, NamesAndFolders) {
   EXPECT_EQ(GetACP(), 936u);  // the test bed runs with the Chinese code page
   EXPECT_TRUE(IsLeadByte(0xB1));
   EXPECT_FALSE(IsLeadByte('\\'));
-  EXPECT_EQ(CurrentLeadByteTest(), &IsLeadByte);  // installed before main
+  InstallSystemLeadByteRule();
+  EXPECT_EQ(CurrentLeadByteTest(), &IsLeadByte);
   EXPECT_EQ(UpperText("a\xB1" "a"), "A\xB1" "a");
   EXPECT_EQ(FixTrailingBackslash("C:\\\xB1\\", false), "C:\\\xB1\\");
   EXPECT_EQ(CollapseBackslashes("C:\\\\\xB1\\\\\\x", true), "C:\\\xB1\\\\x");

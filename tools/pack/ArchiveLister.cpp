@@ -101,9 +101,10 @@ bool ListArchive(const std::string& path, std::ostream& out) {
         << (t.HasMagic() ? " (archive)" : " (NOT an archive)") << ", header blocks "
         << int(t.HeaderBlocks) << " (read as " << t.HeaderBlockCount() << "), data offset "
         << t.DataOffset << ", files count " << t.FilesCount << "\n";
-    const std::uint32_t computed = ArchiveChecksum(*file, t.TrailerSize);
+    const ChecksumResult computed = ArchiveChecksum(*file, t.TrailerSize);
     const bool sum_ok = ChecksumAccepted(computed, t.ArchiveChecksum);
-    out << "Checksum: stored " << Hex32(t.ArchiveChecksum) << ", computed " << Hex32(computed)
+    out << "Checksum: stored " << Hex32(t.ArchiveChecksum) << ", computed "
+        << (computed ? Hex32(*computed) : std::string("nothing (read failed)"))
         << (sum_ok ? " (passes)" : " (FAILS)") << "\n";
     sound = sound && sum_ok && t.HasMagic();
     out << "Flags: ConfirmExtract=" << t.Flag(kFlagConfirmExtract)

@@ -320,15 +320,15 @@ PackResult WriteFiles(const PackOptions& o, const std::string& out_path,
     }
     v.Close();
     if (o.trailer_size < trailer::kChecksum + 4 + 4) return;
-    std::uint32_t sum;
+    ChecksumResult sum;
     {
       std::unique_ptr<ArchiveSource> in = OpenArchiveSource(v.path());
-      if (!in) throw PackError("cannot read back " + v.path());
-      sum = ArchiveChecksum(*in, o.trailer_size);
+      if (in) sum = ArchiveChecksum(*in, o.trailer_size);
     }
+    if (!sum) throw PackError("cannot read back " + v.path());
     FilePtr f(std::fopen(v.path().c_str(), "rb+"));
     std::uint8_t b[4];
-    PutU32(b, sum);
+    PutU32(b, *sum);
     if (!f || !SeekTo(f.get(), v.size() - o.trailer_size + trailer::kChecksum) ||
         std::fwrite(b, 1, 4, f.get()) != 4 || std::fclose(f.release()) != 0)
       throw PackError("cannot write the checksum of " + v.path());

@@ -173,7 +173,7 @@ TEST(Checksum, SkipsThe512ByteHeadWhenArchiveEndIsSet) {
   EXPECT_EQ(ArchiveChecksum(zero_end, 74), ReferenceChecksum(b, 0, 9000 - 74));
   PutAt(b, 252, 8000);
   MemorySource with_end(b);
-  const std::uint32_t sum = ArchiveChecksum(with_end, 74);
+  const ChecksumResult sum = ArchiveChecksum(with_end, 74);
   EXPECT_EQ(sum, ReferenceChecksum(b, 512, 8000 - 74 - 512));
   // Bytes in the uncovered head and after the end change nothing.
   b[300] ^= 0x55;
@@ -190,6 +190,24 @@ TEST(Checksum, AcceptsTheConstant) {
   EXPECT_TRUE(ChecksumAccepted(5, 5));
   EXPECT_TRUE(ChecksumAccepted(1234, 99));
   EXPECT_FALSE(ChecksumAccepted(5, 1234));
+}
+
+// A file that claims more bytes than it can deliver, as one that shrinks while it is read.
+class ShrunkSource : public MemorySource {
+ public:
+  using MemorySource::MemorySource;
+  std::uint64_t Size() override { return MemorySource::Size() + 4096; }
+};
+
+TEST(Checksum, AFailedReadIsNeverAccepted) {
+  ShrunkSource shrunk(std::string(5000, '\0'));
+  const ChecksumResult sum = ArchiveChecksum(shrunk, 74);
+  EXPECT_FALSE(sum.has_value());
+  // Not even by a trailer that stores 0 (what the failure used to read as) or the constant.
+  for (std::uint32_t stored : {0u, 1234u, 0xFFFFFFFFu})
+    EXPECT_FALSE(ChecksumAccepted(sum, stored)) << stored;
+  MemorySource whole(std::string(5000, '\0'));  // the same bytes, readable: sum 1234 (1 block)
+  EXPECT_TRUE(ChecksumAccepted(ArchiveChecksum(whole, 74), 1234));
 }
 
 TEST(Blocks, LengthsMustStayBeforeTheTrailer) {
@@ -215,6 +233,32 @@ TEST(Blocks, LengthsMustStayBeforeTheTrailer) {
   MemorySource h(huge);
   std::uint64_t p = 0;
   EXPECT_EQ(ReadBlock(h, &p, huge.size(), 74, &block), BlockStatus::Truncated);
+}
+
+TEST(Blocks, AHeaderBlockAboveTheLimitIsRefusedUnread) {
+  // Lengths that the file could hold are refused by the limit alone, and the huge claim is
+  // reported as too large rather than allocated or read.
+  for (std::uint32_t length : {kMaxHeaderBlockSize + 1, 0xFFFFFFFFu}) {
+    std::string file;
+    AppendU32(file, length);
+    file += std::string(kMaxHeaderBlockSize + 100, 'x');
+    MemorySource src(file);
+    std::uint64_t pos = 0;
+    std::string block = "kept";
+    EXPECT_EQ(ReadBlock(src, &pos, file.size(), 74, &block, kMaxHeaderBlockSize),
+              BlockStatus::TooLarge)
+        << length;
+    EXPECT_EQ(pos, 0u);
+    EXPECT_EQ(block, "kept");
+  }
+  std::string file;
+  AppendU32(file, kMaxHeaderBlockSize);  // the limit itself is allowed
+  file += std::string(kMaxHeaderBlockSize + 74, 'x');
+  MemorySource src(file);
+  std::uint64_t pos = 0;
+  std::string block;
+  EXPECT_EQ(ReadBlock(src, &pos, file.size(), 74, &block, kMaxHeaderBlockSize), BlockStatus::Ok);
+  EXPECT_EQ(block.size(), kMaxHeaderBlockSize);
 }
 
 TEST(Entries, SplitAtTheFirstZeroByte) {

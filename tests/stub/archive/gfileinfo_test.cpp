@@ -1,6 +1,7 @@
 // TGFileInfo's free routines: InflateEntry, the token routines, and the item queries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 #include <string>
@@ -140,6 +141,39 @@ TEST(Tokens, DamagedTokensGiveARandomNumberText) {
   EXPECT_FALSE(TryUnscrambleToken(stored, &token));
 }
 
+TEST(Tokens, OneComparisonAndDamagedTokensNeverMatch) {
+  std::mt19937 rng(3);
+  const std::string good = pack::ScrambleToken("TOK", rng);
+  const std::string same = pack::ScrambleToken("TOK", rng);  // stored differently
+  ASSERT_NE(good, same);
+  EXPECT_TRUE(SameToken(good, same));
+  EXPECT_FALSE(SameToken(good, pack::ScrambleToken("tok", rng)));  // case matters
+  std::string flipped = good;
+  flipped[6] = flipped[6] == 'b' ? 'c' : 'b';
+  // Damaged tokens unscramble to random number texts that may be equal; they match nothing,
+  // not themselves, not each other, not a sound token.
+  const std::string damaged[] = {"", "bc", "bcdefghi", flipped, "not a token"};
+  for (const std::string& a : damaged) {
+    EXPECT_FALSE(SameToken(a, good)) << a;
+    EXPECT_FALSE(SameToken(good, a)) << a;
+    for (const std::string& b : damaged) EXPECT_FALSE(SameToken(a, b)) << a << " / " << b;
+  }
+
+  // The update token of a downloaded update and the token field of an inform file go through
+  // the same comparison.
+  TGFileInfo own = EmptyInfo(), update = EmptyInfo();
+  own.Info = "|url|p.dat|agent.exe|" + good + "|0|";
+  update.Info = "|url|p.dat|agent.exe|" + same + "|0|";
+  EXPECT_TRUE(SameUpdateToken(own, update));
+  own.Info = update.Info = "|url|p.dat|agent.exe|bcdefghi|0|";
+  EXPECT_FALSE(SameUpdateToken(own, update));
+  std::string stored, body;
+  SplitTokenField(ScrambleText("x|" + same + "|a|b|news", true), &stored, &body);
+  EXPECT_EQ(stored, same);
+  EXPECT_EQ(body, "news");
+  EXPECT_TRUE(SameToken(stored, good));
+}
+
 TEST(Tokens, SplitTokenTextReadsPlainAndScrambledTexts) {
   std::mt19937 rng(11);
   const std::string stored = pack::ScrambleToken("TOK", rng);
@@ -179,6 +213,49 @@ TEST(TGFileInfo, FileNamesDeriveFromTheUpdateFileItem) {
   EXPECT_EQ(info.AgentExeName(), "agent.exe");
 }
 
+TEST(TGFileInfo, FileNamesKeepDoubleByteCharacters) {
+  // 0xB1 0x5C is one GBK character whose second byte has the value of a backslash.
+  TGFileInfo info = EmptyInfo();
+  SetLeadByteTest(GbkLeadByte);
+  info.Info = "|url|C:\\dir\\\xB1\\x.dat|agent.exe|tok|0|";
+  EXPECT_EQ(info.InfoFileName(), "\xB1\\x.info");
+  info.Info = "|url|a.\xB1\\b|agent.exe|tok|0|";
+  EXPECT_EQ(info.SettingsFileName(), "a.original");
+  SetLeadByteTest(NoLeadBytes);  // a single-byte code page: 0x5C is a separator
+  EXPECT_EQ(info.SettingsFileName(), "b.original");
+}
+
+// An archive whose language block claims more than the limit, with the bytes really there (so
+// only the limit refuses it), and an update info block after it.
+std::string ArchiveWithLanguageBlockOf(std::uint32_t length) {
+  std::string file;
+  archive::AppendU32(file, length);
+  file += std::string(std::min<std::uint32_t>(length, archive::kMaxHeaderBlockSize + 16), 'L');
+  archive::AppendU32(file, 11);
+  file += "|u|f.dat|a|";
+  archive::ArchiveTrailer t;
+  t.ArchiveMagic = archive::kArchiveMagic;
+  t.HeaderBlocks = 2;
+  t.TrailerSize = archive::kTrailerSize;
+  const archive::TrailerBytes record = archive::EncodeTrailer(t);
+  file.append(reinterpret_cast<const char*>(record.data()), record.size());
+  return file;
+}
+
+TEST(TGFileInfo, HeaderBlocksAboveTheLimitAreRefused) {
+  archive::MemorySource at_limit(ArchiveWithLanguageBlockOf(archive::kMaxHeaderBlockSize));
+  const TGFileInfo read(at_limit);
+  EXPECT_EQ(read.Languages.size(), archive::kMaxHeaderBlockSize);
+  EXPECT_EQ(read.UpdateInfoUrl(), "u");
+  for (std::uint32_t length : {archive::kMaxHeaderBlockSize + 1, 0xFFFFFFF0u}) {
+    archive::MemorySource huge(ArchiveWithLanguageBlockOf(length));
+    const TGFileInfo refused(huge);
+    EXPECT_TRUE(refused.Trailer.HasMagic());
+    EXPECT_EQ(refused.Languages, "") << length;
+    EXPECT_EQ(refused.Info, "") << length;  // nothing after a refused block is trusted
+  }
+}
+
 TEST(TGFileInfo, MissingFileAndMissingItemsGiveDefaults) {
   const TGFileInfo none("/nonexistent/dir/setup.exe");
   EXPECT_FALSE(none.Trailer.HasMagic());
@@ -191,6 +268,10 @@ TEST(TGFileInfo, MissingFileAndMissingItemsGiveDefaults) {
   EXPECT_EQ(none.Charset(), 0);
   EXPECT_EQ(none.FontSize(), 8);
   EXPECT_EQ(none.FontName(), "Tahoma");
+  // A checksum that cannot be computed is no checksum, not even against a stored 0.
+  const archive::ChecksumResult sum = ArchiveChecksum("/nonexistent/dir/setup.exe", 74);
+  EXPECT_FALSE(sum.has_value());
+  EXPECT_FALSE(archive::ChecksumAccepted(sum, 0));
 }
 
 TEST(TGFileInfo, SpaceNeededFollowsTheClusterSize) {
