@@ -16,6 +16,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
+#include "GFileInfo.h"
 #include "RunMode.h"
 #include "archive/archive_test_files.h"
 #include "wine_process.h"
@@ -338,7 +339,7 @@ TEST(StubStart, AStubAtAPathLongerThan255CharactersRunsOnce) {
   ASSERT_NE(box, nullptr);
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
   ASSERT_FALSE(info.buttons.empty());
-  EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Click));
+  EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
   EXPECT_TRUE(first.WaitEnd(10000));
 }
 
@@ -368,8 +369,8 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   const HWND window = WaitForWindow(StubWindowClass(false, exe), 5000, stub.Id());
   ExpectStubWindowLayout(window, expect.window_title);
   EXPECT_EQ(GetText(ControlsOf(window).status), expect.status_text);
-  EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Click));
-  EXPECT_TRUE(stub.WaitEnd(10000));
+  EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
+  EXPECT_TRUE(stub.WaitEnd(10000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
   EXPECT_EQ(stub.ExitCode(), 0);
   EXPECT_TRUE(viewer.Has(stub.Id(), "sound=FALSE"));
   EXPECT_FALSE(viewer.Has(stub.Id(), "UnpackArchive"));

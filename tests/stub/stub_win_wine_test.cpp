@@ -23,7 +23,10 @@ class StubWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     StubWindowDestroy();
-    PumpMessages(0);
+    // The window's destruction posts the quit message; the next test's loop must not see it.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
     OwnInfo.reset();
   }
   HWND window_ = nullptr;
