@@ -68,13 +68,10 @@ void Dispatcher() {
     case RunBranch::StartTransientCopy:
       CreateAndRun_X_Exe();
       break;
-    case RunBranch::TransientCycle:
-      // Refreshing the agent's test settings comes with the update cycle.
-      StubWindowRun();
-      break;
     case RunBranch::SpanCdHandOver:
       SpanCdHandOver();
       break;
+    case RunBranch::TransientCycle:  // refreshing the agent's test settings comes with the cycle
     case RunBranch::StubWindow:
       StubWindowRun();
       break;
