@@ -36,8 +36,3 @@ void ProgressBarsCallback(int stage, int low, int high, const std::string& text,
 void SetDownloadAbort(bool abort);
 bool DownloadAborted();
 
-// A resizable rich-text window with a body and an optional button that opens an address; runs
-// until closed. Empty body: opens the address (true) or does nothing (false).
-bool InfoWindow(HWND owner, const std::string& title, const std::string& button_caption,
-                const std::string& body, const std::string& address, int width, int height,
-                bool right_to_left, const std::string& font_name, int font_size, int charset);
