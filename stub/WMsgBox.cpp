@@ -296,6 +296,9 @@ LRESULT HandleBoxMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       return 0;
     case WM_DESTROY:
       box->destroyed = true;
+      // GetMessage serves sent messages without returning: when a sent message (a click sent
+      // by another thread) closed the box, this wakes the box's loop so that it can end.
+      PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
       return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 namespace box_driver {
@@ -97,10 +96,12 @@ bool SameName(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(),
 std::string TextOf(HWND window) {
   const LRESULT n = Send(window, WM_GETTEXTLENGTH, 0, 0);
   if (n <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  // The length may be counted in characters: room for two bytes each.
+  std::string text(static_cast<std::size_t>(n) * 2 + 1, '\0');
   const LRESULT got =
       Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, std::min<LRESULT>(got, n))));
+  text.resize(static_cast<std::size_t>(
+      std::max<LRESULT>(0, std::min<LRESULT>(got, static_cast<LRESULT>(text.size()) - 1))));
   return text;
 }
 
@@ -159,35 +160,58 @@ void ReadFont(BoxInfo& info, HWND rich_edit) {
   info.font_charset = format.bCharSet;
 }
 
-// Walks the text one character at a time and collects the bold ones into runs.
-std::vector<std::string> ReadBold(HWND rich_edit) {
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+  return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(std::max(n, 0)), '\0');
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
+                        nullptr, nullptr);
+  return out;
+}
+
+// Asks the control about one character at a time (positions are characters) and collects
+// the bold ones into runs. The characters themselves come from the text already read: the
+// control's selected-text answer cuts double-byte characters short under wine.
+std::vector<std::string> ReadBold(HWND rich_edit, const std::string& text) {
   std::vector<std::string> runs;
-  constexpr std::size_t kRange = 0, kFormat = 16, kText = 96, kTextSize = 32;
-  RemoteBuffer remote(rich_edit, kText + kTextSize);
+  const std::wstring chars = Wide(text);
+  constexpr std::size_t kRange = 0, kFormat = 16;
+  RemoteBuffer remote(rich_edit, kFormat + sizeof(CHARFORMATA));
   if (!remote.ok()) return runs;
-  const LRESULT limit = Send(rich_edit, WM_GETTEXTLENGTH, 0, 0);  // bytes >= characters
-  bool in_run = false;
-  for (LONG i = 0; i < limit; ++i) {
-    const CHARRANGE range = {i, i + 1};
-    CHARFORMATA format = {};
-    format.cbSize = sizeof format;
-    char zero[kTextSize] = {};
-    if (!remote.Write(kRange, &range, sizeof range) ||
-        !remote.Write(kFormat, &format, sizeof format) || !remote.Write(kText, zero, kTextSize))
-      break;
-    Send(rich_edit, EM_EXSETSEL, 0, remote.at(kRange));
-    Send(rich_edit, EM_GETCHARFORMAT, SCF_SELECTION, remote.at(kFormat));
-    const LRESULT n = Send(rich_edit, EM_GETSELTEXT, 0, remote.at(kText));
-    char text[kTextSize] = {};
-    if (n <= 0 || !remote.Read(kFormat, &format, sizeof format) ||
-        !remote.Read(kText, text, kTextSize))
-      break;
-    const bool bold = (format.dwMask & CFM_BOLD) && (format.dwEffects & CFE_BOLD);
-    if (bold) {
-      if (!in_run) runs.emplace_back();
-      runs.back().append(text, strnlen(text, kTextSize - 1));
+  std::wstring run;
+  for (std::size_t i = 0; i <= chars.size(); ++i) {
+    bool bold = false;
+    // A line break shows nothing; the control may give it the format of the text before it.
+    if (i < chars.size() && chars[i] != L'\r' && chars[i] != L'\n') {
+      const CHARRANGE range = {static_cast<LONG>(i), static_cast<LONG>(i + 1)};
+      CHARFORMATA format = {};
+      format.cbSize = sizeof format;
+      if (!remote.Write(kRange, &range, sizeof range) ||
+          !remote.Write(kFormat, &format, sizeof format))
+        break;
+      Send(rich_edit, EM_EXSETSEL, 0, remote.at(kRange));
+      Send(rich_edit, EM_GETCHARFORMAT, SCF_SELECTION, remote.at(kFormat));
+      if (!remote.Read(kFormat, &format, sizeof format)) break;
+      bold = (format.dwMask & CFM_BOLD) && (format.dwEffects & CFE_BOLD);
     }
-    in_run = bold;
+    if (bold) {
+      run += chars[i];
+    } else if (!run.empty()) {
+      runs.push_back(Narrow(run));
+      run.clear();
+    }
   }
   const CHARRANGE none = {0, 0};
   if (remote.Write(kRange, &none, sizeof none)) Send(rich_edit, EM_EXSETSEL, 0, remote.at(kRange));
@@ -238,7 +262,7 @@ BoxInfo ReadBox(HWND box, bool read_bold) {
               return ra.left < rb.left;
             });
   ReadFont(info, rich_edit);
-  if (read_bold && rich_edit) info.bold = ReadBold(rich_edit);
+  if (read_bold && rich_edit) info.bold = ReadBold(rich_edit, info.text);
   return info;
 }
 

@@ -7,6 +7,9 @@
 //
 // Output: see box_driver::FormatBox. Exit status: 0 done, 1 no box within the timeout,
 // 2 bad options, 3 an action failed (no such button).
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,6 +48,7 @@ bool KeyCode(const std::string& name, UINT& code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);  // lines end in LF alone, texts keep their bytes
   std::string class_name = "WMsgBox";
   DWORD timeout = 10000;
   bool bold = false;
@@ -95,8 +99,9 @@ int main(int argc, char** argv) {
       ok = box_driver::TypeChar(box, static_cast<unsigned char>(action.second[0]));
     } else {
       const HWND button = box_driver::FindButton(info, action.second);
+      const int id = button ? GetDlgCtrlID(button) : 0;  // before the click destroys it
       ok = box_driver::PressButton(info, button, way);
-      if (ok) std::printf("pressed=%d\n", GetDlgCtrlID(button));
+      if (ok) std::printf("pressed=%d\n", id);
     }
     if (!ok) {
       std::printf("failed=%s %s\n", action.first.c_str(), action.second.c_str());
