@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <thread>
 
@@ -211,7 +212,7 @@ TEST(WMsgBoxWine, RightToLeftCharsets) {
 // Run once with code page 936 and once with a single-byte code page: the runs must cover the
 // same characters.
 TEST(WMsgBoxWine, BoldRunsOfDoubleByteText) {
-  RecordProperty("code_page", static_cast<int>(GetACP()));
+  std::printf("code page %u\n", GetACP());
   BoxInfo seen;
   const int result = DriveFromThread(
       [] {
