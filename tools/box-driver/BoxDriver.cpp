@@ -105,15 +105,18 @@ std::string TextOf(HWND window) {
   return text;
 }
 
+BOOL CALLBACK AddChild(HWND child, LPARAM list) {
+  try {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> out;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
+  EnumChildWindows(parent, AddChild, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 
