@@ -17,53 +17,43 @@ constexpr COLORREF kBandColour = RGB(0, 78, 152);
 
 // --- Owners of the handles a box holds ---
 
-class FontOwner {
+// One owner per handle kind: copy deleted, move allowed, move-assignment closes the old
+// handle first.
+template <class Handle, void (*Close)(Handle)>
+class Owner {
  public:
-  explicit FontOwner(HFONT font = nullptr) : font_(font) {}
-  FontOwner(const FontOwner&) = delete;
-  FontOwner& operator=(const FontOwner&) = delete;
-  FontOwner(FontOwner&& o) noexcept : font_(std::exchange(o.font_, nullptr)) {}
-  FontOwner& operator=(FontOwner&& o) noexcept {
+  explicit Owner(Handle handle = nullptr) : handle_(handle) {}
+  Owner(const Owner&) = delete;
+  Owner& operator=(const Owner&) = delete;
+  Owner(Owner&& o) noexcept : handle_(std::exchange(o.handle_, nullptr)) {}
+  Owner& operator=(Owner&& o) noexcept {
     if (this != &o) {
       reset();
-      font_ = std::exchange(o.font_, nullptr);
+      handle_ = std::exchange(o.handle_, nullptr);
     }
     return *this;
   }
-  ~FontOwner() { reset(); }
-  HFONT get() const { return font_; }
+  ~Owner() { reset(); }
+  Handle get() const { return handle_; }
   void reset() {
-    if (font_) DeleteObject(font_);
-    font_ = nullptr;
+    if (handle_) Close(handle_);
+    handle_ = nullptr;
   }
 
  private:
-  HFONT font_;
+  Handle handle_;
 };
 
-class ModuleOwner {
- public:
-  explicit ModuleOwner(HMODULE module = nullptr) : module_(module) {}
-  ModuleOwner(const ModuleOwner&) = delete;
-  ModuleOwner& operator=(const ModuleOwner&) = delete;
-  ModuleOwner(ModuleOwner&& o) noexcept : module_(std::exchange(o.module_, nullptr)) {}
-  ModuleOwner& operator=(ModuleOwner&& o) noexcept {
-    if (this != &o) {
-      reset();
-      module_ = std::exchange(o.module_, nullptr);
-    }
-    return *this;
-  }
-  ~ModuleOwner() { reset(); }
-  HMODULE get() const { return module_; }
-  void reset() {
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-  }
+void DeleteFont(HFONT font) { DeleteObject(font); }
+void ReleaseModule(HMODULE module) { FreeLibrary(module); }
+// A window that its own close already destroyed is left alone.
+void DestroyIfWindow(HWND window) {
+  if (IsWindow(window)) DestroyWindow(window);
+}
 
- private:
-  HMODULE module_;
-};
+using FontOwner = Owner<HFONT, DeleteFont>;
+using ModuleOwner = Owner<HMODULE, ReleaseModule>;
+using WindowOwner = Owner<HWND, DestroyIfWindow>;
 
 // A window class registered by this owner; unregistered when the owner ends (its windows must
 // be gone by then).
@@ -92,30 +82,6 @@ class ClassOwner {
  private:
   ATOM atom_ = 0;
   HINSTANCE instance_ = nullptr;
-};
-
-class WindowOwner {
- public:
-  explicit WindowOwner(HWND window = nullptr) : window_(window) {}
-  WindowOwner(const WindowOwner&) = delete;
-  WindowOwner& operator=(const WindowOwner&) = delete;
-  WindowOwner(WindowOwner&& o) noexcept : window_(std::exchange(o.window_, nullptr)) {}
-  WindowOwner& operator=(WindowOwner&& o) noexcept {
-    if (this != &o) {
-      reset();
-      window_ = std::exchange(o.window_, nullptr);
-    }
-    return *this;
-  }
-  ~WindowOwner() { reset(); }
-  HWND get() const { return window_; }
-  void reset() {
-    if (window_ && IsWindow(window_)) DestroyWindow(window_);
-    window_ = nullptr;
-  }
-
- private:
-  HWND window_;
 };
 
 // A window's device context with one font selected, restored and released at the end.
