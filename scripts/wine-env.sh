@@ -19,3 +19,11 @@ wine_ensure_prefix() {
     fi
   ) 8>"$WINEPREFIX/.init.lock"
 }
+
+# The X11 driver rebuilt by scripts/build-wine-x11-driver.sh for the installed wine, and the
+# system file it stands in for.
+wine_x11_driver_version() { dpkg-query -W -f='${Version}' libwine 2>/dev/null | grep .; }
+wine_system_x11_driver() { dpkg -L libwine 2>/dev/null | grep '/x86_64-unix/winex11\.so$' | head -n 1 | grep .; }
+wine_x11_driver_cache() {
+  echo "$root_dir/build/deps/wine-x11-$(wine_x11_driver_version | tr -c 'A-Za-z0-9.+\n-' _)"
+}
