@@ -49,7 +49,6 @@ start=$(date +%s)
 work=$deps/build/wine-x11
 rm -rf "$work" "$out.tmp"
 mkdir -p "$work"
-trap 'rm -rf "$work"' EXIT
 . "$root/scripts/debian-source.sh"
 fetch_debian_source "$deps" "wine=$version" "$work" >/dev/null ||
   { echo "build-wine-x11-driver: no source of wine $version" >&2; exit 1; }
@@ -94,12 +93,18 @@ done
   { tail -n 20 "$work/configure.log" >&2; exit 1; }
 grep -q '^#define SONAME_LIBX11 ' include/config.h ||
   { echo "build-wine-x11-driver: configure found no X11" >&2; exit 1; }
-make -j "$jobs" dlls/winex11.drv/winex11.so >"$work/make.log" 2>&1 ||
-  { tail -n 30 "$work/make.log" >&2; exit 1; }
+# The driver links against the unix sides of ntdll and win32u: the installed ones, which it
+# will run with, stand in for building them.
+unix_libs=$(dirname "$system_driver")
+cp "$unix_libs/ntdll.so" dlls/ntdll/ntdll.so
+cp "$unix_libs/win32u.so" dlls/win32u/win32u.so
+make -j "$jobs" -o dlls/ntdll/ntdll.so -o dlls/win32u/win32u.so dlls/winex11.drv/winex11.so \
+  >"$work/make.log" 2>&1 || { tail -n 30 "$work/make.log" >&2; exit 1; }
 
 mkdir -p "$out.tmp"
 install -m 644 dlls/winex11.drv/winex11.so "$out.tmp/winex11.so"
 # Installed in one step so an interrupted build never looks finished.
 rm -rf "$out"
 mv "$out.tmp" "$out"
+rm -rf "$work"
 echo "build-wine-x11-driver: winex11.so of wine $version built in $(( $(date +%s) - start )) s: $out"
