@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Windows viewer's GLUT sub-windows under wine: both bars in their colour with their texts,
-# the meridian pop-up (opens on a right click, takes a left click on an entry) and the hover tip,
-# checked on captures of the window with real X input through xdotool. The sub-windows show only
-# with the rebuilt X11 driver (scripts/build-wine-x11-driver.sh, bound by with-display.sh); without
-# it the test is skipped (status 77).
+# the meridian pop-up (opens on a right click, takes a left click on an entry), the hover tip and
+# typing over a bar, checked on captures of the window with real X input through xdotool. The
+# sub-windows show only with the rebuilt X11 driver (scripts/build-wine-x11-driver.sh, bound by
+# with-display.sh); without it the test is skipped (status 77).
 # Usage: atlas_wine_bars_test.sh PATH-TO-TOLVANE.EXE   (run under scripts/with-display.sh)
 set -uo pipefail
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -58,4 +58,18 @@ eventually tip_changed || fail "hovering the marker does not change the tip"
 tip_general() { [ "$(count_yellow 0 566 800 34)" -eq "$general_tip" ]; }
 xdotool mousemove --sync --window "$window" 700 120
 eventually tip_general || fail "off the marker the general tip does not return"
-echo "atlas_wine_bars_test: bars, pop-up and hover tip render under wine"
+
+# Typed with the pointer over the bottom bar, a search still reaches the search line; Enter
+# leaves the meridian view, and the first record's view puts the search marker at (231, 224).
+search_marker() { [ "$(count_red 224 217 15 15)" -ge 20 ]; }
+xdotool mousemove --sync --window "$window" 400 585
+xdotool type --delay 60 zhongfu
+xdotool key Return
+eventually search_marker || fail "letters typed over the bottom bar do not reach the search line"
+
+# One notch of the wheel away from the user zooms in by 0.1: scale 3.1 puts the marker at (225, 211).
+zoomed_marker() { [ "$(count_red 218 204 15 15)" -ge 20 ] && [ "$(count_red 236 228 8 8)" -eq 0 ]; }
+xdotool mousemove --sync --window "$window" 600 300
+xdotool click 4
+eventually zoomed_marker || fail "the wheel does not zoom"
+echo "atlas_wine_bars_test: bars, pop-up, hover tip, typing over a bar and the wheel work under wine"
