@@ -78,17 +78,24 @@ autoconf
 autoheader
 # The makefile generator wants every listed source to exist; the unicode tables (an expensive
 # generator) and the tests' data are not part of the driver, so empty files stand in.
-for mf in $(find . -name Makefile.in -not -path './debian/*' -not -path './.pc/*'); do
-  d=$(dirname "$mf")
-  parent=$(sed -n 's/^PARENTSRC[ \t]*=[ \t]*//p' "$mf")
-  awk '/^[A-Z_]*(SRCS|SOURCES|MANPAGES)[ \t]*=/ { p = 1; sub(/^[A-Z_]+[ \t]*=/, "") }
-       p { print } p && !/\\$/ { p = 0 }' "$mf" | tr ' \t\\' '\n\n\n' | { grep -v -e '^$' -e '\$' || true; } |
-    while read -r f; do
-      [ -e "$d/$f" ] || { [ -n "$parent" ] && [ -e "$d/$parent/$f" ]; } && continue
-      mkdir -p "$(dirname "$d/$f")"
-      : >"$d/$f"
-    done
-done
+find . -name Makefile.in -not -path './debian/*' -not -path './.pc/*' -print0 |
+  xargs -0 awk '
+    function flush(  i) { for (i = 1; i <= count; i++) print dir "|" parent "|" word[i]; count = 0 }
+    FNR == 1 { flush(); dir = FILENAME; sub(/\/Makefile\.in$/, "", dir); parent = ""; p = 0 }
+    /^PARENTSRC[ \t]*=/ { parent = $0; sub(/^PARENTSRC[ \t]*=[ \t]*/, "", parent) }
+    /^[A-Z_]*(SRCS|SOURCES|MANPAGES)[ \t]*=/ { p = 1; sub(/^[A-Z_]+[ \t]*=/, "") }
+    p {
+      line = $0; more = line ~ /\\$/; gsub(/\\/, " ", line)
+      n = split(line, w, /[ \t]+/)
+      for (i = 1; i <= n; i++) if (w[i] != "" && w[i] !~ /\$/) word[++count] = w[i]
+      if (!more) p = 0
+    }
+    END { flush() }' |
+  while IFS="|" read -r d parent f; do
+    [ -e "$d/$f" ] || { [ -n "$parent" ] && [ -e "$d/$parent/$f" ]; } && continue
+    mkdir -p "$(dirname "$d/$f")"
+    : >"$d/$f"
+  done
 ./configure --enable-win64 --without-mingw --disable-tests CFLAGS="-O2 -g0" >"$work/configure.log" 2>&1 ||
   { tail -n 20 "$work/configure.log" >&2; exit 1; }
 grep -q '^#define SONAME_LIBX11 ' include/config.h ||
