@@ -16,6 +16,7 @@ deps=$root/build/deps
 prefix=$deps/freeglut-$arch
 toolchain=$root/cmake/toolchain-$arch-w64-mingw32.cmake
 jobs=${JOBS:-2}
+. "$root/scripts/debian-source.sh"
 
 installed() {
   [ -f "$prefix/lib/libfreeglut_static.a" ] && [ -f "$prefix/include/GL/freeglut.h" ] &&
@@ -29,57 +30,9 @@ exec 9>"$deps/.freeglut.lock"
 flock 9
 installed && exit 0
 
-# The first deb line of the machine's own apt configuration (one-line or deb822 form) gives the
-# mirror and the release; the security and update suites carry no freeglut source.
-apt_mirror_and_suite() {
-  local f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    awk '$1 == "deb" {
-           i = 2; if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
-           if ($(i+1) !~ /-(security|updates|backports)/) { print $i, $(i+1); exit }
-         }' "$f"
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk 'BEGIN { RS = ""; FS = "\n" }
-         {
-           types = uris = suites = ""
-           for (n = 1; n <= NF; n++) {
-             if ($n ~ /^Types:/)  { types = $n;  sub(/^Types:[ \t]*/, "", types) }
-             if ($n ~ /^URIs:/)   { uris = $n;   sub(/^URIs:[ \t]*/, "", uris) }
-             if ($n ~ /^Suites:/) { suites = $n; sub(/^Suites:[ \t]*/, "", suites) }
-           }
-           if (types ~ /(^| )deb( |$)/ && uris != "" && suites != "") {
-             split(uris, u, " "); split(suites, s, " ")
-             if (s[1] !~ /-(security|updates|backports)/) { print u[1], s[1]; exit }
-           }
-         }' "$f"
-  done
-}
-
 src_dir=$(find "$deps/src" -maxdepth 1 -type d -name 'freeglut-[0-9]*' | sort | tail -n 1)
 if [ -z "$src_dir" ] || [ ! -f "$src_dir/CMakeLists.txt" ]; then
-  read -r mirror suite < <(apt_mirror_and_suite | head -n 1) || true
-  if [ -z "${mirror:-}" ] || [ -z "${suite:-}" ]; then
-    echo "build-freeglut-mingw: no Debian mirror found in /etc/apt/sources.list*" >&2
-    exit 1
-  fi
-  echo "build-freeglut-mingw: fetching the freeglut source from $mirror $suite"
-  # A private source list, package lists and cache: nothing of the system's apt state changes.
-  apt_dir=$deps/apt
-  mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-  keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-  if [ -f "$keyring" ]; then
-    echo "deb-src [signed-by=$keyring] $mirror $suite main" >"$apt_dir/sources.list"
-  else
-    echo "deb-src $mirror $suite main" >"$apt_dir/sources.list"
-  fi
-  apt_opts=(-o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o "Dir::Etc::sourceparts=-"
-            -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
-            -o "APT::Sandbox::User=root")
-  apt-get "${apt_opts[@]}" -qq update
-  (cd "$deps/src" && apt-get "${apt_opts[@]}" -qq source freeglut)
+  fetch_debian_source "$deps" freeglut "$deps/src"
   src_dir=$(find "$deps/src" -maxdepth 1 -type d -name 'freeglut-[0-9]*' | sort | tail -n 1)
   [ -n "$src_dir" ] && [ -f "$src_dir/CMakeLists.txt" ] || {
     echo "build-freeglut-mingw: the freeglut source did not unpack" >&2; exit 1; }

@@ -4,6 +4,24 @@
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
 
+# The X11 driver rebuilt by scripts/build-wine-x11-driver.sh shows the GLUT sub-windows of the
+# Windows viewer: when it is there, the whole run goes into a private mount namespace where it is
+# bound over the system's driver. Nothing outside this run sees the change. Without it (not
+# built, not root, no namespaces) the run goes on with the system's driver and the tests that
+# need the rebuilt one skip themselves.
+if [ -z "${WINE_X11_DRIVER_NAMESPACE:-}" ] && command -v wine >/dev/null 2>&1; then
+  rebuilt=$(wine_x11_driver_cache)/winex11.so
+  system_driver=$(wine_system_x11_driver || true)
+  if [ -f "$rebuilt" ] && [ -n "$system_driver" ] && [ "$(id -u)" -eq 0 ] &&
+     unshare -m --propagation private true 2>/dev/null; then
+    export WINE_X11_DRIVER_NAMESPACE=1
+    exec unshare -m --propagation private sh -c '
+      mount --bind "$1" "$2" || echo "with-display: could not bind $1 over $2" >&2
+      shift 2
+      exec "$@"' sh "$rebuilt" "$system_driver" "$0" "$@"
+  fi
+fi
+
 # Several runs may start at once: a display whose server did not come up is skipped.
 xvfb_pid=
 for n in $(seq 90 140); do
@@ -45,6 +63,7 @@ if [ -n "$have_wine" ]; then
   flock -s 9
   # The lock stays with this script: a wineserver that inherited it would outlive the run.
   wine_ensure_prefix 9>&-
+  wine_map_song_face 9>&-
   wineserver -p >/dev/null 2>&1 9>&- || true
 fi
 

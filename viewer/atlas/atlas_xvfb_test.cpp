@@ -57,6 +57,7 @@ bool is_yellow(const Rgb& c) { return c.r > 170 && c.g > 170 && c.b < 90; }
 constexpr Rgb kBackground{58, 82, 90};
 constexpr Rgb kPanel{45, 63, 71};
 constexpr Rgb kPopupHighlight{92, 120, 133};  // (0.36, 0.47, 0.52)
+constexpr Rgb kPopupBackground{44, 61, 69};   // (0.172, 0.239, 0.270)
 
 bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
   const auto end = Clock::now() + limit;
@@ -90,6 +91,9 @@ std::string fixture_table() {
     add(line);
   }
   add("0.3 0.3 0.0 0 0 2 0 0 20 OTHER O 2 Meridian2 e f");
+  // A search from the bars, and a marker of meridian 12 of its own.
+  add("0.4 -0.6 0.1 0.0 0.5 2.0 0 0 36 ZUSANLI Zusanli 3 Meridian3 e f");
+  add("1.5 1.0 0.0 0 0 1 0 0 1250 LIVER Liver 12 Meridian12 e f");
   // Two markers on one spot, and crowds of 50 and 51 markers on another: 50 hit records fill
   // the 200-entry selection buffer exactly, 51 overflow it.
   add("-1.5 -1.5 0.0 1.5 1.5 2 0 0 30 OVERA OverA 10 Meridian10 e f");
@@ -136,22 +140,28 @@ class Shot {
  public:
   Shot() = default;
   Shot(Display* display, Window window) {
-    XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(display, window, &a)) return;
+    XImage* image = XGetImage(display, window, 0, 0, unsigned(a.width), unsigned(a.height),
+                              AllPlanes, ZPixmap);
     if (!image) return;
-    pixels_.resize(size_t(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) {
+    width_ = a.width;
+    height_ = a.height;
+    pixels_.resize(size_t(width_) * size_t(height_));
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) {
         unsigned long p = XGetPixel(image, x, y);
-        pixels_[size_t(y) * kWidth + size_t(x)] = {channel(p, image->red_mask),
-                                                   channel(p, image->green_mask),
-                                                   channel(p, image->blue_mask)};
+        pixels_[size_t(y) * size_t(width_) + size_t(x)] = {channel(p, image->red_mask),
+                                                           channel(p, image->green_mask),
+                                                           channel(p, image->blue_mask)};
       }
     XDestroyImage(image);
   }
   bool valid() const { return !pixels_.empty(); }
+  int height() const { return height_; }
   Rgb at(int x, int y) const {
-    if (!valid() || x < 0 || y < 0 || x >= kWidth || y >= kHeight) return {0, 0, 0};
-    return pixels_[size_t(y) * kWidth + size_t(x)];
+    if (!valid() || x < 0 || y < 0 || x >= width_ || y >= height_) return {0, 0, 0};
+    return pixels_[size_t(y) * size_t(width_) + size_t(x)];
   }
   // Centroid of the red pixels within radius of (cx, cy).
   std::optional<Point> red_centroid(Point c, int radius) const {
@@ -166,8 +176,8 @@ class Shot {
   // The bottom bar's pixels, to compare tips.
   std::vector<int> bottom_bar_signature() const {
     std::vector<int> s;
-    for (int y = kHeight - kBar; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) s.push_back(is_yellow(at(x, y)));
+    for (int y = height_ - kBar; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) s.push_back(is_yellow(at(x, y)));
     return s;
   }
   int yellow_in_bottom_bar() const {
@@ -184,6 +194,7 @@ class Shot {
     return int(((pixel & mask) >> shift) * 255 / (mask >> shift));
   }
   std::vector<Rgb> pixels_;
+  int width_ = 0, height_ = 0;
 };
 
 // The viewer running in a folder, with its main window found and the pointer on it.
@@ -242,6 +253,21 @@ class Session {
     release(1);
   }
   void key(const std::string& name) { run("xdotool key " + name); pause(); }
+  // X buttons 4 and 5: one notch of the wheel away from and towards the user.
+  void wheel(int notches) {
+    for (int i = 0; i < std::abs(notches); ++i) run(notches > 0 ? "xdotool click 4" : "xdotool click 5");
+    pause();
+  }
+  // Waits until the viewer has drawn itself at the new size.
+  bool resize(int width, int height) {
+    run("xdotool windowsize --sync " + std::to_string(window_) + " " + std::to_string(width) +
+        " " + std::to_string(height));
+    pointer_x_ = pointer_y_ = -1;
+    return wait_for([&] {
+      Shot s = shot();
+      return s.height() == height && near(s.at(width / 2, height / 2), kBackground, 30);
+    });
+  }
   void type(const std::string& text) { run("xdotool type --delay 30 " + text); pause(); }
   void search(const std::string& pinyin) {
     type(pinyin);
@@ -316,11 +342,11 @@ class AtlasXvfb : public ::testing::Test {
     fs::create_directories(folder_.path() / "data");
     write_fixture_data(folder_.path() / "data");
     table_ = read_table(folder_.path() / "data");
-    ASSERT_EQ(table_.size(), 112u);
+    ASSERT_EQ(table_.size(), 114u);
   }
 
   static void write_fixture_data(const fs::path& data) {
-    write_text(data / "dm.tz", "112");
+    write_text(data / "dm.tz", "114");
     write_text(data / "ptab.tz", fixture_table());
     write_text(data / "help.tz", "2\r\nfirst-help-line\r\nsecond-help-line");
   }
@@ -388,12 +414,14 @@ TEST_F(AtlasXvfb, F1ShowsAndHidesHelp) {
   EXPECT_TRUE(wait_for([&] { return panel_hidden(v.shot()); }));
 }
 
-// Right press at (100, 100): the pop-up opens beside the pointer; entry 7 is the bladder meridian.
-Point menu_entry_point(int entry) {
-  PopupGeometry g = place_popup(100, 100, kWidth, kBar, kHeight - kBar);
-  return {g.left + 40.0, g.top + PopupGeometry::entry_top(entry) + PopupGeometry::kEntryHeight / 2.0};
+// Right press at (100, 100) of a window height pixels high: the pop-up opens beside the pointer;
+// entry 7 is the bladder meridian.
+Point menu_entry_point(int entry, int height = kHeight, Point opened_at = {100, 100}) {
+  PopupGeometry g = place_popup(int(opened_at.x), int(opened_at.y), kWidth, height, kBar);
+  return {g.left + 40.0, g.top + g.entry_top(entry) + PopupGeometry::kEntryHeight / 2.0};
 }
 
+// Pressed, dragged to the entry and released there.
 void choose_meridian_entry(Session& v, int entry) {
   v.move(100, 100);
   v.press(3);
@@ -401,6 +429,23 @@ void choose_meridian_entry(Session& v, int entry) {
   v.move(int(p.x) + 10, int(p.y) - 30);
   v.move(int(p.x), int(p.y));
   v.release(3);
+}
+
+// A right click at (100, 100): the pop-up opens and stays.
+void open_meridian_popup(Session& v) {
+  v.move(100, 100);
+  v.press(3);
+  v.release(3);
+}
+
+// A pixel of the pop-up's first entry right of its text.
+bool popup_shown(Session& v, int height = kHeight, Point opened_at = {100, 100}) {
+  Point p = menu_entry_point(0, height, opened_at);
+  return near(v.shot().at(int(p.x) + 70, int(p.y) - 8), kPopupBackground);
+}
+bool popup_hidden(Session& v, int height = kHeight, Point opened_at = {100, 100}) {
+  Point p = menu_entry_point(0, height, opened_at);
+  return near(v.shot().at(int(p.x) + 70, int(p.y) - 8), kBackground, 30);
 }
 
 // Every marker of the meridian shows where the identity pose puts it; no other marker shows.
@@ -432,10 +477,13 @@ void expect_meridian_markers(Session& v, const std::vector<AcupointRecord>& tabl
   }
 }
 
-TEST_F(AtlasXvfb, MeridianPopupHighlightsChoosesAndCancels) {
+TEST_F(AtlasXvfb, MeridianPopupIsANativeMenu) {
   Session v(folder_.path(), folder_.path());
   ASSERT_TRUE(v.ready());
-  // Released away from every entry: no choice, the search view stays (no meridian markers).
+  const Point first_bladder = project(Pose{}, table_[3]);
+  auto bladder_shown = [&] { return v.shot().red_centroid(first_bladder, 3).has_value(); };
+
+  // Held and dragged over an entry: highlighted; let go away from the entries: no choice.
   v.move(100, 100);
   v.press(3);
   Point p = menu_entry_point(6);
@@ -444,17 +492,135 @@ TEST_F(AtlasXvfb, MeridianPopupHighlightsChoosesAndCancels) {
       << "the entry under the pointer is highlighted";
   v.move(600, 300);
   v.release(3);
-  const AcupointRecord& first_bladder = table_[3];
-  std::this_thread::sleep_for(300ms);
-  EXPECT_FALSE(v.shot().red_centroid(project(Pose{}, first_bladder), 3));
+  EXPECT_TRUE(wait_for([&] { return popup_hidden(v); })) << "given up after reaching an entry";
+  EXPECT_FALSE(bladder_shown());
 
-  choose_meridian_entry(v, 6);
+  // A right click leaves it open; a left click on entry 7 then chooses it.
+  open_meridian_popup(v);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(popup_shown(v)) << "a right click leaves the pop-up open";
+  v.click_at(int(p.x), int(p.y));
   int checked = 0;
   expect_meridian_markers(v, table_, 7, checked);
   EXPECT_EQ(checked, 5);
-  // Enter returns to the search view.
+  EXPECT_TRUE(wait_for([&] { return popup_hidden(v); }));
+  v.key("Return");  // back to the search view
+  ASSERT_TRUE(wait_for([&] { return !bladder_shown(); }));
+
+  // Esc, or a click elsewhere, closes it without a choice.
+  open_meridian_popup(v);
+  ASSERT_TRUE(wait_for([&] { return popup_shown(v); }));
+  v.key("Escape");
+  EXPECT_TRUE(wait_for([&] { return popup_hidden(v); })) << "Esc closes it";
+  EXPECT_FALSE(bladder_shown());
+  // Opened over a marker and closed by a click on it: the pop-up swallows that click, so it
+  // opens no details.
+  const AcupointRecord& zhongfu = named("ZHONGFU");
+  const Point marker = project(record_view(zhongfu), zhongfu);
+  v.search("zhongfu");
+  ASSERT_TRUE(v.marker_at(marker));
+  v.move(int(marker.x), int(marker.y));
+  std::this_thread::sleep_for(200ms);
+  v.press(3);
+  v.release(3);
+  ASSERT_TRUE(wait_for([&] { return popup_shown(v, kHeight, marker); }));
+  v.press(1);
+  v.release(1);
+  EXPECT_TRUE(wait_for([&] { return popup_hidden(v, kHeight, marker); }))
+      << "a click elsewhere closes it";
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(panel_hidden(v.shot())) << "the closing click is no click on the marker";
+  EXPECT_FALSE(bladder_shown());
+
+  // A right click on an entry of the open pop-up chooses it too.
+  open_meridian_popup(v);
+  ASSERT_TRUE(wait_for([&] { return popup_shown(v); }));
+  v.move(int(p.x), int(p.y));
+  v.press(3);
+  v.release(3);
+  EXPECT_TRUE(wait_for(bladder_shown)) << "a right click on entry 7 chooses it";
+}
+
+// Window heights where the pop-up no longer fits between the bars (300) or at all (150).
+TEST_F(AtlasXvfb, MeridianPopupOffersEveryEntryInShortWindows) {
+  Session v(folder_.path(), folder_.path());
+  ASSERT_TRUE(v.ready());
+  const AcupointRecord& liver = named("LIVER");
+
+  ASSERT_TRUE(v.resize(kWidth, 300));
+  const Point liver_at_300{kWidth / 2.0 + 100 * liver.x, 150 - 100 * liver.y};
+  EXPECT_FALSE(v.shot().red_centroid(liver_at_300, 3));
+  open_meridian_popup(v);
+  ASSERT_TRUE(wait_for([&] { return popup_shown(v, 300); }));
+  const Point last = menu_entry_point(11, 300);
+  ASSERT_LT(last.y, 300 - 4) << "entry 12 lies inside the window";
+  v.click_at(int(last.x), int(last.y));
+  EXPECT_TRUE(v.marker_at(liver_at_300)) << "entry 12 chosen in a 300 px window";
   v.key("Return");
-  EXPECT_TRUE(wait_for([&] { return !v.shot().red_centroid(project(Pose{}, first_bladder), 3); }));
+  ASSERT_TRUE(wait_for([&] { return !v.shot().red_centroid(liver_at_300, 3); }));
+
+  // Too short for all twelve: the down arrow scrolls to entry 12.
+  ASSERT_TRUE(v.resize(kWidth, 150));
+  PopupGeometry g = place_popup(300, 60, kWidth, 150, kBar);
+  ASSERT_TRUE(g.scrolls());
+  v.move(300, 60);
+  v.press(3);
+  v.release(3);
+  const int arrow_x = g.left + PopupGeometry::kWidth / 2, arrow_y = g.top + g.height() - 8;
+  while (g.scroll_by(1)) v.click_at(arrow_x, arrow_y);
+  v.click_at(g.left + 40, g.top + g.entry_top(11) + PopupGeometry::kEntryHeight / 2);
+  ASSERT_TRUE(v.resize(kWidth, kHeight));
+  EXPECT_TRUE(v.marker_at(project(Pose{}, liver))) << "entry 12 chosen after scrolling";
+}
+
+TEST_F(AtlasXvfb, TypingOverTheBarsReachesTheSearchLine) {
+  Session v(folder_.path(), folder_.path());
+  ASSERT_TRUE(v.ready());
+  const AcupointRecord& zusanli = named("ZUSANLI");
+  v.move(400, kHeight - kBar / 2);
+  v.type("zusanli");
+  v.move(400, kBar / 2);
+  v.key("Return");
+  EXPECT_TRUE(v.marker_at(project(record_view(zusanli), zusanli)))
+      << "typed over the bottom bar, Enter over the top bar";
+}
+
+TEST_F(AtlasXvfb, WheelZoomsBothViewsAndLeavesTheDetailPanel) {
+  Session v(folder_.path(), folder_.path());
+  ASSERT_TRUE(v.ready());
+  const AcupointRecord& r = named("DRAGTEST");
+  Pose pose = record_view(r);
+  v.search("DRAGTEST");
+  const Point at = project(pose, r);
+  ASSERT_TRUE(v.marker_at(at));
+
+  v.click_at(int(at.x), int(at.y));
+  ASSERT_TRUE(wait_for([&] { return panel_shown(v.shot()); }));
+  v.move(700, 120);  // off the marker: a click here would close the panel
+  v.wheel(1);
+  pose.scale += 0.1f;
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(panel_shown(v.shot())) << "the wheel is no click";
+  v.click_at(700, 120);
+  ASSERT_TRUE(wait_for([&] { return panel_hidden(v.shot()); }));
+  ASSERT_TRUE(v.marker_at(project(pose, r), 1.5, 40)) << "one notch away zooms in by 0.1";
+
+  const Point zoomed = project(pose, r);
+  v.move(int(zoomed.x), int(zoomed.y));  // on the marker: a click here would open the panel
+  v.wheel(-2);
+  pose.scale -= 0.2f;
+  ASSERT_TRUE(v.marker_at(project(pose, r), 1.5, 40)) << "two notches back zoom out by 0.2";
+  EXPECT_TRUE(panel_hidden(v.shot()));
+
+  // The meridian view zooms too: its first marker moves out by the scale.
+  choose_meridian_entry(v, 6);
+  const AcupointRecord& first_bladder = table_[3];
+  ASSERT_TRUE(v.marker_at(project(Pose{}, first_bladder)));
+  v.move(700, 120);
+  v.wheel(1);
+  Pose meridian_pose;
+  meridian_pose.scale += 0.1f;
+  EXPECT_TRUE(v.marker_at(project(meridian_pose, first_bladder), 1.5, 40));
 }
 
 // The tip of the acupoint under the pointer, waited for until it differs from the general tip.

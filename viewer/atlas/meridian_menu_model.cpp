@@ -17,28 +17,74 @@ const MeridianEntry kMeridianEntries[kMeridianCount] = {
     {12, "\xD7\xE3\xD8\xCA\xD2\xF5\xB8\xCE\xBE\xAD"},             // 足厥阴肝经
 };
 
+int PopupGeometry::height() const {
+  return kEntryHeight * shown + 2 * kPadding + (scrolls() ? 2 * kArrowHeight : 0);
+}
+
+bool PopupGeometry::contains(int x, int y) const {
+  return x >= left && x < left + kWidth && y >= top && y < top + height();
+}
+
+int PopupGeometry::entry_top(int i) const {
+  return kPadding + (scrolls() ? kArrowHeight : 0) + (i - first) * kEntryHeight;
+}
+
 int PopupGeometry::entry_at(int x, int y) const {
   if (x < left || x >= left + kWidth) return -1;
-  int inside = y - top - kPadding;
-  if (inside < 0 || inside >= kEntryHeight * kMeridianCount) return -1;
-  return inside / kEntryHeight;
+  const int inside = y - top - entry_top(first);
+  if (inside < 0 || inside >= kEntryHeight * shown) return -1;
+  return first + inside / kEntryHeight;
+}
+
+int PopupGeometry::arrow_at(int x, int y) const {
+  if (!scrolls() || !contains(x, y)) return 0;
+  const int inside = y - top;
+  if (inside < entry_top(first)) return -1;
+  if (inside >= entry_top(first + shown)) return 1;
+  return 0;
+}
+
+bool PopupGeometry::scroll_by(int rows) {
+  int wanted = first + rows;
+  if (wanted > kMeridianCount - shown) wanted = kMeridianCount - shown;
+  if (wanted < 0) wanted = 0;
+  const bool changed = wanted != first;
+  first = wanted;
+  return changed;
+}
+
+void PopupGeometry::scroll_to(int i) {
+  if (i < first) scroll_by(i - first);
+  if (i >= first + shown) scroll_by(i - (first + shown - 1));
 }
 
 namespace {
-// Start of a span of length size beside pointer p inside [low, high).
+// Start of a span of length size beside pointer p inside [low, high); the caller makes sure
+// that it fits.
 int place_span(int p, int size, int low, int high) {
-  int gap = PopupGeometry::kPointerGap;
+  const int gap = PopupGeometry::kPointerGap;
   if (p + gap + size <= high) return p + gap;
   if (p - gap - size >= low) return p - gap - size;
-  return size <= high - low ? high - size : low;
+  return high - size;
 }
 }  // namespace
 
-PopupGeometry place_popup(int pointer_x, int pointer_y, int window_width, int area_top,
-                          int area_bottom) {
+PopupGeometry place_popup(int pointer_x, int pointer_y, int window_width, int window_height,
+                          int bar_height) {
   PopupGeometry g;
-  g.left = place_span(pointer_x, PopupGeometry::kWidth, 0, window_width);
-  g.top = place_span(pointer_y, g.height(), area_top, area_bottom);
+  g.left = PopupGeometry::kWidth <= window_width
+               ? place_span(pointer_x, PopupGeometry::kWidth, 0, window_width)
+               : 0;
+  if (g.height() <= window_height - 2 * bar_height) {
+    g.top = place_span(pointer_y, g.height(), bar_height, window_height - bar_height);
+  } else if (g.height() <= window_height) {
+    g.top = place_span(pointer_y, g.height(), 0, window_height);
+  } else {
+    const int room = window_height - 2 * PopupGeometry::kPadding - 2 * PopupGeometry::kArrowHeight;
+    g.shown = room / PopupGeometry::kEntryHeight;
+    if (g.shown < 1) g.shown = 1;
+    g.top = 0;
+  }
   return g;
 }
 

@@ -1,5 +1,5 @@
 // The meridian menu's entries and the geometry of the viewer's own pop-up for it: which entry
-// lies under the pointer, where each entry's text goes. No GL.
+// lies under the pointer, where each entry's text goes, how a short window scrolls it. No GL.
 #pragma once
 
 constexpr int kMeridianCount = 12;
@@ -15,22 +15,35 @@ extern const MeridianEntry kMeridianEntries[kMeridianCount];
 struct PopupGeometry {
   static constexpr int kWidth = 130;
   static constexpr int kEntryHeight = 22;
-  static constexpr int kPadding = 4;     // above the first and below the last entry
-  static constexpr int kPointerGap = 2;  // so a click without moving chooses nothing
+  static constexpr int kPadding = 4;       // above the first and below the last row
+  static constexpr int kArrowHeight = 16;  // the scroll rows of a clipped pop-up
+  static constexpr int kPointerGap = 2;    // so a click without moving chooses nothing
 
   int left = 0, top = 0;
-  int height() const { return kEntryHeight * kMeridianCount + 2 * kPadding; }
+  int first = 0;                // first entry shown
+  int shown = kMeridianCount;   // entries shown; fewer only when the window is too short
 
-  // Index of the entry under window point (x, y), or -1.
+  bool scrolls() const { return shown < kMeridianCount; }
+  int height() const;
+  bool contains(int x, int y) const;
+  // Top of entry i inside the pop-up; only meaningful while the entry is shown.
+  int entry_top(int i) const;
+  bool entry_shown(int i) const { return i >= first && i < first + shown; }
+  // Index of the shown entry under window point (x, y), or -1.
   int entry_at(int x, int y) const;
-  // Top of entry i inside the pop-up.
-  static int entry_top(int i) { return kPadding + i * kEntryHeight; }
+  // -1 over the up arrow, 1 over the down arrow, 0 elsewhere (always 0 unless it scrolls).
+  int arrow_at(int x, int y) const;
+  // Scrolls by rows within the entries; true when the first shown entry changed.
+  bool scroll_by(int rows);
+  // Scrolls the least that shows entry i.
+  void scroll_to(int i);
 };
 
-// Places the pop-up beside the pointer, on the side where it fits inside the window area
-// [0, window_width) x [area_top, area_bottom); against an edge when it fits on neither side.
-PopupGeometry place_popup(int pointer_x, int pointer_y, int window_width, int area_top,
-                          int area_bottom);
+// Places the pop-up beside the pointer in a window_width x window_height main window: between
+// the bars when it fits there, else anywhere in the window (it lies over the bars), else at the
+// window's top as a scrolling range of as many entries as fit (at least one).
+PopupGeometry place_popup(int pointer_x, int pointer_y, int window_width, int window_height,
+                          int bar_height);
 
 // draw_text reference coordinates (800 x 600 frame stretched over a w x h viewport, reference
 // point at twice the argument) that put a text's reference point nearest pixel (px, py) counted

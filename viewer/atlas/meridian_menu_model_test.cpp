@@ -14,9 +14,11 @@ TEST(MeridianMenu, TwelveEntriesInMenuOrder) {
 }
 
 TEST(MeridianMenu, OpensBesideThePointerAndHitsEntries) {
-  PopupGeometry g = place_popup(100, 80, 800, 35, 565);
+  PopupGeometry g = place_popup(100, 80, 800, 600, 35);
   EXPECT_EQ(g.left, 102);
   EXPECT_EQ(g.top, 82);
+  EXPECT_FALSE(g.scrolls());
+  EXPECT_EQ(g.height(), 12 * 22 + 8);
   EXPECT_EQ(g.entry_at(100, 80), -1) << "a click without moving chooses nothing";
   int first = g.top + PopupGeometry::kPadding;
   EXPECT_EQ(g.entry_at(g.left, first), 0);
@@ -26,21 +28,57 @@ TEST(MeridianMenu, OpensBesideThePointerAndHitsEntries) {
   EXPECT_EQ(g.entry_at(g.left + 5, first - 1), -1);
   EXPECT_EQ(g.entry_at(g.left + PopupGeometry::kWidth, first), -1);
   EXPECT_EQ(g.entry_at(g.left - 1, first), -1);
+  EXPECT_EQ(g.arrow_at(g.left + 5, g.top + 1), 0) << "no arrows while every entry fits";
 }
 
-TEST(MeridianMenu, FlipsAtTheWindowEdgesAndClampsInTinyWindows) {
-  int h = PopupGeometry().height();
-  PopupGeometry corner = place_popup(790, 560, 800, 35, 565);
+TEST(MeridianMenu, FlipsAtTheWindowEdgesAndUsesTheBarsWhenShort) {
+  const int h = PopupGeometry().height();
+  PopupGeometry corner = place_popup(790, 560, 800, 600, 35);
   EXPECT_EQ(corner.left, 790 - 2 - PopupGeometry::kWidth);
   EXPECT_EQ(corner.top, 560 - 2 - h);
   EXPECT_EQ(corner.entry_at(790, 560), -1);
 
-  PopupGeometry tiny = place_popup(50, 50, 100, 35, 100);
-  EXPECT_EQ(tiny.left, 0);
-  EXPECT_EQ(tiny.top, 35);
-
-  PopupGeometry against_edge = place_popup(100, 300, 800, 35, 565);  // fits neither above nor below
+  PopupGeometry against_edge = place_popup(100, 300, 800, 600, 35);  // neither above nor below
   EXPECT_EQ(against_edge.top, 565 - h);
+
+  // 300 px: not between the bars (230 px), but over them every entry still fits.
+  for (int y : {40, 150, 260}) {
+    PopupGeometry g = place_popup(100, y, 800, 300, 35);
+    EXPECT_FALSE(g.scrolls());
+    EXPECT_GE(g.top, 0);
+    EXPECT_LE(g.top + g.height(), 300);
+    EXPECT_EQ(g.entry_at(g.left + 5, g.top + g.entry_top(11)), 11) << y;
+  }
+
+  PopupGeometry narrow = place_popup(50, 300, 100, 600, 35);
+  EXPECT_EQ(narrow.left, 0);
+}
+
+TEST(MeridianMenu, ScrollsInAWindowTooShortForAllEntries) {
+  PopupGeometry g = place_popup(100, 60, 800, 150, 35);
+  ASSERT_TRUE(g.scrolls());
+  EXPECT_EQ(g.top, 0);
+  EXPECT_EQ(g.shown, (150 - 8 - 32) / 22);
+  EXPECT_LE(g.height(), 150);
+  const int x = g.left + 5;
+  EXPECT_EQ(g.arrow_at(x, g.top + 4), -1);
+  EXPECT_EQ(g.arrow_at(x, g.top + g.height() - 5), 1);
+  EXPECT_EQ(g.entry_at(x, g.top + g.entry_top(0)), 0);
+  EXPECT_EQ(g.entry_at(x, g.top + 4), -1) << "the arrow row is no entry";
+
+  EXPECT_FALSE(g.scroll_by(-1)) << "already at the first entry";
+  int steps = 0;
+  while (g.scroll_by(1)) ++steps;
+  EXPECT_EQ(steps, 12 - g.shown);
+  EXPECT_TRUE(g.entry_shown(11));
+  EXPECT_EQ(g.entry_at(x, g.top + g.entry_top(11)), 11);
+  g.scroll_to(0);
+  EXPECT_EQ(g.first, 0);
+  g.scroll_to(7);
+  EXPECT_EQ(g.first + g.shown - 1, 7);
+
+  PopupGeometry tiny = place_popup(10, 10, 800, 20, 35);
+  EXPECT_EQ(tiny.shown, 1) << "one entry at least, however short the window";
 }
 
 TEST(MeridianMenu, ReferenceCoordinatesLandOnTheWantedPixel) {

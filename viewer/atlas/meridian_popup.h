@@ -1,12 +1,24 @@
 // The meridian menu as the viewer's own pop-up sub-window of the main window. GLUT's pop-up
 // menus are drawn with a Latin bitmap font on every platform, so the GBK entry texts are drawn
-// here with screen_font instead. It lives while the right button is held: opened at the pointer
-// on the press, the entry under the pointer highlighted, chosen on release over an entry.
+// here with screen_font instead. It behaves like a native pop-up menu (atlas/popup_menu_state.h):
+// a right press opens it at the pointer, and while it is open every mouse and keyboard input of
+// the viewer's windows is its own.
 #pragma once
 
-// Window pixels of the main window, origin top left.
-void open_meridian_popup(int x, int y);
-void track_meridian_popup(int x, int y);
-// Closes the pop-up and calls on_meridian_menu when the release is over an entry.
-void release_meridian_popup(int x, int y);
+// GLUT buttons 3 and 4: one notch of the wheel away from and towards the user.
+constexpr int kWheelUpButton = 3;
+constexpr int kWheelDownButton = 4;
+
+// A GLUT mouse event of any viewer window, in main window pixels (origin top left). True when
+// the pop-up took it: the right button always (in the main window its press opens the pop-up),
+// every event while it is open. The caller then does nothing else with it.
+bool meridian_popup_mouse(int button, int state, int x, int y, bool in_main_window);
+// Pointer motion, with or without a button, in main window pixels; true when taken.
+bool meridian_popup_motion(int x, int y);
+// Keys while the pop-up is shown: Esc closes it, Enter chooses, Up and Down move; the others are
+// swallowed. True when taken.
+bool meridian_popup_keyboard(unsigned char key);
+bool meridian_popup_special(int key);
+// Closes it without a choice (the main window changed size).
+void close_meridian_popup();
 bool meridian_popup_open();

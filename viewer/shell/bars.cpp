@@ -1,7 +1,9 @@
 // The two 35-pixel sub-windows: title bar at the top, tip bar at the bottom.
 #include <GL/glut.h>
 
+#include "atlas/meridian_popup.h"
 #include "shell/camera.h"
+#include "shell/input.h"
 #include "shell/start_up.h"
 #include "shell/viewer_state.h"
 
@@ -37,7 +39,30 @@ void reshape_bar(int width, int height, float& half_width, float& half_height) {
 #endif
 }
 
+// Bar pixels to main window pixels: the top bar lies at the main window's top edge, the bottom
+// bar at its bottom edge.
+int main_y(int bar_y, bool bottom) { return bottom ? bar_y + window_height - kBarHeight : bar_y; }
+
+// The bars take no clicks of their own: an open meridian pop-up has them, the wheel zooms.
+void bar_mouse(int button, int state, int x, int y, bool bottom) {
+  if (meridian_popup_mouse(button, state, x, main_y(y, bottom), false)) return;
+  wheel_zoom(button, state);
+}
+void top_bar_mouse(int button, int state, int x, int y) { bar_mouse(button, state, x, y, false); }
+void bottom_bar_mouse(int button, int state, int x, int y) { bar_mouse(button, state, x, y, true); }
+void top_bar_motion(int x, int y) { meridian_popup_motion(x, main_y(y, false)); }
+void bottom_bar_motion(int x, int y) { meridian_popup_motion(x, main_y(y, true)); }
+
 }  // namespace
+
+void register_bar_input(bool bottom) {
+  // The platform sends keys to the window under the pointer: the bars type into the search line.
+  glutKeyboardFunc(keyboard);
+  glutSpecialFunc(special_key);
+  glutMouseFunc(bottom ? bottom_bar_mouse : top_bar_mouse);
+  glutMotionFunc(bottom ? bottom_bar_motion : top_bar_motion);
+  glutPassiveMotionFunc(bottom ? bottom_bar_motion : top_bar_motion);
+}
 
 void init_top_bar() { init_bar(); }
 void init_bottom_bar() { init_bar(); }

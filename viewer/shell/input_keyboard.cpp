@@ -1,13 +1,16 @@
-// Keyboard of the main window: the search line, the zoom and reset keys, F1 for help.
+// Keyboard of the main window and the bars: the search line, the zoom and reset keys, F1 for
+// help; the meridian pop-up has the keys while it is open.
 #include <GL/glut.h>
 
 #include "atlas/gbk_texts.h"
 #include "atlas/key_rules.h"
+#include "atlas/meridian_popup.h"
 #include "shell/input.h"
 #include "shell/viewer_state.h"
 #include "shell/views.h"
 
 void keyboard(unsigned char key, int, int) {
+  if (meridian_popup_keyboard(key)) return;
   switch (apply_key(key, search_line, pending_query)) {
     case KeyEffect::kIgnored:
       return;
@@ -26,13 +29,14 @@ void keyboard(unsigned char key, int, int) {
     case KeyEffect::kRedraw:
       break;
   }
-  glutPostRedisplay();
+  glutPostWindowRedisplay(main_window);  // also from the bars' callbacks
 }
 
 void special_key(int key, int, int) {
+  if (meridian_popup_special(key)) return;
   if (!is_help_key(key)) return;
   help_shown = !help_shown;
-  glutPostRedisplay();
+  glutPostWindowRedisplay(main_window);  // also from the bars' callbacks
 }
 
 void draw_search_line() {

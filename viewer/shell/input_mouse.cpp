@@ -1,5 +1,5 @@
 // Buttons and drags of the main window: 2-degree turns, Ctrl move mode, the detail panel's
-// click, and the right button's meridian pop-up.
+// click, the wheel's zoom, and the right button's meridian pop-up.
 #include <GL/glut.h>
 
 #include "atlas/meridian_popup.h"
@@ -24,18 +24,21 @@ bool pointer_to_scene(int x, int y, double& scene_x, double& scene_y) {
   return true;
 }
 
-void mouse_button(int button, int state, int x, int y) {
-  if (button == GLUT_RIGHT_BUTTON) {
-    if (state == GLUT_DOWN) {
-      open_meridian_popup(x, y);
-    } else {
-      release_meridian_popup(x, y);
-    }
-    return;
+bool wheel_zoom(int button, int state) {
+  if (button != kWheelUpButton && button != kWheelDownButton) return false;
+  // One step per notch, on the press that each notch sends; the release is no second step.
+  if (state == GLUT_DOWN) {
+    if (button == kWheelUpButton) zoom_in(); else zoom_out();
+    glutPostWindowRedisplay(main_window);  // also from the bars' callbacks
   }
-  // The wheel arrives as buttons 3 and 4; it is no click.
+  return true;
+}
+
+void mouse_button(int button, int state, int x, int y) {
+  if (meridian_popup_mouse(button, state, x, y, true)) return;
+  // The wheel zooms and is no click: it never opens or closes the detail panel.
+  if (wheel_zoom(button, state)) return;
   if (button != GLUT_LEFT_BUTTON && button != GLUT_MIDDLE_BUTTON) return;
-  if (meridian_popup_open()) return;
 
   double sx = 0, sy = 0;
   if (pointer_to_scene(x, y, sx, sy)) {
@@ -57,10 +60,7 @@ void mouse_button(int button, int state, int x, int y) {
 }
 
 void mouse_drag(int x, int y) {
-  if (meridian_popup_open()) {
-    track_meridian_popup(x, y);
-    return;
-  }
+  if (meridian_popup_motion(x, y)) return;
   const bool meridian = meridian_view_active();
   if (!move_mode) {
     if (meridian) {

@@ -3,12 +3,15 @@
 #include <GL/glut.h>
 
 #include "atlas/atlas.h"
+#include "atlas/meridian_popup.h"
 #include "shell/camera.h"
 #include "shell/input.h"
 #include "shell/viewer_state.h"
 #include "shell/views.h"
 
 void hover_pick(int x, int y) {
+  // An open pop-up has the pointer, as a native menu does: nothing under it is picked.
+  if (meridian_popup_motion(x, y)) return;
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   // Until the main window has a size there is no box to pick in.

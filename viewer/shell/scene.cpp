@@ -3,6 +3,7 @@
 #include <GL/glut.h>
 
 #include "atlas/atlas.h"
+#include "atlas/meridian_popup.h"
 #include "shell/camera.h"
 #include "shell/input.h"
 #include "shell/viewer_state.h"
@@ -84,6 +85,8 @@ void reshape_main(int width, int height) {
   // A minimised window can report a size of 0: keep the last size, since the search line and
   // the panels divide by it and GL rejects an empty box.
   if (!has_area(width, height)) return;
+  // Placed for the old size, an open pop-up could now lie outside the window.
+  if (width != window_width || height != window_height) close_meridian_popup();
   glViewport(0, 0, width, height);
   load_main_projection(width, height);
   window_width = width;

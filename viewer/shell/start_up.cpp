@@ -46,9 +46,11 @@ void open_viewer_windows() {
   init_top_bar();
   glutDisplayFunc(display_top_bar);
   glutReshapeFunc(reshape_top_bar);
+  register_bar_input(false);
 
   bottom_bar = glutCreateSubWindow(main_window, 0, 600 - kBarHeight, 800, kBarHeight);
   init_bottom_bar();
   glutDisplayFunc(display_bottom_bar);
   glutReshapeFunc(reshape_bottom_bar);
+  register_bar_input(true);
 }

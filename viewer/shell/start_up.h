@@ -23,3 +23,5 @@ void init_top_bar();
 void init_bottom_bar();
 void reshape_top_bar(int width, int height);
 void reshape_bottom_bar(int width, int height);
+// Keyboard, mouse and motion callbacks of the current bar.
+void register_bar_input(bool bottom);
