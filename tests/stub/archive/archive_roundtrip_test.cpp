@@ -534,12 +534,10 @@ TEST(RoundTrip, ListingNamesEveryUnsafeEntry) {
         << name << "\n" << text;
   EXPECT_EQ(text.find("UNSAFE entry name \"ok.txt\""), std::string::npos);
   EXPECT_EQ(text.find("UNSAFE entry name \"Setup"), std::string::npos);
-  // The sound archive of the same options, names checked, lists as sound.
+  // The same archive without the hostile entries lists as sound.
+  pack::WriteArchive(BasicOptions(), TempPath("sound.exe"));
   std::ostringstream sound;
-  EXPECT_TRUE(pack::ListArchive((pack::WriteArchive(BasicOptions(), TempPath("sound.exe")),
-                                 TempPath("sound.exe")),
-                                sound))
-      << sound.str();
+  EXPECT_TRUE(pack::ListArchive(TempPath("sound.exe"), sound)) << sound.str();
 }
 
 TEST(RoundTrip, RandomArchivesFromAPrintedSeed) {
