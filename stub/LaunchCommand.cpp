@@ -45,11 +45,12 @@ LaunchLine SetupLaunchLine(const std::string& program_path, const std::string& c
                            bool auto_update_prog) {
   LaunchLine line;
   line.program_path = program_path;
+  if (!command_text.empty()) line.parameters = command_text + " ";
+  line.parameters += kThreadIdSwitch + thread_token;
+  line.parameters += std::string(" ") + kOriginExeSwitch + OriginExeText(stub_path);
+  if (auto_update_prog) line.parameters += std::string(" ") + kAutoUpdateProgSwitch;
   line.command_line =
-      program_path.find(' ') == std::string::npos ? program_path : "\"" + program_path + "\"";
-  if (!command_text.empty()) line.command_line += " " + command_text;
-  line.command_line += std::string(" ") + kThreadIdSwitch + thread_token;
-  line.command_line += std::string(" ") + kOriginExeSwitch + OriginExeText(stub_path);
-  if (auto_update_prog) line.command_line += std::string(" ") + kAutoUpdateProgSwitch;
+      (program_path.find(' ') == std::string::npos ? program_path : "\"" + program_path + "\"") +
+      " " + line.parameters;
   return line;
 }

@@ -39,6 +39,7 @@ std::string SetupProgramPath(const std::string& folder, const std::string& name,
 struct LaunchLine {
   std::string program_path;  // what CreateProcess is given as the application
   std::string command_line;  // the whole command line, the program path first
+  std::string parameters;    // the command line after the program path (for the shell)
 };
 // The command line the setup program is started with: its path (in double quotes when it holds
 // a blank, so that no shorter path is started in its place), the command text when there is

@@ -39,6 +39,7 @@ TEST(LaunchCommand, StarEntryWithSwitchXGetsXBeforeTheThreadId) {
   EXPECT_EQ(line.command_line,
             "C:\\TEMP\\SETUP_1\\Setup.exe /X /TH_ID=_77 /OriginExe=C:\\x\\stub.exe");
   EXPECT_EQ(line.program_path, path);
+  EXPECT_EQ(line.parameters, "/X /TH_ID=_77 /OriginExe=C:\\x\\stub.exe");
 }
 
 TEST(LaunchCommand, SpacesInTheStubPathBecomeStarsAndAnAgentSaysSo) {

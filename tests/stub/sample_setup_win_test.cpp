@@ -1,11 +1,13 @@
 // Under wine: the sample setup program started the way the stub starts it (the launch line of
-// LaunchCommand, the success atom), from an extraction folder whose path has blanks.
+// LaunchCommand, the success atom and the start and waits of SetupRun), from an extraction
+// folder whose path has blanks.
 #include <gtest/gtest.h>
 
 #include "Files.h"
 #include "LaunchCommand.h"
 #include "OwnedHandle.h"
 #include "Process.h"
+#include "SetupRun.h"
 #include "StubGlob.h"
 #include "Utils.h"
 
@@ -24,35 +26,35 @@ class SampleSetupTest : public ::testing::Test {
     ASSERT_TRUE(WriteFileData(extract_ + "\\a.txt", "alpha", 0, WriteMode::Create));
     ASSERT_TRUE(WriteFileData(extract_ + "\\man.3ds", std::string(70000, 'm'), 0, WriteMode::Create));
     token_ = ThreadToken(GetCurrentThreadId());
-    atom_ = GlobalAddAtomA(SuccessAtomName(token_).c_str());
-    ASSERT_NE(atom_, 0);
   }
-  void TearDown() override {
-    while (ATOM a = GlobalFindAtomA(SuccessAtomName(token_).c_str())) GlobalDeleteAtom(a);
-    RemoveOwnFolder(root_, true);
-  }
+  void TearDown() override { RemoveOwnFolder(root_, true); }
 
-  // Runs the setup as the stub would and returns its exit code.
-  DWORD Run(const std::string& extra_text) {
+  // Runs the setup as the stub would: atom, start, and with wait_for_setup the stub's whole
+  // wait (process, dialog window, one second); else only the process is waited for. Returns
+  // the exit code; succeeded_ tells whether the setup deleted the atom.
+  DWORD Run(const std::string& extra_text, bool wait_for_setup = false) {
     const SetupProgram program = SplitSetupEntry("Setup.exe*" + extra_text, "", NoLeadBytes);
     const LaunchLine launch =
         SetupLaunchLine(SetupProgramPath(extract_, program.name, NoLeadBytes),
                         program.command_text, token_, "C:\\My Setups\\Tolvane Setup.exe", false);
     command_line_ = launch.command_line;
-    std::string line = launch.command_line;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(launch.program_path.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi)) {
-      ADD_FAILURE() << "cannot start " << launch.program_path;
+    // A leftover reference of the atom (an earlier run's) must not hide a success.
+    GlobalAddAtomA(SuccessAtomName(token_).c_str());
+    SuccessAtom atom(SuccessAtomName(token_));
+    EXPECT_TRUE(atom.Added());
+    OwnedHandle process;
+    DWORD error = 0;
+    if (!StartSetupProgram(launch, false, &process, &error)) {
+      ADD_FAILURE() << "cannot start " << launch.program_path << ": " << LastErrorText(error);
       return DWORD(-1);
     }
-    CloseHandle(pi.hThread);
-    OwnedHandle process(pi.hProcess);
-    EXPECT_EQ(WaitForHandlePumping(process.get(), 60000), WaitEnd::Signalled);
+    if (wait_for_setup)
+      WaitForSetup(process.get(), token_);
+    else
+      EXPECT_EQ(WaitForHandlePumping(process.get(), 60000), WaitEnd::Signalled);
     DWORD code = DWORD(-1);
     GetExitCodeProcess(process.get(), &code);
+    succeeded_ = atom.Removed();
     return code;
   }
   // Paths on the setup's command line with "*" for blanks, as the stub writes /OriginExe.
@@ -65,10 +67,10 @@ class SampleSetupTest : public ::testing::Test {
     const std::string log = LogLines();
     return log.substr(0, log.find("\r\n"));
   }
-  bool AtomLeft() const { return GlobalFindAtomA(SuccessAtomName(token_).c_str()) != 0; }
+  bool AtomGone() const { return GlobalFindAtomA(SuccessAtomName(token_).c_str()) == 0; }
 
   std::string root_, extract_, target_, token_, command_line_;
-  ATOM atom_ = 0;
+  bool succeeded_ = false;
 };
 
 }  // namespace
@@ -82,7 +84,8 @@ TEST_F(SampleSetupTest, CopiesTheFolderLogsItsCommandLineAndDeletesTheAtom) {
   EXPECT_EQ(ReadFilePart(target_ + "\\a.txt", 0, 0), "alpha");
   EXPECT_EQ(FileSizeOf(target_ + "\\man.3ds"), 70000u);
   EXPECT_FALSE(FileExists(target_ + "\\Setup.exe"));  // not itself
-  EXPECT_FALSE(AtomLeft());
+  EXPECT_TRUE(succeeded_);
+  EXPECT_TRUE(AtomGone());  // and the launch left none behind
   EXPECT_NE(LogLines().find("Result=ok"), std::string::npos);
 }
 
@@ -96,7 +99,8 @@ TEST_F(SampleSetupTest, QuotedTargetAndTheLogInItsOwnFolderIsNotCopied) {
 
 TEST_F(SampleSetupTest, FailSwitchLeavesTheAtomAndCopiesNothing) {
   EXPECT_EQ(Run("/Fail " + TargetAndLog()), 1u);
-  EXPECT_TRUE(AtomLeft());
+  EXPECT_FALSE(succeeded_);
+  EXPECT_TRUE(AtomGone());  // deleted by the launch in any case
   EXPECT_FALSE(FolderExists(target_));
   EXPECT_EQ(FirstLogLine(), command_line_);
 }
@@ -106,10 +110,28 @@ TEST_F(SampleSetupTest, DialogWindowOutlivesTheProcessUntilItCloses) {
   EXPECT_EQ(Run("/DialogAfterExit=1500 " + TargetAndLog()), 0u);
   // The setup process has ended, its dialog window is still there: a stub must keep waiting.
   EXPECT_NE(FindWindowA(dialog_class.c_str(), nullptr), nullptr);
-  EXPECT_FALSE(AtomLeft());
+  EXPECT_TRUE(succeeded_);
   WaitWhileWindowExists(dialog_class, "");
   EXPECT_EQ(FindWindowA(dialog_class.c_str(), nullptr), nullptr);
   WaitPumping(500, 0);  // the helper ends right after its window
+}
+
+TEST_F(SampleSetupTest, TheStubsWaitCoversTheDialogAfterTheProcess) {
+  const std::string dialog_class = SetupDialogClass(token_);
+  const DWORD t0 = GetTickCount();
+  EXPECT_EQ(Run("/DialogAfterExit=1500 " + TargetAndLog(), true), 0u);
+  EXPECT_GE(GetTickCount() - t0, 1500u);
+  EXPECT_EQ(FindWindowA(dialog_class.c_str(), nullptr), nullptr);
+  EXPECT_TRUE(succeeded_);
+}
+
+TEST_F(SampleSetupTest, AMissingProgramIsAStartFailure) {
+  LaunchLine launch = SetupLaunchLine(extract_ + "\\Missing.exe", "", token_, "C:\\s.exe", false);
+  OwnedHandle process;
+  DWORD error = 0;
+  EXPECT_FALSE(StartSetupProgram(launch, true, &process, &error));
+  EXPECT_EQ(error, DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(process);
 }
 
 TEST_F(SampleSetupTest, DialogInItsOwnProcessAndSleep) {
@@ -117,7 +139,7 @@ TEST_F(SampleSetupTest, DialogInItsOwnProcessAndSleep) {
   EXPECT_EQ(Run("/Sleep=300 /Dialog=300 " + TargetAndLog()), 0u);
   EXPECT_GE(GetTickCount() - t0, 600u);
   EXPECT_NE(LogLines().find("Dialog=shown"), std::string::npos);
-  EXPECT_FALSE(AtomLeft());
+  EXPECT_TRUE(succeeded_);
 }
 
 TEST_F(SampleSetupTest, DefaultLogIsInTheTemporaryFolder) {

@@ -146,17 +146,12 @@ bool ForceFolder(const std::string& folder) {
   return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-// Deletes the atom; a global atom added more than once needs as many deletions.
+// Deletes the atom once, as a setup program does; the stub adds it exactly once.
 bool DeleteSuccessAtom(const std::string& token) {
-  const std::string name = SuccessAtomName(token);
-  bool found = false;
-  for (int i = 0; i < 100; ++i) {
-    const ATOM atom = GlobalFindAtomA(name.c_str());
-    if (!atom) break;
-    found = true;
-    GlobalDeleteAtom(atom);
-  }
-  return found;
+  const ATOM atom = GlobalFindAtomA(SuccessAtomName(token).c_str());
+  if (!atom) return false;
+  GlobalDeleteAtom(atom);
+  return true;
 }
 
 }  // namespace
