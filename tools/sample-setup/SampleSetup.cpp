@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "Files.h"
 #include "LaunchCommand.h"
 #include "Utils.h"
 
@@ -138,14 +139,6 @@ std::vector<std::string> FilesToCopy(const std::string& folder,
   return names;
 }
 
-bool ForceFolder(const std::string& folder) {
-  const std::string path = FixTrailingBackslash(folder, false);
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  const std::size_t cut = path.rfind('\\');
-  if (cut != std::string::npos && cut > 2) ForceFolder(path.substr(0, cut));
-  return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
 // Deletes the atom once, as a setup program does; the stub adds it exactly once.
 bool DeleteSuccessAtom(const std::string& token) {
   const ATOM atom = GlobalFindAtomA(SuccessAtomName(token).c_str());
@@ -186,8 +179,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
              "\\Tolvane";
   target = FixTrailingBackslash(target, true);
   log.Line("Target=" + target);
-  if (!ForceFolder(target)) {
-    log.Line("Result=failed (cannot create " + target + ": " + LastErrorText() + ")");
+  DWORD error = 0;
+  if (!ForceFolders(target, &error)) {
+    log.Line("Result=failed (cannot create " + target + ": " + LastErrorText(error) + ")");
     return 2;
   }
   const std::string own_folder = ExeDir(true);
