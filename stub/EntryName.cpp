@@ -13,8 +13,10 @@ bool IsDeviceName(const std::string& name) {
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
   for (const char* device : kDevices)
     if (stem == device) return true;
+  // Windows also reads the superscript digits of code page 1252 (0xB9, 0xB2, 0xB3) there.
+  const unsigned char digit = stem.size() == 4 ? static_cast<unsigned char>(stem[3]) : 0;
   return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-         stem[3] >= '0' && stem[3] <= '9';
+         ((digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 }  // namespace

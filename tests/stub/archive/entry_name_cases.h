@@ -52,6 +52,8 @@ inline constexpr EntryNameCase kEntryNameCases[] = {
     {"COM1.txt", false, false},
     {"LPT1", false, false},
     {"LPT9.log", false, false},
+    {"COM\xB9.txt", false, false},            // superscript one (code page 1252)
+    {"LPT\xB2", false, false},                // (in GBK a lead byte without its second byte)
     {"a*b", false, false},
     {"a|b", false, false},
     {"a?b", false, false},
