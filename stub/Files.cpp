@@ -33,8 +33,12 @@ bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
-bool IsFolder(const WIN32_FIND_DATAA& d) { return (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-bool IsLink(const WIN32_FIND_DATAA& d) { return (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+bool IsFolder(const WIN32_FIND_DATAA& d) {
+  return (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+bool IsLink(const WIN32_FIND_DATAA& d) {
+  return (d.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
 
 std::string Joined(const std::string& folder, const std::string& name) {
   return FixTrailingBackslash(folder, true) + name;
@@ -48,7 +52,8 @@ std::vector<std::string> SubFolders(const std::string& folder) {
   FindHandle find(Joined(folder, "*.*"), &d);
   if (!find) return out;
   do {
-    if (IsFolder(d) && !IsLink(d) && !IsDotEntry(d.cFileName)) out.push_back(Joined(folder, d.cFileName));
+    if (IsFolder(d) && !IsLink(d) && !IsDotEntry(d.cFileName))
+      out.push_back(Joined(folder, d.cFileName));
   } while (find.Next(&d));
   return out;
 }
@@ -101,7 +106,8 @@ bool WriteFileData(const std::string& path, const std::string& data, std::uint32
                                nullptr));
   if (!file) error = GetLastError();
   LARGE_INTEGER zero{};
-  if (file && append && !SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) error = GetLastError();
+  if (file && append && !SetFilePointerEx(file.get(), zero, nullptr, FILE_END))
+    error = GetLastError();
   std::size_t done = 0;
   if (error == ERROR_SUCCESS) {
     const std::size_t piece = WritePieceSize(data.size());
@@ -219,7 +225,8 @@ std::string SearchDrives(UINT drive_type,
 }  // namespace
 
 std::string FindFileOnDrives(const std::string& name, UINT drive_type) {
-  return SearchDrives(drive_type, [&](const std::string& root) { return FindFileInTree(root, name); });
+  return SearchDrives(drive_type,
+                      [&](const std::string& root) { return FindFileInTree(root, name); });
 }
 
 std::string FindFolderOnDrives(const std::string& name, UINT drive_type) {
@@ -277,10 +284,11 @@ bool EjectCd(const std::string& path) {
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr));
   if (!drive)
-    drive = OwnedHandle(CreateFileA(device.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    drive =
+        OwnedHandle(CreateFileA(device.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
   if (!drive) return false;
   DWORD returned = 0;
-  return DeviceIoControl(drive.get(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0,
-                         &returned, nullptr) != FALSE;
+  return DeviceIoControl(drive.get(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0, &returned,
+                         nullptr) != FALSE;
 }

@@ -36,8 +36,7 @@ using BetweenPieces = std::function<void()>;
 // when every byte was written and the file closed cleanly; else *error_code (when given) holds
 // the system's error code taken at the failing call.
 bool WriteFileData(const std::string& path, const std::string& data, std::uint32_t dos_date,
-                   WriteMode mode, DWORD* error_code = nullptr,
-                   const BetweenPieces& between = {});
+                   WriteMode mode, DWORD* error_code = nullptr, const BetweenPieces& between = {});
 bool AppendData(const std::string& path, const std::string& data, std::uint32_t dos_date,
                 DWORD* error_code = nullptr);
 

@@ -119,7 +119,8 @@ DWORD FindProcess9x(const std::string& program_file, bool full_path_only) {
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   DWORD found = 0;
-  for (BOOL more = tools.first(snapshot.get(), &entry); more; more = tools.next(snapshot.get(), &entry)) {
+  for (BOOL more = tools.first(snapshot.get(), &entry); more;
+       more = tools.next(snapshot.get(), &entry)) {
     ProcessCandidate candidate;
     candidate.full_path.assign(entry.szExeFile, strnlen(entry.szExeFile, sizeof entry.szExeFile));
     // The NT family lists only the file name here; the full path comes from the process.

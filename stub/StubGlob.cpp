@@ -32,12 +32,15 @@ WorkBase& Work() {
   return work;
 }
 
-std::string Normal(const std::string& folder) { return UpperText(FixTrailingBackslash(folder, false)); }
+std::string Normal(const std::string& folder) {
+  return UpperText(FixTrailingBackslash(folder, false));
+}
 
 // The time half of the running program's last-write time in MS-DOS form (local time).
 unsigned OwnDosTime() {
-  OwnedHandle self(CreateFileA(ExeFileName().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr));
+  OwnedHandle self(CreateFileA(ExeFileName().c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                               nullptr));
   FILETIME written, local;
   WORD date = 0, time = 0;
   if (self && GetFileTime(self.get(), nullptr, nullptr, &written) &&
@@ -62,8 +65,7 @@ std::string CreateOwnFolder(const std::string& stem, unsigned long* error_code) 
       return name;
     }
     error = GetLastError();
-    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS &&
-        error != ERROR_ACCESS_DENIED)
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
       break;
   }
   if (error_code) *error_code = error;
@@ -116,9 +118,9 @@ bool FindBestTempBase() {
     const std::string root = std::string(1, letter) + ":\\";
     if (GetDriveTypeA(root.c_str()) != DRIVE_FIXED) continue;
     // The test folder is one of our own, so an existing TEMP folder is never touched.
-    const std::string folder = CreateOwnFolder(FolderExists(root + "TEMP")
-                                                   ? root + "TEMP\\TEMP" + RandomRangeText(10000, 99999)
-                                                   : root + "TEMP");
+    const std::string folder = CreateOwnFolder(
+        FolderExists(root + "TEMP") ? root + "TEMP\\TEMP" + RandomRangeText(10000, 99999)
+                                    : root + "TEMP");
     if (folder.empty()) continue;
     const std::string probe = folder + "\\~aa.tmp";
     if (WriteFileData(probe, "aa", 0, WriteMode::Create) && FileExists(probe))

@@ -7,10 +7,10 @@ TEST(FileRules, WritePiecesAreATenthOfLargeDataAtMostOneMebibyte) {
   struct Case {
     std::size_t total, piece, pieces;  // pieces including the short last one
   };
-  for (const Case& c : {Case{0, 0, 0}, Case{1, 1, 1}, Case{1048576, 1048576, 1},
-                        Case{1048577, 104857, 11}, Case{3145728, 314572, 11},
-                        Case{3145720, 314572, 10}, Case{20971520, 1048576, 20},
-                        Case{20971521, 1048576, 21}}) {
+  for (const Case& c :
+       {Case{0, 0, 0}, Case{1, 1, 1}, Case{1048576, 1048576, 1}, Case{1048577, 104857, 11},
+        Case{3145728, 314572, 11}, Case{3145720, 314572, 10}, Case{20971520, 1048576, 20},
+        Case{20971521, 1048576, 21}}) {
     const std::size_t piece = WritePieceSize(c.total);
     EXPECT_EQ(piece, c.piece) << c.total;
     const std::size_t pieces = piece == 0 ? 0 : (c.total + piece - 1) / piece;
@@ -54,8 +54,15 @@ TEST(FileRules, NameWithoutExt) {
   EXPECT_EQ(NameWithoutExt("C:\\x\\a.tar.gz", NoLeadBytes), "a.tar");
   EXPECT_EQ(NameWithoutExt("C:\\x\\", NoLeadBytes), "");
   // 0x95 0x5C is one GBK character: the name is not cut after its second byte.
-  EXPECT_EQ(NameWithoutExt("C:\\x\\\x95\x5C" "a.exe", GbkLeadByte), "\x95\x5C" "a");
-  EXPECT_EQ(NameWithoutExt("C:\\x\\\x95\x5C" "a.exe", NoLeadBytes), "a");
+  EXPECT_EQ(NameWithoutExt("C:\\x\\\x95\x5C"
+                           "a.exe",
+                           GbkLeadByte),
+            "\x95\x5C"
+            "a");
+  EXPECT_EQ(NameWithoutExt("C:\\x\\\x95\x5C"
+                           "a.exe",
+                           NoLeadBytes),
+            "a");
 }
 
 TEST(FileRules, BestTempDriveTakesTheLargestNotedSpaceEarlierOnTies) {

@@ -41,14 +41,14 @@ std::uint32_t DosDateOf(const std::string& path) {
 }  // namespace
 
 TEST_F(FilesTest, LargeWritesGoInPiecesAndReadBackWhole) {
-  for (std::size_t size : {std::size_t(0), std::size_t(1048576), std::size_t(1048577),
-                           std::size_t(3145728)}) {
+  for (std::size_t size :
+       {std::size_t(0), std::size_t(1048576), std::size_t(1048577), std::size_t(3145728)}) {
     const std::string data = Pattern(size);
     int calls = 0;
     DWORD error = 1;
-    ASSERT_TRUE(WriteFileData(Path("big.bin"), data, 0, WriteMode::Create, &error,
-                              [&] { ++calls; }))
-        << size;
+    ASSERT_TRUE(WriteFileData(Path("big.bin"), data, 0, WriteMode::Create, &error, [&] {
+      ++calls;
+    })) << size;
     EXPECT_EQ(error, DWORD(ERROR_SUCCESS));
     EXPECT_EQ(Read(Path("big.bin")), data) << size;
     EXPECT_EQ(FileSizeOf(Path("big.bin")), size);

@@ -14,13 +14,12 @@ TEST(LaunchCommand, SetupEntryWithAndWithoutExtraText) {
   struct Case {
     const char *entry, *received, *name, *text;
   };
-  for (const Case& c : {Case{"Setup.exe", "", "Setup.exe", ""},
-                        Case{"Setup.exe", "/X", "Setup.exe", "/X"},
-                        Case{"Setup.exe*", "/X", "Setup.exe", "/X"},
-                        Case{"Setup.exe*", "", "Setup.exe", ""},
-                        Case{" Setup.exe * /S  ", "/X", "Setup.exe", "/X /S"},
-                        Case{"Setup.exe*/Target=D:\\T", "", "Setup.exe", "/Target=D:\\T"},
-                        Case{"Setup.exe*a*b", "", "Setup.exe", "a*b"}}) {
+  for (const Case& c :
+       {Case{"Setup.exe", "", "Setup.exe", ""}, Case{"Setup.exe", "/X", "Setup.exe", "/X"},
+        Case{"Setup.exe*", "/X", "Setup.exe", "/X"}, Case{"Setup.exe*", "", "Setup.exe", ""},
+        Case{" Setup.exe * /S  ", "/X", "Setup.exe", "/X /S"},
+        Case{"Setup.exe*/Target=D:\\T", "", "Setup.exe", "/Target=D:\\T"},
+        Case{"Setup.exe*a*b", "", "Setup.exe", "a*b"}}) {
     const SetupProgram p = SplitSetupEntry(c.entry, c.received, NoLeadBytes);
     EXPECT_EQ(p.name, c.name) << c.entry;
     EXPECT_EQ(p.command_text, c.text) << c.entry;
@@ -43,8 +42,8 @@ TEST(LaunchCommand, StarEntryWithSwitchXGetsXBeforeTheThreadId) {
 }
 
 TEST(LaunchCommand, SpacesInTheStubPathBecomeStarsAndAnAgentSaysSo) {
-  const LaunchLine line = SetupLaunchLine("C:\\T\\Setup.exe", "", "_5",
-                                          "C:\\My Setups\\set up.exe", true);
+  const LaunchLine line =
+      SetupLaunchLine("C:\\T\\Setup.exe", "", "_5", "C:\\My Setups\\set up.exe", true);
   EXPECT_EQ(line.command_line,
             "C:\\T\\Setup.exe /TH_ID=_5 /OriginExe=C:\\My*Setups\\set*up.exe /AutoUpdateProg");
   EXPECT_EQ(OriginExeText("C:\\My Setups\\setup.exe"), "C:\\My*Setups\\setup.exe");

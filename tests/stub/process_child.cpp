@@ -44,8 +44,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   other_class.lpszClassName = "WexlinProcessChildOther";
   if (!RegisterClassA(&main_class) || !RegisterClassA(&other_class)) return 2;
   MakeWindow("WexlinProcessChildOther", "", WS_POPUP, nullptr);  // hidden, no caption
-  HWND main = MakeWindow("WexlinProcessChild", "Process child", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                         nullptr);
+  HWND main =
+      MakeWindow("WexlinProcessChild", "Process child", WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr);
   MakeWindow("WexlinProcessChildOther", "Owned dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, main);
   SetTimer(main, 1, 60000, nullptr);
   MSG msg;

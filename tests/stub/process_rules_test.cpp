@@ -40,8 +40,8 @@ TEST(ProcessRules, MainWindowOwnsMostThenCaptionThenVisible) {
   EXPECT_EQ(scores, (std::vector<std::uint16_t>{11, 3, 3, 0}));
   EXPECT_EQ(BestScoredWindow(scores), 0);
   // Without any captioned visible window, the one that owns most still wins.
-  EXPECT_EQ(BestScoredWindow(ScoreWindows({{-1, false, false}, {2, false, false},
-                                           {-1, false, false}, {2, false, false}})),
+  EXPECT_EQ(BestScoredWindow(ScoreWindows(
+                {{-1, false, false}, {2, false, false}, {-1, false, false}, {2, false, false}})),
             2);
   // Equal scores: the earlier window; all zero: none.
   EXPECT_EQ(BestScoredWindow({3, 3}), 0);

@@ -37,8 +37,8 @@ class ProcessTest : public ::testing::TestWithParam<ProcessSearch> {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe_.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &si, &pi));
+    ASSERT_TRUE(CreateProcessA(exe_.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
     CloseHandle(pi.hThread);
     child_ = OwnedHandle(pi.hProcess);
     pid_ = pi.dwProcessId;
@@ -89,9 +89,9 @@ TEST_P(ProcessTest, FindsTheChildByPathShortPathAndBaseName) {
   EXPECT_EQ(FindProcess(folder_ + "\\other.exe", false), 0u);
   EXPECT_EQ(FindProcess("", false), 0u);
   EXPECT_TRUE(IsProcessRunning("\"" + exe_ + "\""));
-  EXPECT_EQ(GetParam() == ProcessSearch::ToolHelp ? FindProcess9x(exe_, true)
-                                                  : FindProcessNT(exe_, true),
-            pid_);
+  EXPECT_EQ(
+      GetParam() == ProcessSearch::ToolHelp ? FindProcess9x(exe_, true) : FindProcessNT(exe_, true),
+      pid_);
   EXPECT_TRUE(IsPidAlive(pid_));
   EXPECT_TRUE(TerminateProgram(exe_, true));
   EXPECT_EQ(ExitCode(), 0u);

@@ -24,7 +24,8 @@ class SampleSetupTest : public ::testing::Test {
     ASSERT_TRUE(CopyFileA((ExeDir(true) + "SampleSetup.exe").c_str(),
                           (extract_ + "\\Setup.exe").c_str(), FALSE));
     ASSERT_TRUE(WriteFileData(extract_ + "\\a.txt", "alpha", 0, WriteMode::Create));
-    ASSERT_TRUE(WriteFileData(extract_ + "\\man.3ds", std::string(70000, 'm'), 0, WriteMode::Create));
+    ASSERT_TRUE(
+        WriteFileData(extract_ + "\\man.3ds", std::string(70000, 'm'), 0, WriteMode::Create));
     token_ = ThreadToken(GetCurrentThreadId());
   }
   void TearDown() override { RemoveOwnFolder(root_, true); }
@@ -35,8 +36,8 @@ class SampleSetupTest : public ::testing::Test {
   DWORD Run(const std::string& extra_text, bool wait_for_setup = false) {
     const SetupProgram program = SplitSetupEntry("Setup.exe*" + extra_text, "", NoLeadBytes);
     const LaunchLine launch =
-        SetupLaunchLine(SetupProgramPath(extract_, program.name, NoLeadBytes),
-                        program.command_text, token_, "C:\\My Setups\\Tolvane Setup.exe", false);
+        SetupLaunchLine(SetupProgramPath(extract_, program.name, NoLeadBytes), program.command_text,
+                        token_, "C:\\My Setups\\Tolvane Setup.exe", false);
     command_line_ = launch.command_line;
     // A leftover reference of the atom (an earlier run's) must not hide a success.
     GlobalAddAtomA(SuccessAtomName(token_).c_str());
@@ -79,8 +80,9 @@ TEST_F(SampleSetupTest, CopiesTheFolderLogsItsCommandLineAndDeletesTheAtom) {
   EXPECT_EQ(Run(TargetAndLog()), 0u);
   EXPECT_EQ(FirstLogLine(), command_line_);
   EXPECT_NE(command_line_.find("\"" + extract_ + "\\Setup.exe\" /Target="), std::string::npos);
-  EXPECT_NE(command_line_.find(" /TH_ID=" + token_ + " /OriginExe=C:\\My*Setups\\Tolvane*Setup.exe"),
-            std::string::npos);
+  EXPECT_NE(
+      command_line_.find(" /TH_ID=" + token_ + " /OriginExe=C:\\My*Setups\\Tolvane*Setup.exe"),
+      std::string::npos);
   EXPECT_EQ(ReadFilePart(target_ + "\\a.txt", 0, 0), "alpha");
   EXPECT_EQ(FileSizeOf(target_ + "\\man.3ds"), 70000u);
   EXPECT_FALSE(FileExists(target_ + "\\Setup.exe"));  // not itself
