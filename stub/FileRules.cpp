@@ -10,6 +10,14 @@ char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') :
 
 }  // namespace
 
+WriteMode ExtractedNames::ModeFor(const std::string& name) {
+  return names_.insert(UpperText(name)).second ? WriteMode::Create : WriteMode::Append;
+}
+
+bool ExtractedNames::Seen(const std::string& name) const {
+  return names_.count(UpperText(name)) != 0;
+}
+
 std::size_t WritePieceSize(std::size_t total) {
   if (total <= kWholeWriteLimit) return total;
   return std::min(total / 10, kWholeWriteLimit);

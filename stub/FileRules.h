@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,23 @@
 
 // Data up to this size are written in one piece.
 constexpr std::size_t kWholeWriteLimit = 1048576;
+
+// How a write meets a file that is already there: Create truncates it, Append extends it.
+enum class WriteMode { Create, Append };
+
+// The entry names written in one extraction run. The first piece of each name is written with
+// Create, so that a file left by an earlier run is never extended; only the later pieces of the
+// same name (a file split over volumes) append. Names compare without regard to case, as the
+// file system does.
+class ExtractedNames {
+ public:
+  // Create for the first piece of a name in this run, Append for every later one.
+  WriteMode ModeFor(const std::string& name);
+  bool Seen(const std::string& name) const;
+
+ private:
+  std::set<std::string> names_;
+};
 
 // Size of each piece of a write of total bytes: total when it is at most 1 MiB, else a tenth of
 // total (integer division), at most 1 MiB. The last piece is whatever remains.

@@ -22,15 +22,10 @@ std::uint32_t FileSizeOf(const std::string& path);
 // when the file is missing, offset is negative or not below the size, or the read falls short.
 std::string ReadFilePart(const std::string& path, std::int64_t offset, std::uint32_t maximum);
 
-// How a write meets a file that is already there. The first piece of a name in an extraction
-// run is always written with Create, so that a file left by an earlier run is never extended;
-// only the later pieces of the same name append.
-enum class WriteMode { Create, Append };
-
 // Called between the pieces of a large write; the stub serves its message queue.
 using BetweenPieces = std::function<void()>;
 
-// Writes data to path (Create truncates or creates; Append opens or creates and writes at the
+// Writes data to path (WriteMode, FileRules.h: Create truncates or creates; Append opens or creates and writes at the
 // end). Data above 1 MiB go in pieces (WritePieceSize). When every byte was written and
 // dos_date is not 0, the file's modification time becomes that local MS-DOS date-time. True
 // when every byte was written and the file closed cleanly; else *error_code (when given) holds

@@ -21,6 +21,18 @@ TEST(FileRules, WritePiecesAreATenthOfLargeDataAtMostOneMebibyte) {
   EXPECT_EQ(1048577 - 10 * WritePieceSize(1048577), 7u);
 }
 
+TEST(FileRules, FirstPieceOfANameCreatesLaterPiecesAppend) {
+  ExtractedNames run;
+  EXPECT_FALSE(run.Seen("Tolvane.exe"));
+  EXPECT_EQ(run.ModeFor("Tolvane.exe"), WriteMode::Create);
+  EXPECT_TRUE(run.Seen("TOLVANE.EXE"));
+  EXPECT_EQ(run.ModeFor("data.bin"), WriteMode::Create);
+  EXPECT_EQ(run.ModeFor("TOLVANE.exe"), WriteMode::Append);  // same file for the system
+  EXPECT_EQ(run.ModeFor("data.bin"), WriteMode::Append);
+  ExtractedNames next_run;  // a new run truncates again
+  EXPECT_EQ(next_run.ModeFor("Tolvane.exe"), WriteMode::Create);
+}
+
 TEST(FileRules, ClassicFreeSpaceDoesNotWrapAboveFourGibibytes) {
   EXPECT_EQ(ClassicFreeBytes(8, 512, 0), 0.0);
   EXPECT_EQ(ClassicFreeBytes(8, 512, 1000), 4096000.0);
