@@ -241,29 +241,4 @@ std::string VolumeBaseName(const std::string& volume1_path) {
 
 std::string VolumeName(const std::string& base, int k) { return base + "." + ZeroPad(k, 3); }
 
-std::string UnsafeEntryNameReason(const std::string& name) {
-  if (name.empty()) return "the name is empty";
-  for (unsigned char c : name) {
-    // Every 0x5C and 0x2F byte is refused, also as the second byte of a double-byte
-    // character: the code page of the machine that extracts is not known here.
-    if (c == '\\' || c == '/') return "the name contains a path separator";
-    if (c == ':') return "the name contains a drive or stream colon";
-    if (c < 0x20 || c == 0x7F) return "the name contains a control character";
-    if (c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
-      return "the name contains a character Windows does not allow in file names";
-  }
-  if (name == "." || name == "..") return "the name refers to a folder, not a file";
-  const char last = name.back();
-  if (last == '.' || last == ' ') return "the name ends in a dot or blank, which Windows drops";
-  // Device names keep their meaning with any extension ("NUL.txt").
-  const std::string stem = UpperText(name.substr(0, name.find('.')));
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"};
-  for (const char* device : kDevices)
-    if (TrimText(stem) == device) return "the name is a Windows device name";
-  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-      stem[3] >= '0' && stem[3] <= '9')
-    return "the name is a Windows device name";
-  return "";
-}
-
 }  // namespace archive

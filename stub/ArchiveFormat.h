@@ -26,6 +26,7 @@
 #include <string>
 
 #include "ArchiveSource.h"
+#include "EntryName.h"  // UnsafeEntryNameReason, IsSafeEntryName
 
 namespace archive {
 
@@ -186,11 +187,5 @@ std::size_t SpaceSlotForCluster(std::uint64_t cluster_size);
 // Volumes: "NAME.001" is volume 1 named with its base "NAME"; volume k >= 2 is "BASE.00k".
 std::string VolumeBaseName(const std::string& volume1_path);
 std::string VolumeName(const std::string& base, int k);
-
-// The one test of whether an entry name may be joined to the extraction folder: a plain file
-// name with no separator, drive colon, wildcard or control byte, not "." or "..", not ending in
-// a dot or blank (Windows drops those), and no device name. Returns "" when safe, else why not.
-std::string UnsafeEntryNameReason(const std::string& name);
-inline bool IsSafeEntryName(const std::string& name) { return UnsafeEntryNameReason(name).empty(); }
 
 }  // namespace archive

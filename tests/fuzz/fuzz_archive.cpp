@@ -87,7 +87,8 @@ void inflate_entries(ArchiveSource& source, const TGFileInfo& info) {
       const std::string plain = InflateEntry(block, [] { sink = sink + 1; });
       const EntryParts e = SplitEntry(plain);
       check(e.data_offset <= plain.size());
-      sink = sink + UnsafeEntryNameReason(e.name).size() + e.setup_args.size();
+      sink = sink + UnsafeEntryNameReason(e.name, NoLeadBytes).size() +
+             UnsafeEntryNameReason(e.name, GbkLeadByte).size() + e.setup_args.size();
       sink = sink + size_t(DecodeDosDateTime(e.dos_date).year);
     } catch (const EZLibError& error) {
       sink = sink + std::string(error.what()).size();

@@ -78,7 +78,7 @@ void ListHeaders(const TGFileInfo& info, std::ostream& out) {
 
 }  // namespace
 
-bool ListArchive(const std::string& path, std::ostream& out) {
+bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lead) {
   bool sound = true;
   int entry_counter = 0;  // counted over all volumes, as the stub does
   int header_blocks = 0;
@@ -148,6 +148,12 @@ bool ListArchive(const std::string& path, std::ostream& out) {
                     : "")
             << (e.is_setup ? "]" : "") << "  " << size << " bytes (" << block.size()
             << " compressed)  " << DateString(e.dos_date) << "\n";
+        const std::string why = UnsafeEntryNameReason(e.name, is_lead);
+        if (!why.empty()) {
+          out << "  UNSAFE entry name \"" << Printable(e.name) << "\": " << why
+              << " (the stub refuses to extract this archive)\n";
+          sound = false;
+        }
       } catch (const EZLibError& error) {
         out << "  damaged entry (" << block.size() << " bytes): " << error.what() << "\n";
         sound = false;
@@ -160,7 +166,7 @@ bool ListArchive(const std::string& path, std::ostream& out) {
   const std::string volume1 = path + ".001";
   if (entry_counter <= header_blocks && base == path && ArchiveFileExists(volume1)) {
     out << "The archive continues in " << volume1 << " (CD set)\n";
-    return ListArchive(volume1, out) && sound;
+    return ListArchive(volume1, out, is_lead) && sound;
   }
   return sound;
 }

@@ -138,10 +138,10 @@ std::string LanguageTable(const PackOptions& o) {
   return JoinDelimitedList(o.languages, std::string("\x02\x01|,;#~^", 8));
 }
 
-void CheckEntries(const std::vector<PackEntry>& entries) {
+void CheckEntries(const std::vector<PackEntry>& entries, LeadByteTest is_lead, bool names) {
   std::set<std::string> seen;
   for (const PackEntry& e : entries) {
-    const std::string why = UnsafeEntryNameReason(e.name);
+    const std::string why = names ? UnsafeEntryNameReason(e.name, is_lead) : std::string();
     if (!why.empty()) throw PackError("refusing entry name \"" + e.name + "\": " + why);
     // Entries of one name are joined by the stub, so two inputs of the same name would merge.
     if (!seen.insert(UpperText(e.name)).second)
@@ -198,7 +198,7 @@ PackResult WriteFiles(const PackOptions& o, const std::string& out_path,
   if (o.level < 0 || o.level > 9) throw PackError("the compression level must be 0 to 9");
   if (o.header_blocks_field && (*o.header_blocks_field < 0 || *o.header_blocks_field > 255))
     throw PackError("the header block count must be 0 to 255");
-  CheckEntries(o.entries);
+  CheckEntries(o.entries, o.name_lead_bytes, !o.unchecked_names_for_tests);
 
   const std::string stub = o.stub_path.empty() ? o.stub_bytes : ReadWholeFile(o.stub_path);
   {

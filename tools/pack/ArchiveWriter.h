@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "UtilsText.h"
+
 namespace pack {
 
 class PackError : public std::runtime_error {
@@ -42,6 +44,12 @@ struct DownloadInfo {
 
 struct PackOptions {
   std::string stub_path;
+  // How the extracting machines' code page reads entry names: NoLeadBytes (every 0x5C byte is a
+  // separator) unless the names are known to be in a double-byte code page such as GBK.
+  LeadByteTest name_lead_bytes = NoLeadBytes;
+  // Stores names unchecked, as another tool might: only for tests of what readers do with a
+  // hostile archive. The command line never sets it.
+  bool unchecked_names_for_tests = false;
   std::string stub_bytes;  // used when stub_path is empty
   std::vector<PackEntry> entries;
   std::vector<std::string> languages;         // language blocks, each a delimited list

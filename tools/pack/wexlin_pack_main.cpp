@@ -16,13 +16,15 @@ namespace {
 
 const char kHelp[] =
     "usage: wexlin-pack build -o OUT --stub STUB [OPTION...] FILE...\n"
-    "       wexlin-pack list FILE\n"
+    "       wexlin-pack list [--name-charset SET] FILE\n"
     "\n"
     "build writes OUT: the stub image followed by the archive (header blocks, one compressed\n"
     "entry per FILE, each stored under its own file name, and the trailer). With --volume-size\n"
     "the archive continues in OUT.002, OUT.003, ...\n"
     "list prints the trailer, the header items and the entries of FILE and its volumes; it exits\n"
-    "with status 1 when anything is damaged.\n"
+    "with status 1 when anything is damaged or an entry name could leave the extraction folder\n"
+    "(each such name is printed as UNSAFE). With --name-charset GBK names are read as GBK, where\n"
+    "a byte 0x5C after a lead byte is part of a character; otherwise every 0x5C is a separator.\n"
     "\n"
     "Files:\n"
     "  -o, --output OUT         the installer to write (volume 1)\n"
@@ -68,6 +70,14 @@ const char kHelp[] =
     "  --no-archive-end         write 0 at offset 252: the archive ends at the end of the file\n"
     "  --trailer-size N         write an older, shorter trailer of N bytes (4..74)\n"
     "  --seed N                 seed of the token scrambler, for reproducible output\n";
+
+// The lead bytes of the code page that a --name-charset value names; sets not known to be
+// double-byte are checked as single-byte ones (every 0x5C byte then counts as a separator).
+LeadByteTest LeadBytesOfCharset(const std::string& charset) {
+  for (const char* gbk : {"GBK", "CP936", "GB2312", "WINDOWS-936"})
+    if (SameTextIC(charset, gbk)) return GbkLeadByte;
+  return NoLeadBytes;
+}
 
 [[noreturn]] void Fail(const std::string& message) {
   std::cerr << "wexlin-pack: " << message << "\n";
@@ -225,6 +235,7 @@ int Build(const std::vector<std::string>& args) {
       e.dos_date = date;
       if (!name_charset.empty()) e.name = pack::NameInCharset(e.name, name_charset);
     }
+    o.name_lead_bytes = LeadBytesOfCharset(name_charset);
     const pack::PackResult r = pack::WriteArchive(o, out);
     if (!r.launcher.empty()) std::cout << "wrote " << r.launcher << " (launcher)\n";
     for (const std::string& v : r.volumes) std::cout << "wrote " << v << "\n";
@@ -245,8 +256,14 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "build") return Build({args.begin() + 1, args.end()});
   if (args[0] == "list") {
-    if (args.size() != 2) Fail("usage: wexlin-pack list FILE");
-    return pack::ListArchive(args[1], std::cout) ? 0 : 1;
+    LeadByteTest is_lead = NoLeadBytes;
+    std::size_t at = 1;
+    if (args.size() == 4 && args[1] == "--name-charset") {
+      is_lead = LeadBytesOfCharset(args[2]);
+      at = 3;
+    }
+    if (args.size() != at + 1) Fail("usage: wexlin-pack list [--name-charset SET] FILE");
+    return pack::ListArchive(args[at], std::cout, is_lead) ? 0 : 1;
   }
   Fail("unknown command " + args[0] + " (see --help)");
 }

@@ -14,9 +14,11 @@
 #include <vector>
 
 #include "ArchiveFormat.h"
+#include "ArchiveLister.h"
 #include "ArchiveWriter.h"
 #include "GFileInfo.h"
 #include "archive_test_files.h"
+#include "entry_name_cases.h"
 #include "UtilsText.h"
 
 using namespace archive;
@@ -489,6 +491,53 @@ TEST(RoundTrip, UnsafeNamesAndBadInputsAreRefused) {
   pack::WriteArchive(o, TempPath("once.exe"));
   o.stub_bytes = ReadFile(TempPath("once.exe"));
   EXPECT_THROW(pack::WriteArchive(o, TempPath("twice.exe")), pack::PackError);
+}
+
+// The builder refuses exactly the names the stub would refuse, in the code page it is told.
+TEST(RoundTrip, BuilderRefusesTheNamesTheStubRefuses) {
+  for (const EntryNameCase& c : kEntryNameCases) {
+    for (const bool gbk : {false, true}) {
+      pack::PackOptions o = BasicOptions();
+      o.entries[0].name = "Install.exe";  // the table holds "Setup.exe"
+      o.entries[1].name = c.name;
+      o.name_lead_bytes = gbk ? GbkLeadByte : NoLeadBytes;
+      bool stored = true;
+      try {
+        pack::WriteArchive(o, TempPath("names.exe"));
+      } catch (const pack::PackError& e) {
+        stored = false;
+        EXPECT_NE(std::string(e.what()).find("refusing entry name"), std::string::npos) << e.what();
+      }
+      EXPECT_EQ(stored, gbk ? c.safe_gbk : c.safe_single_byte) << (gbk ? "GBK: " : "") << c.name;
+    }
+  }
+}
+
+// An archive written by another tool with names that would leave the folder: the listing names
+// every one of them and reports the archive as not sound, whatever else is right with it.
+TEST(RoundTrip, ListingNamesEveryUnsafeEntry) {
+  pack::PackOptions o = BasicOptions();
+  o.unchecked_names_for_tests = true;
+  for (const char* name : {"..\\evil.txt", "C:\\x", "a\\b", "ok.txt"}) {
+    pack::PackEntry e;
+    e.name = name;
+    e.data = "x";
+    o.entries.push_back(e);
+  }
+  const std::string out = TempPath("hostile.exe");
+  pack::WriteArchive(o, out);
+  std::ostringstream listing;
+  EXPECT_FALSE(pack::ListArchive(out, listing));
+  const std::string text = listing.str();
+  for (const char* name : {"..\\evil.txt", "C:\\x", "a\\b"})
+    EXPECT_NE(text.find("UNSAFE entry name \"" + std::string(name) + "\""), std::string::npos)
+        << name << "\n" << text;
+  EXPECT_EQ(text.find("UNSAFE entry name \"ok.txt\""), std::string::npos);
+  EXPECT_EQ(text.find("UNSAFE entry name \"Setup"), std::string::npos);
+  // The same archive without the hostile entries lists as sound.
+  pack::WriteArchive(BasicOptions(), TempPath("sound.exe"));
+  std::ostringstream sound;
+  EXPECT_TRUE(pack::ListArchive(TempPath("sound.exe"), sound)) << sound.str();
 }
 
 TEST(RoundTrip, RandomArchivesFromAPrintedSeed) {

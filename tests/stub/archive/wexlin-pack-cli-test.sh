@@ -43,6 +43,18 @@ if "$pack" build -o gbk2.exe --stub stub.exe --name-charset GBK --as 'ǅ.txt' Se
   fail "a name GBK cannot hold was accepted"
 fi
 
+# A GBK character whose second byte is 0x5C ("昞" is 0x95 0x5C) is no separator in GBK: stored
+# with --name-charset GBK and listed as sound when read as GBK; without a charset the byte is a
+# separator, so the build refuses it and a listing as single-byte text names it.
+"$pack" build -o trail.exe --stub stub.exe --name-charset GBK --as '昞.txt' Setup.txt >/dev/null ||
+  fail "a GBK name with a 0x5C second byte was refused"
+"$pack" list --name-charset GBK trail.exe >trail.log || { cat trail.log; fail "GBK listing fails"; }
+if "$pack" list trail.exe >trail1.log; then fail "single-byte listing passes a 0x5C name"; fi
+grep -q 'UNSAFE entry name' trail1.log || { cat trail1.log; fail "unsafe name not named"; }
+if "$pack" build -o trail2.exe --stub stub.exe --as "$(printf '\x95\x5C.txt')" Setup.txt 2>/dev/null; then
+  fail "a 0x5C byte was accepted without a double-byte charset"
+fi
+
 # A damaged volume is reported and gives status 1.
 printf 'X' | dd of=out.exe.002 bs=1 seek=40 conv=notrunc status=none
 if "$pack" list out.exe >damaged.log; then fail "damage not reported"; fi
