@@ -6,6 +6,7 @@
 #include <string>
 
 #include "GFileInfo.h"
+#include "OwnedHandle.h"
 #include "RunMode.h"
 #include "StubSetup.h"
 #include "StubState.h"
@@ -21,12 +22,11 @@ class RunMutex {
  public:
   explicit RunMutex(const std::string& name) : handle_(CreateMutexA(nullptr, FALSE, name.c_str())) {
     if (!handle_) return;
-    const DWORD wait = WaitForSingleObject(handle_, 0);
+    const DWORD wait = WaitForSingleObject(handle_.get(), 0);
     owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
   }
   ~RunMutex() {
-    if (owned_) ReleaseMutex(handle_);
-    if (handle_) CloseHandle(handle_);
+    if (owned_) ReleaseMutex(handle_.get());
   }
   RunMutex(const RunMutex&) = delete;
   RunMutex& operator=(const RunMutex&) = delete;
@@ -34,7 +34,7 @@ class RunMutex {
   bool OtherInstance() const { return handle_ && !owned_; }
 
  private:
-  HANDLE handle_;
+  OwnedHandle handle_;
   bool owned_ = false;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 
+#include "Owners.h"
 #include "StubAU.h"
 #include "StubSetup.h"
 #include "StubState.h"
@@ -20,33 +21,7 @@ bool download_abort = false;
 int activity_position = 0;
 
 // The status line's own font, made on creation and deleted with the window.
-class GdiFont {
- public:
-  GdiFont() = default;
-  explicit GdiFont(HFONT font) : font_(font) {}
-  ~GdiFont() { Reset(); }
-  GdiFont(const GdiFont&) = delete;
-  GdiFont& operator=(const GdiFont&) = delete;
-  GdiFont(GdiFont&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
-  GdiFont& operator=(GdiFont&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      font_ = other.font_;
-      other.font_ = nullptr;
-    }
-    return *this;
-  }
-  HFONT get() const { return font_; }
-  void Reset() {
-    if (font_) DeleteObject(font_);
-    font_ = nullptr;
-  }
-
- private:
-  HFONT font_ = nullptr;
-};
-
-GdiFont status_font;
+FontOwner status_font;
 
 // comctl32 is not a KnownDLL, so it is bound at run time from the system folder rather than
 // imported (a copy planted beside an installer in a downloads folder must not load).
@@ -67,7 +42,7 @@ void OnCreate(HWND window) {
   StubWindow.status = Child(window, "Static", WS_VISIBLE, 70, 20, 340, 18);
   StubWindow.progress = Child(window, PROGRESS_CLASSA, WS_VISIBLE, 70, 38, 392, 13);
   StubWindow.activity = Child(window, PROGRESS_CLASSA, 0, 416, 20, 46, 13);
-  status_font = GdiFont(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  status_font = FontOwner(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                     DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
   if (StubWindow.status && status_font.get())
@@ -91,7 +66,7 @@ void OnDestroy(HWND window) {
   download_abort = true;
   // The extraction folder is removed here once extraction creates one.
   if (StubWindow.status) ReleaseStatusFont(StubWindow.status);
-  status_font.Reset();
+  status_font.reset();
   KillTimer(window, kStartTimerId);
   StubWindow = StubWindowHandles{};
   PostQuitMessage(0);

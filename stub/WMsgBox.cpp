@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MarkupText.h"
+#include "Owners.h"
 #include "Utils.h"
 
 namespace {
@@ -14,75 +15,6 @@ constexpr char kBoxClass[] = "WMsgBox";
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr int kTextId = 100;
 constexpr COLORREF kBandColour = RGB(0, 78, 152);
-
-// --- Owners of the handles a box holds ---
-
-// One owner per handle kind: copy deleted, move allowed, move-assignment closes the old
-// handle first.
-template <class Handle, void (*Close)(Handle)>
-class Owner {
- public:
-  explicit Owner(Handle handle = nullptr) : handle_(handle) {}
-  Owner(const Owner&) = delete;
-  Owner& operator=(const Owner&) = delete;
-  Owner(Owner&& o) noexcept : handle_(std::exchange(o.handle_, nullptr)) {}
-  Owner& operator=(Owner&& o) noexcept {
-    if (this != &o) {
-      reset();
-      handle_ = std::exchange(o.handle_, nullptr);
-    }
-    return *this;
-  }
-  ~Owner() { reset(); }
-  Handle get() const { return handle_; }
-  void reset() {
-    if (handle_) Close(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  Handle handle_;
-};
-
-void DeleteFont(HFONT font) { DeleteObject(font); }
-void ReleaseModule(HMODULE module) { FreeLibrary(module); }
-// A window that its own close already destroyed is left alone.
-void DestroyIfWindow(HWND window) {
-  if (IsWindow(window)) DestroyWindow(window);
-}
-
-using FontOwner = Owner<HFONT, DeleteFont>;
-using ModuleOwner = Owner<HMODULE, ReleaseModule>;
-using WindowOwner = Owner<HWND, DestroyIfWindow>;
-
-// A window class registered by this owner; unregistered when the owner ends (its windows must
-// be gone by then).
-class ClassOwner {
- public:
-  ClassOwner() = default;
-  ClassOwner(ATOM atom, HINSTANCE instance) : atom_(atom), instance_(instance) {}
-  ClassOwner(const ClassOwner&) = delete;
-  ClassOwner& operator=(const ClassOwner&) = delete;
-  ClassOwner(ClassOwner&& o) noexcept
-      : atom_(std::exchange(o.atom_, ATOM(0))), instance_(o.instance_) {}
-  ClassOwner& operator=(ClassOwner&& o) noexcept {
-    if (this != &o) {
-      reset();
-      atom_ = std::exchange(o.atom_, ATOM(0));
-      instance_ = o.instance_;
-    }
-    return *this;
-  }
-  ~ClassOwner() { reset(); }
-  void reset() {
-    if (atom_) UnregisterClassA(MAKEINTATOM(atom_), instance_);
-    atom_ = 0;
-  }
-
- private:
-  ATOM atom_ = 0;
-  HINSTANCE instance_ = nullptr;
-};
 
 // A window's device context with one font selected, restored and released at the end.
 class FontDC {
