@@ -99,12 +99,6 @@ LRESULT CALLBACK InfoProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
   return 0;
 }
 
-HFONT MakeFont(int height, int charset, const std::string& face) {
-  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(charset),
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, face.c_str());
-}
-
 void RunLoop(HWND window) {
   MSG msg;
   while (info.open && IsWindow(window)) {
@@ -143,19 +137,13 @@ bool InfoWindow(HWND owner, const std::string& title, const std::string& button_
   if (info.open) return false;  // one at a time: its state is process-wide
 
   const ModuleOwner rich_edit(LoadSystemLibrary("riched32.dll"));
-  const FontOwner button_font(MakeFont(-PointsToPixels(font_size), charset, font_name));
-  const FontOwner text_font(MakeFont(-15, charset, info_window::TextFace(font_name)));
+  const FontOwner button_font =
+      MakeDialogFont(-PointsToPixels(font_size), charset, font_name.c_str());
+  const FontOwner text_font =
+      MakeDialogFont(-15, charset, info_window::TextFace(font_name).c_str());
 
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = InfoProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kInfoClass;
-  const ClassOwner info_class(RegisterClassExA(&wc), instance);
+  const ClassOwner info_class = RegisterDialogClass(kInfoClass, InfoProc);
 
   info = InfoState();
   info.address = web;

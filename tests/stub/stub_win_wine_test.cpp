@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <richedit.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -135,9 +136,11 @@ bool ShowInfo(const std::string& body, const std::string& address, const std::st
       } else {
         seen->text = WindowText(c);
         seen->text_rect = r;
-        LOGFONTA lf = {};
-        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        seen->face = lf.lfFaceName;
+        // RichEdit 1.0 keeps the font as its default character format.
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(c, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        seen->face = format.szFaceName;
       }
     }
     if (press && seen->has_button)
