@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "InfoWindowRules.h"
+#include "InformFile.h"
 #include "Owners.h"
 #include "StubWin.h"
 #include "Trace.h"
@@ -125,7 +126,7 @@ bool InfoWindow(HWND owner, const std::string& title, const std::string& button_
                 const std::string& body, const std::string& address, int width, int height,
                 bool right_to_left, const std::string& font_name, int font_size, int charset) {
   std::string web = TrimText(address);
-  if (!web.empty() && !info_window::IsWebAddress(web)) {
+  if (!web.empty() && !IsWebAddress(web)) {
     TraceLine() << " InfoWindow: not a web address, not opened: " << web;
     web.clear();
   }

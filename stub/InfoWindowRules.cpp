@@ -2,18 +2,7 @@
 
 #include <algorithm>
 
-#include "UtilsText.h"
-
 namespace info_window {
-
-bool IsWebAddress(const std::string& address) {
-  const std::string upper = UpperText(TrimText(address), NoLeadBytes);
-  for (const char* scheme : {"HTTP://", "HTTPS://"}) {
-    const std::string s(scheme);
-    if (upper.size() > s.size() && upper.compare(0, s.size(), s) == 0) return true;
-  }
-  return false;
-}
 
 std::string TextFace(const std::string& font_name) {
   return font_name.empty() || font_name == "Tahoma" ? "Verdana" : font_name;

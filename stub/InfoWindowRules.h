@@ -1,14 +1,10 @@
-// Pure decisions of the information window: which addresses it may open, which face its text
-// takes and where its control and button sit.
+// Pure decisions of the information window: which face its text takes and where its control
+// and button sit. Which addresses it may open: IsWebAddress (InformFile.h).
 #pragma once
 
 #include <string>
 
 namespace info_window {
-
-// Only web addresses are opened: the address comes from a downloaded file, and handing any
-// other text to the shell would let that file start a program or open a local document.
-bool IsWebAddress(const std::string& address);
 
 // "Verdana" unless a face other than the dialogs' default "Tahoma" is given.
 std::string TextFace(const std::string& font_name);

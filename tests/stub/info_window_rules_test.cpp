@@ -1,4 +1,4 @@
-// Which addresses the information window opens, its text face and its layout.
+// The information window's text face and layout.
 #include "InfoWindowRules.h"
 
 #include <gtest/gtest.h>
@@ -6,20 +6,6 @@
 namespace {
 
 using namespace info_window;
-
-TEST(InfoWindowRules, OnlyWebAddressesOpen) {
-  const struct {
-    const char* address;
-    bool web;
-  } cases[] = {
-      {"http://example.test/news.htm", true}, {"HTTPS://example.test", true},
-      {"  http://x  ", true},                  {"http://", false},
-      {"file:///C:/x.exe", false},             {"C:\\Windows\\notepad.exe", false},
-      {"mailto:a@b", false},                   {"javascript:alert(1)", false},
-      {"", false},                             {"httpx://a", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsWebAddress(c.address), c.web) << c.address;
-}
 
 TEST(InfoWindowRules, TextFaceAndLayout) {
   EXPECT_EQ(TextFace("Tahoma"), "Verdana");
