@@ -144,6 +144,7 @@ void SetupJob(HWND window) {
     const JobScope scope;
     try {
       const std::string folder = SetupTempDir();
+      TraceLine() << " SetupTempDir=" << folder;
       if (folder.empty()) {
         ShowJobError(window, SetupTempDirStem() + "<P><P>Unable to create Directory!<P><P>" +
                                  LastErrorText());
