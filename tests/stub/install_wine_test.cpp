@@ -164,7 +164,7 @@ void RepairChecksum(std::string& bytes) {
 // Volume 1 holds the stub, the sample setup and part of b.bin (300 KB that do not compress);
 // the rest of b.bin goes to volume 2.
 std::uint64_t SplittingVolumeSize() {
-  return ReadFile(g_stub).size() + ReadFile(g_sample).size() + 150000;
+  return ReadFile(g_stub).size() + pack::CompressEntry(ReadFile(g_sample), 9).size() + 150000;
 }
 
 // File offset of the first entry block (after the header blocks).
