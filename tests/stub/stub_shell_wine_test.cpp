@@ -92,8 +92,9 @@ StubControls ControlsOf(HWND window) {
   return c;
 }
 
-// The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar.
-void ExpectStubWindowLayout(HWND window, const std::string& title) {
+// The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar. The
+// bar's range is 0..100 until an extraction sets it (to 0 when it resets it).
+void ExpectStubWindowLayout(HWND window, const std::string& title, int range_high = 100) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   RECT outer;
@@ -114,7 +115,7 @@ void ExpectStubWindowLayout(HWND window, const std::string& title) {
   EXPECT_FALSE(GetWindowLongA(c.activity, GWL_STYLE) & WS_VISIBLE);
   // Without a PBRANGE pointer, which could not cross into the stub's process.
   EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, TRUE, 0), 0);
-  EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, FALSE, 0), range_high);
   EXPECT_EQ(SendMessageA(c.progress, PBM_GETPOS, 0, 0), 0);
 }
 
@@ -263,7 +264,7 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   WriteStub(options, exe, /*damage=*/true);
   TraceViewer viewer(dir.path(), "damaged");
   ASSERT_TRUE(viewer.Ready());
-  ChildProcess stub(exe, "");
+  ChildProcess stub(exe, "/hide");  // hidden: the window stays as created
   const HWND box = box_driver::FindBox("WMsgBox", 20000);
   ASSERT_NE(box, nullptr);
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
@@ -275,7 +276,7 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   EXPECT_EQ(info.font_face, expect.font_face);
   // The stub window stays while the box is up: read it back.
   const HWND window = WaitForWindow(StubWindowClass(false, exe), 5000, stub.Id());
-  ExpectStubWindowLayout(window, expect.window_title);
+  ExpectStubWindowLayout(window, expect.window_title, 0);
   EXPECT_EQ(GetText(ControlsOf(window).status), expect.status_text);
   EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
   EXPECT_TRUE(stub.WaitEnd(10000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
