@@ -32,7 +32,7 @@ std::string TempDir() {
 // Runs the stub, which must show its checksum error box ("s7", default texts); answers it and
 // returns the stub's exit code.
 long RunAnsweringChecksumBox(const std::string& exe) {
-  ChildProcess stub(exe, "");
+  ChildProcess stub(exe, "/hide");  // hidden: no space question comes first
   const HWND box = box_driver::FindBox("WMsgBox", 20000);
   if (!box) return -1;
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
