@@ -30,26 +30,8 @@ double Seconds(Clock::time_point since) {
 int main(int argc, char** argv) {
   const std::string dir = argc > 1 ? argv[1] : ".";
   const std::size_t megabytes = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 100;
-  std::mt19937 rng(12345);
-
-  pack::PackOptions o;
-  o.stub_bytes.assign(4096, '\0');
-  o.stub_bytes[0] = 'M';
-  o.stub_bytes[1] = 'Z';
-  o.stub_bytes[256] = 'P';
-  o.stub_bytes[257] = 'E';
-  o.seed = 1;
-  o.level = 6;
-  o.volume_size = 48ull << 20;  // every volume stays below the 50 MiB checksum limit
-  std::size_t total = 0;
-  for (int i = 0; total < megabytes << 20; ++i) {
-    pack::PackEntry e;
-    e.name = "file" + std::to_string(i) + ".dat";
-    e.data = MakeFile(rng, (1u << 20) + rng() % (4u << 20), i);
-    e.dos_date = 881348945;
-    total += e.data.size();
-    o.entries.push_back(std::move(e));
-  }
+  std::uint64_t total = 0;
+  const pack::PackOptions o = MixedArchiveOptions(megabytes, &total);
   const double mb = double(total) / 1048576.0;
   std::printf("archive of %zu files, %.1f MB of data\n", o.entries.size(), mb);
 
