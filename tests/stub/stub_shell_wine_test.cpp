@@ -19,43 +19,23 @@
 #include "GFileInfo.h"
 #include "RunMode.h"
 #include "archive/archive_test_files.h"
+#include "stub_run_support.h"
 #include "wine_process.h"
 
 namespace {
 
-std::string g_stub, g_viewer;  // wine paths
+std::string g_stub;  // wine path
 const char kAgent[] = "TolvaneAU.exe";
 
-// A folder of the test's own under the temporary folder, removed with its contents.
-class TestDir {
- public:
-  explicit TestDir(const std::string& name) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetTempPathA(MAX_PATH, buffer);
-    path_ = std::string(buffer, n) + "stub_shell_" + std::to_string(GetCurrentProcessId()) + "_" +
-            name + "\\";
-    std::filesystem::create_directories(path_);
-  }
-  ~TestDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TestDir(const TestDir&) = delete;
-  TestDir& operator=(const TestDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 pack::PackOptions SetupOptions() {
   pack::PackOptions o;
   o.stub_path = g_stub;
   o.seed = 5;
   o.update.agent_exe = kAgent;
+  // No program and not marked "*": the job extracts it and, without a setup entry, ends.
   pack::PackEntry setup;
   setup.name = "Setup.exe";
-  setup.is_setup = true;
   setup.data = std::string(20000, 's');
   o.entries = {setup};
   return o;
@@ -76,80 +56,8 @@ void WriteStub(const pack::PackOptions& options, const std::string& path, bool d
   WriteFile(path, bytes);
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0, end;
-  while ((end = text.find("\r\n", start)) != std::string::npos) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
 
-// The trace-viewer tool, keeping the chunks it receives and their lengths in files.
-class TraceViewer {
- public:
-  TraceViewer(const std::string& dir, const std::string& name, DWORD hang_ms = 0)
-      : raw_(dir + name + ".trace"), lengths_(dir + name + ".lengths") {
-    std::string args = "\"/lengths=" + lengths_ + "\" \"" + raw_ + "\"";
-    if (hang_ms) args = "/hang=" + std::to_string(hang_ms) + " " + args;
-    process_ = ChildProcess(g_viewer, args);
-    window_ = WaitForWindow(".WDebug.", 20000, process_.Id());
-  }
-  ~TraceViewer() {
-    if (window_ && process_.Running()) {
-      PostMessageA(window_, WM_CLOSE, 0, 0);
-      process_.WaitEnd(5000);
-    }
-  }
-  TraceViewer(const TraceViewer&) = delete;
-  TraceViewer& operator=(const TraceViewer&) = delete;
 
-  bool Ready() const { return window_ != nullptr; }
-  void Kill() { process_.Kill(); }
-  std::vector<std::string> Lines() const { return SplitLines(ReadFile(raw_)); }
-  // The lines of one process, without its id.
-  std::vector<std::string> LinesOf(DWORD pid) const {
-    const std::string prefix = std::to_string(pid);
-    std::vector<std::string> out;
-    for (const std::string& line : Lines())
-      if (line.compare(0, prefix.size(), prefix) == 0 &&
-          (line.size() == prefix.size() || !std::isdigit(static_cast<unsigned char>(line[prefix.size()]))))
-        out.push_back(line.substr(prefix.size()));
-    return out;
-  }
-  bool Has(DWORD pid, const std::string& text) const {
-    for (const std::string& line : LinesOf(pid))
-      if (line.find(text) != std::string::npos) return true;
-    return false;
-  }
-  // Waits until a line of the process contains the text.
-  bool WaitFor(DWORD pid, const std::string& text, DWORD milliseconds) const {
-    const DWORD t0 = GetTickCount();
-    do {
-      if (Has(pid, text)) return true;
-      Sleep(100);
-    } while (GetTickCount() - t0 < milliseconds);
-    return false;
-  }
-  std::vector<int> Lengths() const {
-    std::vector<int> out;
-    std::istringstream in(ReadFile(lengths_));
-    for (int n; in >> n;) out.push_back(n);
-    return out;
-  }
-
- private:
-  std::string raw_, lengths_;
-  ChildProcess process_;
-  HWND window_ = nullptr;
-};
-
-// The first close of the stub window only asks a download to stop; the second closes it.
-void CloseStubWindow(HWND window) {
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  PostMessageA(window, WM_CLOSE, 0, 0);
-}
 
 std::string GetText(HWND window) {
   char buffer[512] = {};
@@ -184,8 +92,9 @@ StubControls ControlsOf(HWND window) {
   return c;
 }
 
-// The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar.
-void ExpectStubWindowLayout(HWND window, const std::string& title) {
+// The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar. The
+// bar's range is 0..100 until an extraction sets it (to 0 when it resets it).
+void ExpectStubWindowLayout(HWND window, const std::string& title, int range_high = 100) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   RECT outer;
@@ -206,7 +115,7 @@ void ExpectStubWindowLayout(HWND window, const std::string& title) {
   EXPECT_FALSE(GetWindowLongA(c.activity, GWL_STYLE) & WS_VISIBLE);
   // Without a PBRANGE pointer, which could not cross into the stub's process.
   EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, TRUE, 0), 0);
-  EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, FALSE, 0), range_high);
   EXPECT_EQ(SendMessageA(c.progress, PBM_GETPOS, 0, 0), 0);
 }
 
@@ -248,7 +157,7 @@ TEST(StubTrace, StartAndEndLinesReachTheViewerIn128ByteChunks) {
     EXPECT_TRUE(viewer.Has(stub.Id(), " ThisIs_AutoUpdateProg=FALSE"));
     EXPECT_TRUE(viewer.Has(stub.Id(), " RunMode=StubWindow"));
     EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== UnpackArchive (not yet built) ===="));
+    EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     // 300 characters and CR LF: 128 + 128 + 46; the END line is 2 shorter.
     const std::vector<int> n = viewer.Lengths();
     ASSERT_GE(n.size(), 6u);
@@ -355,7 +264,7 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   WriteStub(options, exe, /*damage=*/true);
   TraceViewer viewer(dir.path(), "damaged");
   ASSERT_TRUE(viewer.Ready());
-  ChildProcess stub(exe, "");
+  ChildProcess stub(exe, "/hide");  // hidden: the window stays as created
   const HWND box = box_driver::FindBox("WMsgBox", 20000);
   ASSERT_NE(box, nullptr);
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
@@ -367,7 +276,7 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   EXPECT_EQ(info.font_face, expect.font_face);
   // The stub window stays while the box is up: read it back.
   const HWND window = WaitForWindow(StubWindowClass(false, exe), 5000, stub.Id());
-  ExpectStubWindowLayout(window, expect.window_title);
+  ExpectStubWindowLayout(window, expect.window_title, 0);
   EXPECT_EQ(GetText(ControlsOf(window).status), expect.status_text);
   EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
   EXPECT_TRUE(stub.WaitEnd(10000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
@@ -440,14 +349,14 @@ TEST(RunModes, EachModeReachesItsBranch) {
   {  // The CD-span copy: the setup job, then the batch that removes its folder.
     ChildProcess stub(span_exe, "/SpanCdLvl=2");
     ASSERT_TRUE(stub.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== UnpackArchive (not yet built) ===="));
+    EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     EXPECT_TRUE(viewer.Has(stub.Id(),
                            " ==== SelfDeleteBatch (not yet built) ==== remove folder=TRUE"));
   }
   {  // "/SpanCdLvl=3": a plain setup stub.
     ChildProcess stub(span_exe, "/SpanCdLvl=3");
     ASSERT_TRUE(stub.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== UnpackArchive (not yet built) ===="));
+    EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     EXPECT_FALSE(viewer.Has(stub.Id(), "SelfDeleteBatch"));
     EXPECT_FALSE(viewer.Has(stub.Id(), "SpanCdHandOver"));
   }
@@ -457,11 +366,12 @@ TEST(RunModes, EachModeReachesItsBranch) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  TestDirPrefix() = "stub_shell_";
   if (argc < 3) {
     std::fprintf(stderr, "usage: stub_shell_wine_test WEXLINSTUB_EXE TRACE_VIEWER_EXE\n");
     return 2;
   }
   g_stub = WindowsPath(argv[1]);
-  g_viewer = WindowsPath(argv[2]);
+  TraceViewerExe() = WindowsPath(argv[2]);
   return RUN_ALL_TESTS();
 }
