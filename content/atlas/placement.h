@@ -18,6 +18,24 @@ struct PlacedPoint {
   bool fell_back = false;  // no skin along the rule's direction: the nearest skin was taken
 };
 
+// A landmark of a rule: its name without the side suffix picks the generator's side, and "a+b"
+// is the point midway between a and b. False with a message when there is no such landmark.
+bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::string* error);
+
+// Inside one of the body's closed meshes (they overlap where they join).
+bool inside_body(const Body& body, Vec3 p);
+
+// Where a rule points before it is brought onto the skin: the target (inside or beside the body
+// part), the direction along which the skin is looked for from it, and the rule's cun there.
+struct RuleTarget {
+  Vec3 target;
+  Vec3 dir;
+  double cun = 0;
+  bool from_centre = false;   // on the scalp: dir runs out from the middle of the head
+  bool along_normal = false;  // face "-": dir is the skin normal nearest the target
+};
+bool rule_target(const Body& body, const LocationRule& rule, RuleTarget* out, std::string* error);
+
 // False with a message when a landmark of the rule is unknown.
 bool place_point(const Body& body, const LocationRule& rule, PlacedPoint* placed,
                  std::string* error);

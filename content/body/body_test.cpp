@@ -13,6 +13,7 @@
 #include "body/anatomy.h"
 #include "body/body.h"
 #include "body/body_files.h"
+#include "body/regions.h"
 #include "body/skin_textures.h"
 #include "model/bitmap_image.h"
 #include "model/format_bmp.h"
@@ -326,6 +327,24 @@ TEST_F(BodyTest, CunOfEveryRegionIsAnAdultsInchOrSo) {
     EXPECT_GT(body_->cun_length(r), 1.5 * cm);
     EXPECT_LT(body_->cun_length(r), 3.2 * cm);
   }
+}
+
+// The upper back at the heights the standard's spans assume: C7 stands well above the sternal
+// notch (about 0.85 of the stature), the acromion a little lower (about 0.82), the root of the
+// scapular spine level with T3 and the inferior angle with T7.
+TEST_F(BodyTest, UpperBackAndShoulderAtTheirShareOfTheStature) {
+  const Body& b = *body_;
+  auto share = [&](const char* name) { return to_metres(b.landmark(name)).y / kStature; };
+  EXPECT_GT(share("c7"), 0.84);
+  EXPECT_LT(share("c7"), 0.87);
+  EXPECT_GT(share("acromion_l"), 0.80);
+  EXPECT_LT(share("acromion_l"), 0.835);
+  EXPECT_GT(share("c7") - share("sternal_notch"), 0.03 / kStature);  // 3 cm
+  EXPECT_GT(share("c7"), share("acromion_l"));
+  const double cm = 0.01 / kStature;
+  EXPECT_NEAR(share("scapula_spine_root_l"), share("t3"), 1.0 * cm);
+  EXPECT_NEAR(share("scapula_inferior_l"), share("t7"), 1.5 * cm);
+  EXPECT_GT(share("t1"), share("sternal_notch"));
 }
 
 TEST_F(BodyTest, RaysFindTheNearestSurfaceOrNothing) {
