@@ -110,3 +110,25 @@ Vec3 Body::nearest_surface_point(Vec3 p, Vec3* normal) const {
     }
   return best_point;
 }
+
+BodyMesh shown_part(const BodyMesh& mesh) {
+  BodyMesh out;
+  out.name = mesh.name;
+  out.material = mesh.material;
+  std::vector<int> index(mesh.vertices.size(), -1);
+  for (size_t i = 0; i < mesh.shown_triangles; ++i) {
+    BodyTriangle t = mesh.triangles[i];
+    for (int& v : t.v) {
+      if (index[v] < 0) {
+        index[v] = static_cast<int>(out.vertices.size());
+        out.vertices.push_back(mesh.vertices[v]);
+        out.normals.push_back(mesh.normals[v]);
+        if (!mesh.texcoords.empty()) out.texcoords.push_back(mesh.texcoords[v]);
+      }
+      v = index[v];
+    }
+    out.triangles.push_back(t);
+  }
+  out.shown_triangles = out.triangles.size();
+  return out;
+}
