@@ -89,10 +89,11 @@ bool is_front_chain(const std::string& ref) {
   return ref == "sternal_notch" || ref == "xiphoid" || ref == "navel" || ref == "pubic_symphysis";
 }
 
-// Walking out from a point inside the body along dir: the crossing after which the ray is in
-// the air. The region meshes overlap where they join (the neck reaches up into the head, an arm
-// may touch the flank), so the first crossing may be an inner one. After a crossing the ray is
-// in the air when the next crossing enters a surface or there is none.
+// Walking out from a point inside the body along dir: the first crossing after which the ray is
+// in the air. The region meshes overlap where they join (the neck reaches up into the head, an
+// arm presses into the chest wall under the armpit), so a crossing may leave one mesh while
+// still inside another: the air is told by winding just past the crossing, not by the order of
+// crossings, which the hidden closing surfaces inside a neighbour confuse.
 bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) {
   constexpr double kStep = 1e-5;
   constexpr int kMostCrossings = 12;
@@ -108,8 +109,7 @@ bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) 
     from = hit + dir * kStep;
   }
   for (size_t k = 0; k < crossings.size(); ++k) {
-    const bool air_after = k + 1 == crossings.size() || !crossings[k + 1].leaves;
-    if (crossings[k].leaves && air_after) {
+    if (crossings[k].leaves && !inside_body(body, crossings[k].at + dir * kOutside)) {
       *skin = crossings[k].at;
       return true;
     }

@@ -466,7 +466,9 @@ Anatomy make_anatomy() {
   from_front("nipple_l", 0.098, 1.268);
   from_front("axillary_fold_front_l", 0.145, 1.32);
   from_back("axillary_fold_back_l", 0.145, 1.305);
-  an.landmark_rays.push_back({"axilla_l", {0.152, 1.3, -0.012}, {0, 0, 0}});
+  // The apex of the armpit as it shows: the top of the hollow between the arm and the chest
+  // wall, reached from below. Higher up the arm's mesh runs on into the chest wall and hides it.
+  an.landmark_rays.push_back({"axilla_l", {0.161, 1.15, -0.012}, {0, 1, 0}});
   from_front("costal_margin_l", 0.098, 1.14);
   from_side("rib_free_end_11_l", 1.12, -0.02);
   from_side("rib_free_end_12_l", 1.10, -0.06);
