@@ -8,7 +8,6 @@
 // seam; succeeds only when no seam shows. With IMAGE_DIR each close-up is written there as
 // NAME.ppm and its mesh map as NAME-map.ppm.
 #include <GL/glut.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -17,18 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "check_window.h"
 #include "atlas/atlas.h"
 #include "atlas/view_fit.h"
 #include "model/model_gl.h"
 #include "shell/camera.h"
 #include "shell/scene.h"
-#include "shell/start_up.h"
 #include "shell/viewer_state.h"
 #include "shell/views.h"
 
 namespace {
 
-constexpr int kWidth = 800, kHeight = 600;
+constexpr int kWidth = kCheckWidth, kHeight = kCheckHeight;
 // Brightness levels (of 255) that a line or a step along a seam may differ by before it shows;
 // the skin's own texture varies by more than this from pixel to pixel, but not on average along
 // a whole seam.
@@ -101,30 +100,13 @@ bool seam_centre(const Mesh& a, const Mesh& b, Vec3* centre) {
   return true;
 }
 
-std::vector<unsigned char> read_frame() {
-  std::vector<unsigned char> rgb(size_t(kWidth) * kHeight * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-  return rgb;
-}
-
-void write_ppm(const std::string& path, const std::vector<unsigned char>& rgb) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return;
-  std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-  for (int row = kHeight - 1; row >= 0; --row)
-    std::fwrite(&rgb[size_t(row) * kWidth * 3], 1, size_t(kWidth) * 3, f);
-  std::fclose(f);
-}
-
 // The body as the viewer draws it in the search view, without a marker.
 std::vector<unsigned char> draw_as_viewer() {
   marker_position[0] = marker_position[1] = marker_position[2] = 1e6f;
   begin_scene_frame();
   draw_search_view();
   glFinish();
-  return read_frame();
+  return read_check_frame();
 }
 
 // Every mesh in a flat colour that names it: red = mesh index + 1.
@@ -151,7 +133,7 @@ std::vector<unsigned char> draw_mesh_map() {
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
   glFinish();
-  std::vector<unsigned char> map = read_frame();
+  std::vector<unsigned char> map = read_check_frame();
   glClearColor(kMainBackground[0], kMainBackground[1], kMainBackground[2], kMainBackground[3]);
   return map;
 }
@@ -238,7 +220,7 @@ void run_checks() {
     const std::vector<unsigned char> rgb = draw_as_viewer();
     const std::vector<unsigned char> map = draw_mesh_map();
     if (!image_dir.empty()) {
-      write_ppm(image_dir + "/" + s.name + ".ppm", rgb);
+      write_check_ppm(image_dir + "/" + s.name + ".ppm", rgb);
       std::vector<unsigned char> shown_map(map.size());
       for (size_t i = 0; i < map.size(); i += 3) {
         const int id = map[i];
@@ -246,7 +228,7 @@ void run_checks() {
         shown_map[i + 1] = GLubyte(id * 131);
         shown_map[i + 2] = GLubyte(id * 29);
       }
-      write_ppm(image_dir + "/" + s.name + "-map.ppm", shown_map);
+      write_check_ppm(image_dir + "/" + s.name + "-map.ppm", shown_map);
     }
     const Measure m = measure(rgb, map, a, b);
     const bool ok = m.samples >= kFewestSamples && std::abs(m.line) <= kMostLine &&
@@ -270,20 +252,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (argc == 3) image_dir = argv[2];
-  if (chdir(argv[1]) != 0) {
-    std::fprintf(stderr, "seam_check: cannot enter %s\n", argv[1]);
-    return 1;
-  }
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(kWidth, kHeight);
-  main_window = glutCreateWindow("seam_check");
-  init_main();
-  const OrthoBox box = main_window_box(kWidth, kHeight);
-  glViewport(0, 0, kWidth, kHeight);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(box.left, box.right, box.bottom, box.top, box.near_z, box.far_z);
-  glMatrixMode(GL_MODELVIEW);
+  if (!open_check_window(argv[1], "seam_check")) return 1;
   glutDisplayFunc(display);
   glutMainLoop();
   return 1;
