@@ -134,6 +134,22 @@ bool inside_body(const Body& body, Vec3 p) {
   return winding > 0;
 }
 
+Vec3 smoothed_normal(const Body& body, Vec3 p) {
+  Vec3 n0;
+  body.nearest_surface_point(p, &n0);
+  const Vec3 helper = std::abs(n0.y) < 0.9 ? kUp : Vec3{1, 0, 0};
+  const Vec3 u = normalize(cross(n0, helper)), w = cross(n0, u);
+  Vec3 sum = n0;
+  constexpr double kRadius = 0.03;
+  for (int k = 0; k < 6; ++k) {
+    const double a = k * kPi / 3;
+    Vec3 n;
+    body.nearest_surface_point(p + (u * std::cos(a) + w * std::sin(a)) * kRadius, &n);
+    sum += n;
+  }
+  return normalize(sum);
+}
+
 namespace {
 
 // The skin on the side `dir` of the body part the target lies in: walking out from the target
@@ -161,23 +177,6 @@ bool find_skin(const Body& body, Vec3 target, Vec3 dir, double reach, Vec3* skin
   }
   constexpr double kUnder = 0.01;  // 3 mm
   return walk_out(body, nearest - normal * kUnder, dir, reach, skin);
-}
-
-// The triangle normal is noisy on a decimated surface: average it with its neighbours'.
-Vec3 smoothed_normal(const Body& body, Vec3 p) {
-  Vec3 n0;
-  body.nearest_surface_point(p, &n0);
-  const Vec3 helper = std::abs(n0.y) < 0.9 ? kUp : Vec3{1, 0, 0};
-  const Vec3 u = normalize(cross(n0, helper)), w = cross(n0, u);
-  Vec3 sum = n0;
-  constexpr double kRadius = 0.03;
-  for (int k = 0; k < 6; ++k) {
-    const double a = k * kPi / 3;
-    Vec3 n;
-    body.nearest_surface_point(p + (u * std::cos(a) + w * std::sin(a)) * kRadius, &n);
-    sum += n;
-  }
-  return normalize(sum);
 }
 
 // The scalp as seen from the middle of the head: directions are turned over the midline from
@@ -342,17 +341,68 @@ bool seen_from(const Body& body, Vec3 point, Vec3 dir) {
   return !body.cast_to_surface(point, dir, nullptr, nullptr);
 }
 
+std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
+  std::string nearest;
+  double best = 1e9;
+  for (const BodyMesh& m : body.meshes) {
+    Body one;
+    one.meshes.push_back(m);
+    const double d = length(one.nearest_surface_point(p) - p);
+    if (d < best) best = d, nearest = m.name;
+  }
+  auto has = [&nearest](const char* part) { return nearest.find(part) != std::string::npos; };
+  const std::string side = kSide < 0 ? "_R" : "_L";
+  if (has("ARM") || has("HAND"))
+    return {"UPPERARM" + side, "FOREARM" + side, "HAND" + side, "NAILS_HAND" + side};
+  if (has("THIGH") || has("SHIN") || has("FOOT")) return {"THIGH" + side, "SHIN" + side, "FOOT" + side, "NAILS_FOOT"};
+  return {};
+}
+
+double others_share(const Body& body, const std::vector<std::string>& own, Vec3 point,
+                    Vec3 toward_viewer, double scale, int grid) {
+  const Vec3 n = normalize(toward_viewer);
+  const Vec3 helper = std::abs(n.y) < 0.9 ? kUp : Vec3{1, 0, 0};
+  const Vec3 u = normalize(cross(helper, n)), v = cross(n, u);
+  // The main view spans 2 units high and 8/3 wide before the view's scale.
+  const double half_h = 1 / scale, half_w = half_h * 4 / 3;
+  int skin = 0, others = 0;
+  for (int i = 0; i < grid; ++i)
+    for (int j = 0; j < grid; ++j) {
+      const double a = 2.0 * (i + 0.5) / grid - 1, b = 2.0 * (j + 0.5) / grid - 1;
+      const Vec3 from = point + u * (a * half_w) + v * (b * half_h) + n * 5.0;
+      std::string mesh;
+      if (!body.cast_to_surface(from, -n, nullptr, nullptr, &mesh)) continue;
+      ++skin;
+      if (std::find(own.begin(), own.end(), mesh) == own.end()) ++others;
+    }
+  return skin == 0 ? 0 : double(others) / skin;
+}
+
 SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen) {
   // The marker (radius 0.02) must show more than its rim: its middle, a little above the skin,
   // must be in sight. A hollow of the skin thus hides it, as it does on screen.
   const Vec3 marker_middle = placed.point + placed.normal * 0.012;
-  for (const Vec3& dir : candidate_directions(placed.normal))
-    if (seen_from(body, marker_middle, dir)) {
-      *seen = true;
-      return view_facing(placed.point, dir, scale);
-    }
-  *seen = false;
-  return view_facing(placed.point, placed.normal, scale);
+  // A point of a limb is shown against its own limb where it can be: of the directions that
+  // see it, nearest its normal first, the first in whose frame other parts (the trunk behind
+  // an arm, the buttocks behind a hand) take up little of the body seen.
+  const std::vector<std::string> own = limb_meshes(body, placed.point);
+  constexpr double kMostOthers = 0.25;
+  constexpr int kGrid = 5;
+  bool any = false;
+  Vec3 first_seen, least_others;
+  double least = 2;
+  for (const Vec3& dir : candidate_directions(placed.normal)) {
+    if (!seen_from(body, marker_middle, dir)) continue;
+    if (!any) first_seen = dir;
+    any = true;
+    if (own.empty()) break;
+    const double share = others_share(body, own, placed.point, dir, scale, kGrid);
+    if (share < least) least = share, least_others = dir;
+    if (share <= kMostOthers) break;
+  }
+  *seen = any;
+  if (!any) return view_facing(placed.point, placed.normal, scale);
+  return view_facing(placed.point, own.empty() ? first_seen : least_others, scale);
 }
 
 double view_scale_for(const LocationRule& r) {

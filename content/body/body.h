@@ -114,8 +114,10 @@ struct Body {
   double cun_length(const std::string& region) const;
 
   // Nearest intersection of the ray origin + t * dir (t > 0) with the final triangle surface.
-  // On a hit, stores the point and the outward unit normal of the triangle (either may be null).
-  bool cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal) const;
+  // On a hit, stores the point, the outward unit normal of the triangle and the name of its mesh
+  // (each may be null).
+  bool cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal,
+                       std::string* mesh = nullptr) const;
   // The closest point of the triangle surface to p, with its triangle's outward normal.
   Vec3 nearest_surface_point(Vec3 p, Vec3* normal = nullptr) const;
 

@@ -62,7 +62,8 @@ Vec3 closest_on_triangle(Vec3 p, Vec3 a, Vec3 b, Vec3 c) {
 
 }  // namespace
 
-bool Body::cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal) const {
+bool Body::cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal,
+                           std::string* mesh) const {
   dir = normalize(dir);
   double best = std::numeric_limits<double>::infinity();
   const BodyMesh* best_mesh = nullptr;
@@ -92,6 +93,7 @@ bool Body::cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal) const
   if (!best_mesh) return false;
   if (hit) *hit = origin + dir * best;
   if (normal) *normal = triangle_normal(*best_mesh, *best_tri);
+  if (mesh) *mesh = best_mesh->name;
   return true;
 }
 
