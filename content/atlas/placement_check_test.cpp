@@ -13,14 +13,22 @@
 
 namespace {
 
+// The table's rules and the shipped records, one for one.
+void load_shipped(std::vector<SourcePoint>* source, std::vector<AcupointRecord>* table) {
+  std::string error;
+  ASSERT_TRUE(read_source_table(ATLAS_TABLE_DIR, source, &error)) << error;
+  table->assign(kAcupointCapacity, AcupointRecord{});
+  const AtlasLoadResult loaded = load_atlas_dir(ATLAS_DATA_DIR, table->data(), kAcupointCapacity);
+  ASSERT_EQ(loaded.count, int(source->size()));
+  ASSERT_EQ(loaded.count, 309);
+  table->resize(source->size());
+}
+
 TEST(ShippedPlacement, EveryAcupointLiesWhereItsRuleSays) {
   std::vector<SourcePoint> source;
+  std::vector<AcupointRecord> table;
+  ASSERT_NO_FATAL_FAILURE(load_shipped(&source, &table));
   std::string error;
-  ASSERT_TRUE(read_source_table(ATLAS_TABLE_DIR, &source, &error)) << error;
-  std::vector<AcupointRecord> table(kAcupointCapacity);
-  const AtlasLoadResult loaded = load_atlas_dir(ATLAS_DATA_DIR, table.data(), kAcupointCapacity);
-  ASSERT_EQ(loaded.count, int(source.size()));
-  ASSERT_EQ(loaded.count, 309);
 
   const Body body = build_body();
   const PlacementChecker checker(body);
@@ -48,11 +56,8 @@ TEST(ShippedPlacement, EveryAcupointLiesWhereItsRuleSays) {
 // out of it.
 TEST(ShippedViews, LimbPointsAreFramedOnTheirOwnLimbFromTheirOwnSide) {
   std::vector<SourcePoint> source;
-  std::string error;
-  ASSERT_TRUE(read_source_table(ATLAS_TABLE_DIR, &source, &error)) << error;
-  std::vector<AcupointRecord> table(kAcupointCapacity);
-  const AtlasLoadResult loaded = load_atlas_dir(ATLAS_DATA_DIR, table.data(), kAcupointCapacity);
-  ASSERT_EQ(loaded.count, int(source.size()));
+  std::vector<AcupointRecord> table;
+  ASSERT_NO_FATAL_FAILURE(load_shipped(&source, &table));
 
   const Body body = build_body();
   Body trunk;
