@@ -341,7 +341,10 @@ bool seen_from(const Body& body, Vec3 point, Vec3 dir) {
   return !body.cast_to_surface(point, dir, nullptr, nullptr);
 }
 
-std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
+namespace {
+
+// The mesh whose skin lies nearest p.
+std::string nearest_mesh(const Body& body, Vec3 p) {
   std::string nearest;
   double best = 1e9;
   for (const BodyMesh& m : body.meshes) {
@@ -350,7 +353,54 @@ std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
     const double d = length(one.nearest_surface_point(p) - p);
     if (d < best) best = d, nearest = m.name;
   }
-  auto has = [&nearest](const char* part) { return nearest.find(part) != std::string::npos; };
+  return nearest;
+}
+
+bool has_part(const std::string& mesh, const char* part) {
+  return mesh.find(part) != std::string::npos;
+}
+
+// The long axis of the limb segment carried by `mesh`, from the landmarks at its two ends; zero
+// for the trunk, neck and head.
+Vec3 segment_axis(const Body& body, const std::string& mesh) {
+  static const struct {
+    const char* part;
+    const char* from;
+    const char* to;
+  } kSegments[] = {
+      {"UPPERARM", "acromion", "elbow_lateral+elbow_medial"},
+      {"FOREARM", "elbow_lateral+elbow_medial", "radial_styloid+ulnar_styloid"},
+      {"HAND", "wrist_crease", "finger3_mcp"},
+      {"THIGH", "greater_trochanter", "knee_eye_lateral+knee_eye_medial"},
+      {"SHIN", "knee_eye_lateral+knee_eye_medial", "malleolus_lateral+malleolus_medial"},
+      {"FOOT", "heel", "toe2_mtp"},
+  };
+  for (const auto& s : kSegments) {
+    if (!has_part(mesh, s.part)) continue;
+    Vec3 a, b;
+    std::string error;
+    if (!find_landmark(body, s.from, &a, &error) || !find_landmark(body, s.to, &b, &error))
+      return {};
+    return normalize(b - a);
+  }
+  return {};
+}
+
+// How far (as the sine of the angle) a view looks up at the skin from below.
+double below_excess(const std::string& mesh, Vec3 normal, Vec3 toward_viewer) {
+  // Up to 15 degrees below the horizontal a view still looks at the part, not up at it.
+  constexpr double kFree = 0.26;
+  // A hand hangs: its skin facing down is a fingertip or an edge, shown best from beside it. A
+  // sole or the underside of a leg faces down and is seen from below.
+  const double free = has_part(mesh, "HAND") ? kFree : std::max(kFree, -normal.y);
+  return std::max(0.0, -toward_viewer.y - free);
+}
+
+}  // namespace
+
+std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
+  const std::string nearest = nearest_mesh(body, p);
+  auto has = [&nearest](const char* part) { return has_part(nearest, part); };
   const std::string side = kSide < 0 ? "_R" : "_L";
   if (has("ARM") || has("HAND"))
     return {"UPPERARM" + side, "FOREARM" + side, "HAND" + side, "NAILS_HAND" + side};
@@ -358,12 +408,16 @@ std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
   return {};
 }
 
-double others_share(const Body& body, const std::vector<std::string>& own, Vec3 point,
-                    Vec3 toward_viewer, double scale, int grid) {
+namespace {
+
+double share_of_others(const RayCaster& sight, const std::vector<std::string>& own, Vec3 point,
+                       Vec3 toward_viewer, double scale, int grid) {
   const Vec3 n = normalize(toward_viewer);
   const Vec3 helper = std::abs(n.y) < 0.9 ? kUp : Vec3{1, 0, 0};
   const Vec3 u = normalize(cross(helper, n)), v = cross(n, u);
-  // The main view spans 2 units high and 8/3 wide before the view's scale.
+  // The middle third of the main window each way (it spans 6 units high and 8 wide before the
+  // view's scale): the neighbourhood of the point that the eye looks at. Over the whole window
+  // the trunk is in sight of every limb point but the toes.
   const double half_h = 1 / scale, half_w = half_h * 4 / 3;
   int skin = 0, others = 0;
   for (int i = 0; i < grid; ++i)
@@ -371,38 +425,75 @@ double others_share(const Body& body, const std::vector<std::string>& own, Vec3 
       const double a = 2.0 * (i + 0.5) / grid - 1, b = 2.0 * (j + 0.5) / grid - 1;
       const Vec3 from = point + u * (a * half_w) + v * (b * half_h) + n * 5.0;
       std::string mesh;
-      if (!body.cast_to_surface(from, -n, nullptr, nullptr, &mesh)) continue;
+      if (!sight.cast(from, -n, &mesh)) continue;
       ++skin;
       if (std::find(own.begin(), own.end(), mesh) == own.end()) ++others;
     }
   return skin == 0 ? 0 : double(others) / skin;
 }
 
+}  // namespace
+
+double others_share(const Body& body, const std::vector<std::string>& own, Vec3 point,
+                    Vec3 toward_viewer, double scale, int grid) {
+  return share_of_others(RayCaster(body), own, point, toward_viewer, scale, grid);
+}
+
 SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen) {
   // The marker (radius 0.02) must show more than its rim: its middle, a little above the skin,
   // must be in sight. A hollow of the skin thus hides it, as it does on screen.
   const Vec3 marker_middle = placed.point + placed.normal * 0.012;
-  // A point of a limb is shown against its own limb where it can be: of the directions that
-  // see it, nearest its normal first, the first in whose frame other parts (the trunk behind
-  // an arm, the buttocks behind a hand) take up little of the body seen.
+  const std::vector<Vec3> candidates = candidate_directions(placed.normal);
+  const RayCaster sight(body);
+  auto seen_along = [&sight, marker_middle](Vec3 dir) { return !sight.cast(marker_middle, dir); };
   const std::vector<std::string> own = limb_meshes(body, placed.point);
-  constexpr double kMostOthers = 0.25;
-  constexpr int kGrid = 5;
-  bool any = false;
-  Vec3 first_seen, least_others;
-  double least = 2;
-  for (const Vec3& dir : candidate_directions(placed.normal)) {
-    if (!seen_from(body, marker_middle, dir)) continue;
-    if (!any) first_seen = dir;
-    any = true;
-    if (own.empty()) break;
-    const double share = others_share(body, own, placed.point, dir, scale, kGrid);
-    if (share < least) least = share, least_others = dir;
-    if (share <= kMostOthers) break;
+  if (own.empty()) {  // trunk, neck and head: the seen direction nearest the normal
+    for (const Vec3& dir : candidates)
+      if (seen_along(dir)) {
+        *seen = true;
+        return view_facing(placed.point, dir, scale);
+      }
+    *seen = false;
+    return view_facing(placed.point, placed.normal, scale);
   }
-  *seen = any;
-  if (!any) return view_facing(placed.point, placed.normal, scale);
-  return view_facing(placed.point, own.empty() ? first_seen : least_others, scale);
+  // A limb point is shown on its own limb: of the directions that see it, the best by how
+  // squarely it faces the skin, how little of the frame's middle other parts fill (the trunk
+  // behind an arm, the legs behind a hand), how little it looks along the carrying segment
+  // (which would hide the segment behind itself) and how little it looks up from below.
+  const std::string mesh = nearest_mesh(body, placed.point);
+  const Vec3 axis = segment_axis(body, mesh);
+  // Beyond a fifth of the frame's middle (a quarter, with room for the sampling), other parts
+  // weigh much more.
+  constexpr double kShareWeight = 1, kCrowdedShare = 0.2, kCrowdedWeight = 6;
+  constexpr double kAlongWeight = 0.5, kBelowWeight = 4;
+  constexpr int kGrid = 9;
+  struct Ranked {
+    Vec3 dir;
+    double bound;  // the score before the frame is sampled: the share only lowers it
+  };
+  std::vector<Ranked> ranked;
+  for (const Vec3& dir : candidates)
+    ranked.push_back({dir, dot(dir, placed.normal) - kAlongWeight * std::abs(dot(dir, axis)) -
+                               kBelowWeight * below_excess(mesh, placed.normal, dir)});
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const Ranked& a, const Ranked& b) { return a.bound > b.bound; });
+  // Sampling the frame costs 81 rays; a candidate whose bound is below the best score so far
+  // cannot win, and the best few seen are enough.
+  constexpr int kMostSampled = 48;
+  int sampled = 0;
+  double best = -1e9;
+  Vec3 best_dir;
+  for (const Ranked& c : ranked) {
+    if (c.bound <= best || sampled == kMostSampled) break;
+    if (!seen_along(c.dir)) continue;
+    ++sampled;
+    const double share = share_of_others(sight, own, placed.point, c.dir, scale, kGrid);
+    const double score =
+        c.bound - kShareWeight * share - kCrowdedWeight * std::max(0.0, share - kCrowdedShare);
+    if (score > best) best = score, best_dir = c.dir;
+  }
+  *seen = sampled > 0;
+  return view_facing(placed.point, sampled > 0 ? best_dir : placed.normal, scale);
 }
 
 double view_scale_for(const LocationRule& r) {

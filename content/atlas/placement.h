@@ -53,14 +53,16 @@ bool seen_from(const Body& body, Vec3 point, Vec3 dir);
 // empty for a point of the trunk, neck or head.
 std::vector<std::string> limb_meshes(const Body& body, Vec3 p);
 
-// Of the body seen in the frame of a view facing `toward_viewer` at `scale` centred on point,
-// sampled on a grid x grid of lines of sight, the share that is not one of the meshes `own`.
+// Of the body seen in the middle of the frame of a view facing `toward_viewer` at `scale` centred
+// on point (a third of the window each way), sampled on a grid x grid of lines of sight, the
+// share that is not one of the meshes `own`.
 double others_share(const Body& body, const std::vector<std::string>& own, Vec3 point,
                     Vec3 toward_viewer, double scale, int grid);
 
-// The view that shows the point from the first direction of candidate_directions(normal) that
-// sees it and, for a limb point, frames little but its own limb; `seen` tells whether any
-// direction sees it (if none, the view looks along the normal).
+// The view that shows the point from a direction of candidate_directions(normal) that sees it:
+// for a point of the trunk, neck or head the first; for a limb point the one that best faces
+// the skin, frames little but its own limb, looks across its segment and not up from below.
+// `seen` tells whether any direction sees it (if none, the view looks along the normal).
 SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen);
 
 // Zoom by region: close on fingers, toes and the face, wider on the trunk.

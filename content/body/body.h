@@ -125,5 +125,22 @@ struct Body {
   int triangle_count() const;
 };
 
+// Many rays against one body that does not change meanwhile: each run of its triangles is
+// skipped when the ray misses the run's box. Keeps a reference to the body.
+class RayCaster {
+ public:
+  explicit RayCaster(const Body& body);
+  // As Body::cast_to_surface: whether the ray meets the surface, and the mesh it meets first.
+  bool cast(Vec3 origin, Vec3 dir, std::string* mesh = nullptr) const;
+
+ private:
+  struct Run {
+    size_t mesh, first, last;
+    Vec3 lo, hi;
+  };
+  const Body& body_;
+  std::vector<Run> runs_;
+};
+
 // Builds the whole body deterministically (no randomness beyond fixed seeds); a few seconds.
 Body build_body();

@@ -22,6 +22,8 @@ constexpr double kInsetSlope = 1.0;
 // The visible part runs this far past the border (metres), so that the two meshes' visible edges
 // overlap rather than leave a hairline crack between them.
 constexpr double kVisiblePast = 0.0015;
+// Half the width of the band along a border where the mesh keeps the grid's resolution (metres).
+constexpr double kFineBand = 0.004;
 
 struct RegionField {
   const Shape* shape;
@@ -96,7 +98,19 @@ TriMesh build_region(const Anatomy& an, const BodyRegion& r, size_t* shown) {
   };
   TriMesh mesh = surface_nets(field_for_box, lo, hi, r.cell);
   project_to_surface(mesh, field, 1);
-  decimate(mesh, r.triangles);
+  // Round the hip the border crosses the skin obliquely about the greater trochanter, and the
+  // decimator left long faces on one side against slivers on the other: vertex normals a few
+  // degrees apart, which the viewer's sharp highlight turned into a step along the seam. There
+  // the visible side keeps the grid's small faces along the border (the hidden part beyond may
+  // stay coarse); elsewhere the faces along a border are small enough (seam_check), and the
+  // triangles are better spent on shape.
+  std::vector<bool> locked(mesh.vertices.size());
+  if (r.mesh == "PELVIS" || r.group == kThigh)
+    for (size_t i = 0; i < mesh.vertices.size(); ++i) {
+      const double past = field.border(mesh.vertices[i]) - kVisiblePast;
+      locked[i] = past > -kFineBand && past < kFineBand / 4;
+    }
+  decimate(mesh, r.triangles, locked);
   project_to_surface(mesh, field, 2);
   *shown = split_at_border(mesh, [&](Vec3 p) { return field.border(p) - kVisiblePast; }, field);
   return mesh;

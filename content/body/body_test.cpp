@@ -396,4 +396,36 @@ TEST_F(BodyTest, RaysFindTheNearestSurfaceOrNothing) {
   EXPECT_GT(normal.z, 0.5);
 }
 
+// The boxed caster meets what the plain one meets: rays through the whole body from all round,
+// along the axes too (where the box test divides by zero), from outside and from inside.
+TEST_F(BodyTest, RayCasterAgreesWithThePlainCast) {
+  const Body& b = *body_;
+  const RayCaster caster(b);
+  const Vec3 inside[] = {b.landmark("navel") + Vec3{0, 0, -0.1}, b.landmark("palm_centre_l"),
+                         b.landmark("patella_centre_r") + Vec3{0, 0, -0.1}};
+  int hits = 0, misses = 0;
+  for (int k = 0; k < 400; ++k) {
+    const double a = k * 2.399963, y = 1 - 2 * (k + 0.5) / 400;  // spread over the sphere
+    Vec3 dir{std::cos(a) * std::sqrt(1 - y * y), y, std::sin(a) * std::sqrt(1 - y * y)};
+    if (k % 50 == 0) dir = Vec3{0, 0, k % 100 == 0 ? 1.0 : -1.0};
+    if (k % 50 == 25) dir = Vec3{k % 100 == 25 ? 1.0 : -1.0, 0, 0};
+    const Vec3 aim{0.6 * std::sin(k * 0.7), 2.4 * std::cos(k * 1.3), 0.2 * std::sin(k * 0.3)};
+    const Vec3 origins[] = {aim - dir * 6, inside[k % 3]};
+    for (const Vec3& from : origins) {
+      std::string plain_mesh, boxed_mesh;
+      Vec3 hit;
+      const bool plain = b.cast_to_surface(from, dir, &hit, nullptr, &plain_mesh);
+      ASSERT_EQ(caster.cast(from, dir, &boxed_mesh), plain) << k;
+      if (!plain) {
+        ++misses;
+        continue;
+      }
+      ++hits;
+      EXPECT_EQ(boxed_mesh, plain_mesh) << k;
+    }
+  }
+  EXPECT_GT(hits, 400);
+  EXPECT_GT(misses, 40);
+}
+
 }  // namespace

@@ -110,7 +110,10 @@ struct Canvas {
 // The place on the body that each texel shows: the meshes that use the texture are drawn into
 // texture space carrying their 3-D points; texels no triangle covers take a point on a cylinder
 // of the part's typical radius round its axis. Right limbs share their texture with the left
-// ones and are left out.
+// ones and are left out. The map folds the two sides of a part onto one texel; the side farther
+// from the midline claims it, so that a limb's grain runs on into the trunk's at the side of the
+// hip and the top of the shoulder, and two limb parts that meet agree on both sides (the fold
+// between the midline meshes' halves is mirrored like the grain, so either half will do).
 std::vector<Vec3> texel_places(const Canvas& c, const Body& body, double radius) {
   const int w = c.tex->width, hgt = c.tex->height;
   std::vector<Vec3> place(static_cast<size_t>(w) * hgt);
@@ -121,6 +124,7 @@ std::vector<Vec3> texel_places(const Canvas& c, const Body& body, double radius)
       place[static_cast<size_t>(y) * w + x] =
           c.map.origin + c.map.axis * c.h(y) + (c.map.front * std::cos(th) + side * std::sin(th)) * radius;
     }
+  std::vector<double> claimed_at(place.size(), -1);  // |x| of the place that claimed a texel
   for (const BodyMesh& m : body.meshes) {
     if (m.texcoords.empty() || (m.name.size() > 2 && m.name.compare(m.name.size() - 2, 2, "_R") == 0))
       continue;
@@ -151,8 +155,12 @@ std::vector<Vec3> texel_places(const Canvas& c, const Body& body, double radius)
             b[k] = ((px[j] - px[i]) * (y - py[i]) - (x - px[i]) * (py[j] - py[i])) / area;
           }
           if (b[0] < -0.02 || b[1] < -0.02 || b[2] < -0.02) continue;
-          place[static_cast<size_t>(y) * w + x] =
+          const Vec3 at =
               m.vertices[t.v[0]] * b[0] + m.vertices[t.v[1]] * b[1] + m.vertices[t.v[2]] * b[2];
+          const size_t texel = static_cast<size_t>(y) * w + x;
+          if (std::abs(at.x) < claimed_at[texel]) continue;
+          claimed_at[texel] = std::abs(at.x);
+          place[texel] = at;
         }
     }
   }

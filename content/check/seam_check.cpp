@@ -54,6 +54,7 @@ const Seam kSeams[] = {
     {"waist-back", "ABDOMEN", "PELVIS", {0, 0, -1}, 8},
     {"groin", "PELVIS", "THIGH_R", {0, 0, 1}, 8},
     {"buttock", "PELVIS", "THIGH_R", {0, 0, -1}, 8},
+    {"hip-side", "PELVIS", "THIGH_R", {-1, 0, 0}, 8},
     {"shoulder-top", "CHEST", "UPPERARM_R", {0, 1, 0}, 8},
     {"elbow-front", "UPPERARM_R", "FOREARM_R", {0, 0, 1}, 10},
     {"elbow-side", "UPPERARM_R", "FOREARM_R", {-1, 0, 0}, 10},
