@@ -1,5 +1,7 @@
 #include "AgentRules.h"
 
+#include "EntryName.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -117,4 +119,15 @@ int CheckLevel(const CheckLevelInput& in) {
   level = 5;
   if (!in.size_matches || !in.size_matches()) return level;
   return 6;
+}
+
+std::string AgentTargetRefusal(const std::string& name,
+                               const std::vector<std::string>& protected_names,
+                               LeadByteTest is_lead) {
+  const std::string unsafe = archive::UnsafeEntryNameReason(name, is_lead);
+  if (!unsafe.empty()) return "not a plain file name (" + unsafe + "): " + name;
+  for (const std::string& kept : protected_names)
+    if (!TrimText(kept).empty() && SameTextTrimmed(name, kept))
+      return "the agent's own file: " + name;
+  return std::string();
 }

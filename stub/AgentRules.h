@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "UtilsText.h"
 
@@ -69,3 +70,13 @@ struct CheckLevelInput {
 };
 // 0..6; 6 means the update (or the inform window) is offered now.
 int CheckLevel(const CheckLevelInput& in);
+
+// --- Names from the info file ---
+
+// Why a file name from the info file may not be fetched into the agent's folder ("" when it
+// may): it must be a plain name (archive::IsSafeEntryName) and none of the protected names (the
+// agent, its transient copy, the settings and info files, the program being updated), compared
+// trimmed and without regard to case.
+std::string AgentTargetRefusal(const std::string& name,
+                               const std::vector<std::string>& protected_names,
+                               LeadByteTest is_lead);

@@ -180,6 +180,7 @@ void StubWindowRun() {
   }
   SetDownloadAbort(true);
   FreeWinINet();
+  NotifyListener(43, 0);
 }
 
 void ProgressBarsCallback(int stage, int /*low*/, int high, const std::string& /*text*/,

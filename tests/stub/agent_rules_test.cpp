@@ -161,3 +161,19 @@ TEST(AgentRules, TheSizeIsAskedOnlyOnceLevelFiveIsReached) {
   EXPECT_EQ(CheckLevel(in), 6);
   EXPECT_EQ(asked, 1);
 }
+
+TEST(AgentRules, NamesFromTheInfoFileArePlainAndNeverTheAgentsOwn) {
+  const std::vector<std::string> kept = {"TolvaneAU.exe", "X_TolvaneAU.exe", "Tolvane.original",
+                                         "Tolvane.info", "Tolvane.exe", ""};
+  struct Case {
+    const char* name;
+    bool refused;
+  };
+  for (const Case& c : {Case{"TolvaneSetup2.exe", false}, Case{"Tolvane.exe", true},
+                        Case{"tolvane.EXE", true}, Case{" X_TolvaneAU.exe ", true},
+                        Case{"Tolvane.info", true}, Case{"TOLVANE.ORIGINAL", true},
+                        Case{"..\\Tolvane.exe", true}, Case{"C:Setup.exe", true},
+                        Case{"sub/Setup.exe", true}, Case{"", true}, Case{"CON", true},
+                        Case{"Setup.exe.", true}})
+    EXPECT_EQ(!AgentTargetRefusal(c.name, kept, NoLeadBytes).empty(), c.refused) << c.name;
+}
