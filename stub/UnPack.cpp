@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "InternetSetup.h"
 #include "StubState.h"
 #include "StubWin.h"
 #include "Trace.h"
@@ -61,7 +62,7 @@ void SetupJob(HWND window) {
   KillTimer(window, kStartTimerId);
   try {
     if (OwnInfo->InternetSetup()) {
-      TraceLine() << " ==== InternetSetup (not yet built) ====";
+      RunInternetSetup(window);
     } else {
       const std::string agent = OwnInfo->WriteAgent() ? OwnInfo->AgentExeName() : std::string();
       std::string archive_path = SwitchValue("/SpanDiskFName1=");

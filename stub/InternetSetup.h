@@ -1,0 +1,13 @@
+// The internet setup: a stub that carries no setup files downloads a complete setup (itself a
+// stub with an archive) from the address in its download block, checks that it carries the same
+// download token, and runs it like its own archive.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+// Called by the setup job when the own archive is an internet setup. Errors end in the error
+// box; the user's No ends the job silently.
+void RunInternetSetup(HWND window);
