@@ -309,15 +309,18 @@ class TestModeKey {
 };
 
 // The answer to the agent's interactive-check question, pressed through the box driver.
-void AnswerCheckQuestion(const char* button) {
+void AnswerCheckQuestion(const TraceViewer& viewer, DWORD pid, const char* button) {
   const HWND box = box_driver::FindBox("WMsgBox", 20000);
   ASSERT_NE(box, nullptr);
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
   EXPECT_EQ(info.caption, "Confirm");
   EXPECT_EQ(info.text.find("Check Tolvane now?"), 0u) << info.text;
   EXPECT_NE(info.text.find("Test Mode"), std::string::npos) << info.text;
-  // Ticks keep arriving while the box is up; they return at once.
+  // Timer messages keep arriving while the box is up; the tick that asks holds the guard, so
+  // they return before they count.
+  const std::size_t ticks = Ticks(viewer, pid).size();
   Sleep(2500);
+  EXPECT_EQ(Ticks(viewer, pid).size(), ticks);
   bool pressed = false;
   for (const auto& b : info.buttons)
     if (b.caption == button)
@@ -347,7 +350,7 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), " AutoUpdateTimerCount=2", 15000));
   {  // An interactive check: Yes checks at once; the same stamp does not hold it back.
     Listener ask(dir.path() + "yes.log", std::string("/register=") + kAgentClass + " /command=31:2");
-    AnswerCheckQuestion("&Yes");
+    AnswerCheckQuestion(viewer, agent.Id(), "&Yes");
     ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 15000))
         << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
     EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 1);  // the ticks under the box did not
@@ -356,7 +359,7 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
   }
   {  // No skips the check.
     Listener ask(dir.path() + "no.log", std::string("/register=") + kAgentClass + " /command=31:2");
-    AnswerCheckQuestion("&No");
+    AnswerCheckQuestion(viewer, agent.Id(), "&No");
     const int ticks = int(Ticks(viewer, agent.Id()).size());
     const DWORD t0 = GetTickCount();
     while (int(Ticks(viewer, agent.Id()).size()) < ticks + 2 && GetTickCount() - t0 < 10000)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "InetHTTP.h"
+#include "archive/archive_test_files.h"
 #include "StubState.h"
 #include "StubWin.h"
 #include "wine_process.h"
@@ -25,17 +26,6 @@ namespace {
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
 }
 
 std::string RandomBytes(std::size_t n, unsigned seed) {
@@ -96,7 +86,7 @@ class InetHttp : public ::testing::Test {
   }
   // Puts a file on both servers.
   std::string Publish(const std::string& name, const std::string& data) {
-    WriteAll(WindowsPath(docroot_ + "/" + name), data);
+    WriteFile(WindowsPath(docroot_ + "/" + name), data);
     return data;
   }
   std::string Download(const std::string& url, const std::string& target) {
@@ -123,7 +113,7 @@ TEST_F(InetHttp, AFileFromNginxArrivesWholeAndDrivesTheBar) {
   ASSERT_NE(StubWindowCreate(), nullptr);
   const std::string target = dir_ + "f100k.bin";
   EXPECT_EQ(Download(nginx_ + "/f100k.bin", target), "");
-  EXPECT_EQ(ReadAll(target), data);
+  EXPECT_EQ(ReadFile(target), data);
   EXPECT_EQ(FilesIn(dir_), std::vector<std::string>{"f100k.bin"});  // no part file left
   EXPECT_EQ(progress.starts, 1);
   EXPECT_EQ(progress.high, 11);
@@ -151,7 +141,7 @@ TEST_F(InetHttp, AFileFromNginxArrivesWholeAndDrivesTheBar) {
 TEST_F(InetHttp, ACutDownloadReportsItAndResumesToAnIdenticalFile) {
   const std::string data = Publish("cut.bin", RandomBytes(100000, 2));
   const std::string target = dir_ + "cut.bin";
-  WriteAll(target, "stale");  // must not pass for the download
+  WriteFile(target, "stale");  // must not pass for the download
   const std::string error = Download(fault_ + "/cut/40000/cut.bin", target);
   EXPECT_EQ(error.substr(0, 2), "4 ") << error;
   EXPECT_FALSE(std::filesystem::exists(target));
@@ -160,10 +150,10 @@ TEST_F(InetHttp, ACutDownloadReportsItAndResumesToAnIdenticalFile) {
   EXPECT_EQ(std::filesystem::file_size(dir_ + part), 40000u);
   // nginx has the same file with the same date: it is asked for the rest only.
   EXPECT_EQ(Download(nginx_ + "/cut.bin", target), "");
-  EXPECT_EQ(ReadAll(target), data);
+  EXPECT_EQ(ReadFile(target), data);
   EXPECT_EQ(progress.position, 4);  // the bar starts where the part ended
   EXPECT_EQ(FilesIn(dir_), std::vector<std::string>{"cut.bin"});
-  const std::string log = ReadAll(WindowsPath(Env("WEXLIN_TEST_NGINX_LOG")));
+  const std::string log = ReadFile(WindowsPath(Env("WEXLIN_TEST_NGINX_LOG")));
   EXPECT_NE(log.find("\"GET /cut.bin HTTP/1.1\" 206 60000"), std::string::npos) << log;
 }
 
@@ -175,7 +165,7 @@ TEST_F(InetHttp, APartIsDroppedWhenTheDateChangesOrTheRangeIsIgnored) {
   const std::string old_part = PartOf("moved.bin");
   ASSERT_NE(old_part, "");
   EXPECT_EQ(Download(fault_ + "/newdate/moved.bin", target), "");
-  EXPECT_EQ(ReadAll(target), data);
+  EXPECT_EQ(ReadFile(target), data);
   EXPECT_EQ(progress.position, 0);
   EXPECT_EQ(FilesIn(dir_), std::vector<std::string>{"moved.bin"});
   // A cut, then a server that answers the range with the whole file: no part grows past the
@@ -184,16 +174,16 @@ TEST_F(InetHttp, APartIsDroppedWhenTheDateChangesOrTheRangeIsIgnored) {
   EXPECT_EQ(Download(fault_ + "/cut/30000/moved.bin", target).substr(0, 2), "4 ");
   ASSERT_NE(PartOf("moved.bin"), "");
   EXPECT_EQ(Download(fault_ + "/ignorerange/moved.bin", target), "");
-  EXPECT_EQ(ReadAll(target), data);
+  EXPECT_EQ(ReadFile(target), data);
   EXPECT_EQ(FilesIn(dir_), std::vector<std::string>{"moved.bin"});
   // A part file longer than the file starts again from 0 as well.
   std::filesystem::remove(target);
   EXPECT_EQ(Download(fault_ + "/cut/20000/moved.bin", target).substr(0, 2), "4 ");
   const std::string part = PartOf("moved.bin");
   ASSERT_NE(part, "");
-  WriteAll(dir_ + part, std::string(120000, 'x'));
+  WriteFile(dir_ + part, std::string(120000, 'x'));
   EXPECT_EQ(Download(fault_ + "/moved.bin", target), "");
-  EXPECT_EQ(ReadAll(target), data);
+  EXPECT_EQ(ReadFile(target), data);
 }
 
 TEST_F(InetHttp, NoContentLengthIsError3AndLeavesNoFile) {
@@ -248,11 +238,11 @@ TEST_F(InetHttp, ClosingTheStubWindowAbortsAndKeepsThePart) {
 
 TEST_F(InetHttp, CleanUpTakesOnlyPartFilesAndTinyFilesDownload) {
   const std::string data = Publish("Tolvane", "12345");
-  WriteAll(dir_ + "Tolvane.exe", "the application");
-  WriteAll(dir_ + "Tolvane.123", "an old part");
-  WriteAll(dir_ + "Tolvane.ini", "settings");
+  WriteFile(dir_ + "Tolvane.exe", "the application");
+  WriteFile(dir_ + "Tolvane.123", "an old part");
+  WriteFile(dir_ + "Tolvane.ini", "settings");
   EXPECT_EQ(Download(nginx_ + "/Tolvane", dir_ + "Tolvane"), "");
-  EXPECT_EQ(ReadAll(dir_ + "Tolvane"), data);
+  EXPECT_EQ(ReadFile(dir_ + "Tolvane"), data);
   EXPECT_EQ(FilesIn(dir_), (std::vector<std::string>{"Tolvane", "Tolvane.exe", "Tolvane.ini"}));
   // Five bytes: one-byte reads, a bar of 6.
   EXPECT_EQ(progress.high, 6);
