@@ -19,6 +19,7 @@ Paths of the scripted server (NAME is a file in DOCROOT):
   /status/CODE/NAME    that status with an HTML page of that code as the body
 Every other path is served like nginx would, ranges included.
 """
+import ctypes
 import email.utils
 import http.server
 import os
@@ -31,6 +32,14 @@ import threading
 import time
 
 NGINX_CANDIDATES = ["/usr/sbin/nginx", "/usr/bin/nginx"]
+
+
+def end_with_parent():
+    """nginx ends with this script even when the script is killed (a test timeout)."""
+    try:
+        ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except OSError:
+        pass
 
 
 def free_port():
@@ -207,7 +216,8 @@ def main():
     conf = os.path.join(prefix, "nginx.conf")
     with open(conf, "w") as f:
         f.write(NGINX_CONF.format(prefix=prefix, port=port, docroot=docroot))
-    server = subprocess.Popen([nginx, "-p", prefix, "-c", conf], stdin=subprocess.DEVNULL)
+    server = subprocess.Popen([nginx, "-p", prefix, "-c", conf], stdin=subprocess.DEVNULL,
+                              preexec_fn=end_with_parent)
 
     FaultHandler.docroot = docroot
     fault = http.server.ThreadingHTTPServer(("127.0.0.1", 0), FaultHandler)
@@ -228,9 +238,10 @@ def main():
         env["WEXLIN_TEST_DOCROOT"] = docroot
         env["WEXLIN_TEST_NGINX_LOG"] = os.path.join(prefix, "access.log")
         try:
-            return subprocess.run(command, env=env, timeout=900).returncode
+            # Within the test's own time limit, so that the servers are always stopped here.
+            return subprocess.run(command, env=env, timeout=540).returncode
         except subprocess.TimeoutExpired:
-            sys.stderr.write("serve_and_run: the test did not end within 900 s\n")
+            sys.stderr.write("serve_and_run: the test did not end within 540 s\n")
             return 1
     finally:
         fault.shutdown()
