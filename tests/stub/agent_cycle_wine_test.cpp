@@ -61,12 +61,12 @@ std::string Settings(int version, std::int64_t probe_interval, int stamp = 7) {
   return "[OriginalSetup]\r\nProgramName=Tolvane\r\nVersionOriginal=" + std::to_string(version) +
          "\r\nStamp=" + std::to_string(stamp) +
          "\r\nProbeSecondsInterval=" + std::to_string(probe_interval) +
-         "\r\n[AutoUpdate]\r\ns21=Nothing new for PROG_NAME\r\ns22=Check PROG_NAME now?\r\n";
+         "\r\n[AutoUpdate]\r\ns21=Nothing new\r\ns22=Check PROG_NAME now?\r\n";
 }
 
 std::string InfoFile(const std::string& base, std::size_t size, int version_new = 5,
-                     const std::string& valid = "") {
-  return "[NewSetup]\r\nDownloadURL_UPDATE=" + base + "\r\nNameOfUpdateFile=" + kUpdateName +
+                     const std::string& valid = "", const std::string& name = kUpdateName) {
+  return "[NewSetup]\r\nDownloadURL_UPDATE=" + base + "\r\nNameOfUpdateFile=" + name +
          "\r\nSizeOfUpdateFile=" + std::to_string(size) +
          "\r\nVersionNew=" + std::to_string(version_new) + "\r\nStamp=8\r\nValidVersions=" + valid +
          "\r\n";
@@ -219,6 +219,11 @@ TEST_F(AgentCycle, LevelsStopAtTheFirstUnmetStepAndNothingIsDownloaded) {
       {"same stamp, never re-asked", Settings(4, 0, 8), InfoFile(g_nginx, kUpdateSize), 2},
       {"no installed version", Settings(0, 0), InfoFile(g_nginx, kUpdateSize), 1},
       {"a 404 page instead of the info file", Settings(4, 0), "", 0},
+      // Names from the info file are data: a path, or the agent's own files, are never asked for.
+      {"a name with a folder", Settings(4, 0),
+       InfoFile(g_nginx, kUpdateSize, 5, "", std::string("..\\") + kUpdateName), 5},
+      {"the settings file's name", Settings(4, 0),
+       InfoFile(g_nginx, kUpdateSize, 5, "", "Tolvane.original"), 5},
   };
   Publish(kUpdateName, std::string(kUpdateSize, 'u'));
   for (const Case& c : cases) {
@@ -308,12 +313,21 @@ class TestModeKey {
   HKEY key_ = nullptr;
 };
 
+// The agent's box of that caption; an earlier box may still be on its way out.
+box_driver::BoxInfo WaitForBox(const std::string& caption) {
+  box_driver::BoxInfo info;
+  const DWORD t0 = GetTickCount();
+  while (info.caption != caption && GetTickCount() - t0 < 20000) {
+    if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
+    if (info.caption != caption) Sleep(100);
+  }
+  return info;
+}
+
 // The answer to the agent's interactive-check question, pressed through the box driver.
 void AnswerCheckQuestion(const TraceViewer& viewer, DWORD pid, const char* button) {
-  const HWND box = box_driver::FindBox("WMsgBox", 20000);
-  ASSERT_NE(box, nullptr);
-  const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
-  EXPECT_EQ(info.caption, "Confirm");
+  const box_driver::BoxInfo info = WaitForBox("Confirm");
+  ASSERT_EQ(info.caption, "Confirm");
   EXPECT_EQ(info.text.find("Check Tolvane now?"), 0u) << info.text;
   EXPECT_NE(info.text.find("Test Mode"), std::string::npos) << info.text;
   // Timer messages keep arriving while the box is up; the tick that asks holds the guard, so
@@ -357,6 +371,18 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
     EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: TRUE " + source.path() + "Tolvane.info"));
     EXPECT_TRUE(viewer.Has(agent.Id(), " GetOkToPerformAU=6"));
   }
+  {  // Nothing to offer: the interactive check says so, with its level.
+    IniWriteText(dir.path() + "Tolvane.original", "OriginalSetup", "VersionOriginal", "0");
+    Listener ask(dir.path() + "none.log", std::string("/register=") + kAgentClass + " /command=31:2");
+    AnswerCheckQuestion(viewer, agent.Id(), "&Yes");
+    const box_driver::BoxInfo info = WaitForBox("Attention");
+    EXPECT_EQ(info.caption, "Attention");
+    EXPECT_EQ(info.text, "Nothing new   (1)   ");
+    ASSERT_FALSE(info.buttons.empty());
+    EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
+    EXPECT_TRUE(viewer.WaitFor(agent.Id(), " TestMode=TRUE InternetConnected=TRUE", 5000));
+    EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 2);
+  }
   {  // No skips the check.
     Listener ask(dir.path() + "no.log", std::string("/register=") + kAgentClass + " /command=31:2");
     AnswerCheckQuestion(viewer, agent.Id(), "&No");
@@ -364,7 +390,7 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
     const DWORD t0 = GetTickCount();
     while (int(Ticks(viewer, agent.Id()).size()) < ticks + 2 && GetTickCount() - t0 < 10000)
       Sleep(100);
-    EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 1);
+    EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 2);
   }
   CloseAgent(agent);
 }
