@@ -149,7 +149,8 @@ bool MoreBlocks(std::uint64_t pos, std::uint64_t end) {
 }
 
 BlockStatus ReadBlock(ArchiveSource& file, std::uint64_t* pos, std::uint64_t end,
-                      std::uint32_t trailer_size, std::string* out, std::uint32_t max_length) {
+                      std::uint32_t trailer_size, std::string* out, std::uint32_t max_length,
+                      const BetweenReads& between_pieces) {
   if (!MoreBlocks(*pos, end)) return BlockStatus::NoMore;
   const std::uint64_t limit = end - std::min<std::uint64_t>(trailer_size, end);
   std::uint8_t b[4];
@@ -159,8 +160,13 @@ BlockStatus ReadBlock(ArchiveSource& file, std::uint64_t* pos, std::uint64_t end
   if (length > max_length) return BlockStatus::TooLarge;
   if (length > limit - *pos - kBlockLengthSize) return BlockStatus::Truncated;
   out->resize(length);
-  if (length && !file.ReadAt(*pos + kBlockLengthSize, &(*out)[0], length))
-    return BlockStatus::Truncated;
+  const std::size_t piece = between_pieces ? kReadPieceSize : std::size_t(length);
+  for (std::size_t done = 0; done < length;) {
+    const std::size_t n = std::min<std::size_t>(piece, length - done);
+    if (!file.ReadAt(*pos + kBlockLengthSize + done, &(*out)[done], n)) return BlockStatus::Truncated;
+    done += n;
+    if (between_pieces) between_pieces();
+  }
   *pos += kBlockLengthSize + length;
   return BlockStatus::Ok;
 }

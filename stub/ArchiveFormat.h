@@ -22,6 +22,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -149,11 +150,16 @@ constexpr std::uint32_t kMaxHeaderBlockSize = 1u << 20;
 
 // Reads the block at *pos (u32 length + bytes) if it lies wholly before end - trailer_size.
 // On success *pos moves past it. A length reaching into the trailer or beyond is rejected, and
-// so is one above max_length (TooLarge).
+// so is one above max_length (TooLarge); both before anything is allocated. With
+// between_pieces the bytes are read in pieces of at most kReadPieceSize, calling it after each
+// (the stub serves its message queue there).
 enum class BlockStatus { Ok, NoMore, Truncated, TooLarge };
+constexpr std::size_t kReadPieceSize = 65536;
+using BetweenReads = std::function<void()>;
 BlockStatus ReadBlock(ArchiveSource& file, std::uint64_t* pos, std::uint64_t end,
                       std::uint32_t trailer_size, std::string* out,
-                      std::uint32_t max_length = UINT32_MAX);
+                      std::uint32_t max_length = UINT32_MAX,
+                      const BetweenReads& between_pieces = {});
 // Whether another block may start at pos: more than 74 bytes remain before end.
 bool MoreBlocks(std::uint64_t pos, std::uint64_t end);
 

@@ -157,6 +157,17 @@ double FreeSpace(const std::string& path) {
   return ClassicFreeBytes(sectors, bytes, free_clusters);
 }
 
+std::uint32_t FileDosDateTime(const std::string& path) {
+  OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+  FILETIME written, local;
+  WORD date = 0, time = 0;
+  if (file && GetFileTime(file.get(), nullptr, nullptr, &written) &&
+      FileTimeToLocalFileTime(&written, &local))
+    FileTimeToDosDateTime(&local, &date, &time);
+  return std::uint32_t(date) << 16 | time;
+}
+
 bool FileExists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return !path.empty() && a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -41,6 +41,9 @@ std::string NameWithoutExt(const std::string& path);
 // Bytes free for the calling user on the drive of path; 0 when it cannot be told.
 double FreeSpace(const std::string& path);
 
+// The file's last-write time as a local MS-DOS date-time; 0 when it cannot be read.
+std::uint32_t FileDosDateTime(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 // Creates the folder and every missing parent. True when the folder exists afterwards; else

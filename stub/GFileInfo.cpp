@@ -273,7 +273,8 @@ struct OutputBuffer {
 
 }  // namespace
 
-std::string InflateEntry(const std::string& compressed, const ServeMessages& serve) {
+std::string InflateEntry(const std::string& compressed, const ServeMessages& serve,
+                         std::size_t max_output) {
   // Grow in steps of the input size rounded up to 256 (at least 256, so an empty input still
   // makes progress).
   const std::size_t step = (compressed.size() / 256 + 1) * 256;
@@ -291,14 +292,21 @@ std::string InflateEntry(const std::string& compressed, const ServeMessages& ser
     for (;;) {
       if (produced == out.size()) {
         if (out.size() && serve) serve();
-        if (!out.Grow(step)) throw EZLibError(zError(Z_MEM_ERROR));
+        // Room for one byte past the limit tells a stream that ends exactly at it from one
+        // that goes on.
+        if (produced > max_output) throw EInflateLimit(max_output);
+        const std::size_t room = max_output - produced;
+        if (!out.Grow(room < step ? room + 1 : step)) throw EZLibError(zError(Z_MEM_ERROR));
       }
       s.z.next_out = out.At(produced);
       s.z.avail_out = uInt(std::min<std::size_t>(out.size() - produced, 0x40000000));
       const uInt offered = s.z.avail_out;
       status = inflate(&s.z, Z_NO_FLUSH);
       produced += offered - s.z.avail_out;
-      if (status == Z_STREAM_END) break;
+      if (status == Z_STREAM_END) {
+        if (produced > max_output) throw EInflateLimit(max_output);
+        break;
+      }
       // A stream asking for a preset dictionary can never end here: an error, not a loop.
       if (status < 0 || status == Z_NEED_DICT) RaiseZLib(s.z, status);
     }

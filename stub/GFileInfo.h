@@ -3,6 +3,7 @@
 // size, tokens and the inflate of one entry. Pure code; the file side is ArchiveSource.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -96,7 +97,21 @@ void SplitTokenText(const std::string& text, std::string* token, std::string* bo
 // stub's update token).
 void SplitTokenField(const std::string& text, std::string* stored_token, std::string* body);
 
+// Raised by InflateEntry when the output would pass its limit: more than the archive declared.
+class EInflateLimit : public std::runtime_error {
+ public:
+  explicit EInflateLimit(std::size_t limit)
+      : std::runtime_error("inflated data exceed the declared size"), limit_(limit) {}
+  std::size_t limit() const { return limit_; }
+
+ private:
+  std::size_t limit_;
+};
+
 // Called each time the output buffer of InflateEntry fills; the stub serves its message queue.
 using ServeMessages = std::function<void()>;
-// Inflates one zlib stream (header and Adler-32 included); raises EZLibError.
-std::string InflateEntry(const std::string& compressed, const ServeMessages& serve = {});
+// Inflates one zlib stream (header and Adler-32 included); raises EZLibError. With max_output
+// the output never grows beyond it: a stream that would produce more raises EInflateLimit
+// before the memory is taken.
+std::string InflateEntry(const std::string& compressed, const ServeMessages& serve = {},
+                         std::size_t max_output = SIZE_MAX);

@@ -6,7 +6,6 @@
 #include "Files.h"
 #include "GFileInfo.h"
 #include "InetHTTP.h"
-#include "StubGlob.h"
 #include "StubState.h"
 #include "StubWin.h"
 #include "Trace.h"
@@ -25,16 +24,24 @@ const char kDefaultOffline[] = "No valid Internet Connection.<p>Can not Download
 
 std::string Buttons() { return OwnInfo->LangText("BtnText", kDefaultButtons); }
 
-// The agent copy beside the downloaded setup comes with the extraction's own agent copy, which
-// the setup job builds; until then the request is marked in the trace.
-void WriteAgentCopy(const std::string& folder) {
-  TraceLine() << " ==== WriteAgentCopy (not yet built) ==== " << folder << " "
-              << OwnInfo->AgentExeName();
+// The agent copy of the own file for the setup program to install: the extraction of the own
+// archive, which carries no entries, writes just that copy.
+void WriteAgentCopy(HWND window, const std::string& folder) {
+  UnpackRequest request;
+  request.owner = window;
+  request.archive_path = OwnExePath();
+  request.target_folder = folder;
+  request.agent_name = OwnInfo->AgentExeName();
+  request.button_texts = Buttons();
+  request.charset = OwnInfo->Charset();
+  const UnpackResult result = UnpackArchive(request);
+  if (result.end != UnpackEnd::Extracted)
+    TraceLine() << " RunInternetSetup: no agent copy, " << result.error;
 }
 
 }  // namespace
 
-void RunInternetSetup(HWND window) {
+void RunInternetSetup(HWND window, const std::string& extraction_folder) {
   const std::string name = OwnInfo->DownloadFileName();
   // The name joins a folder: only a plain file name will do.
   const std::string unsafe = archive::UnsafeEntryNameReason(name, CurrentLeadByteTest());
@@ -46,7 +53,7 @@ void RunInternetSetup(HWND window) {
   }
   std::string source = OwnInfo->DownloadUrl();
   if (!OwnInfo->DownloadAlways() && FileExists(ExeDir(true) + name)) source = ExeDir(false);
-  if (OwnInfo->WriteAgent()) WriteAgentCopy(SetupTempDir());
+  if (OwnInfo->WriteAgent()) WriteAgentCopy(window, extraction_folder);
 
   std::string error;
   bool downloaded = false;
@@ -77,7 +84,7 @@ void RunInternetSetup(HWND window) {
     if (!SameDownloadToken(setup, *OwnInfo))
       error = NotFoundPageText(setup_file, "", url, false, "Bad Secret Token!");
   }
-  if (error.empty()) RunSetup(window, SetupTempDir(), setup_file, "", "", true);
+  if (error.empty()) RunSetup(window, extraction_folder, setup_file, "", "", true);
   if (downloaded) DeleteFileA(setup_file.c_str());
   if (!error.empty() && error != "!") {
     TraceLine() << " RunInternetSetup: " << error;

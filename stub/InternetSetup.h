@@ -8,6 +8,9 @@
 #endif
 #include <windows.h>
 
-// Called by the setup job when the own archive is an internet setup. Errors end in the error
-// box; the user's No ends the job silently.
-void RunInternetSetup(HWND window);
+#include <string>
+
+// Called by the setup job when the own archive is an internet setup; the downloaded setup is
+// extracted into extraction_folder. Errors end in the error box; the user's No ends the job
+// silently.
+void RunInternetSetup(HWND window, const std::string& extraction_folder);

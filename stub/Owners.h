@@ -74,3 +74,25 @@ class ClassOwner {
   ATOM atom_ = 0;
   HINSTANCE instance_ = nullptr;
 };
+
+// The dialogs' font: a character height in pixels, the swiss family hint.
+inline FontOwner MakeDialogFont(int height, int charset, const char* face) {
+  return FontOwner(CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, BYTE(charset),
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_SWISS, face));
+}
+
+// A dialog window class of this module (redraw on resize, double clicks, arrow cursor,
+// button-face background), unregistered when the owner ends.
+inline ClassOwner RegisterDialogClass(const char* name, WNDPROC procedure) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  return ClassOwner(RegisterClassExA(&wc), instance);
+}

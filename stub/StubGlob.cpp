@@ -38,17 +38,7 @@ std::string Normal(const std::string& folder) {
 }
 
 // The time half of the running program's last-write time in MS-DOS form (local time).
-unsigned OwnDosTime() {
-  OwnedHandle self(CreateFileA(ExeFileName().c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                               nullptr));
-  FILETIME written, local;
-  WORD date = 0, time = 0;
-  if (self && GetFileTime(self.get(), nullptr, nullptr, &written) &&
-      FileTimeToLocalFileTime(&written, &local))
-    FileTimeToDosDateTime(&local, &date, &time);
-  return time;
-}
+unsigned OwnDosTime() { return FileDosDateTime(ExeFileName()) & 0xFFFF; }
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "Owners.h"
 #include "StubAU.h"
 #include "StubSetup.h"
+#include "StubGlob.h"
 #include "StubState.h"
 #include "Trace.h"
 #include "UnPack.h"
@@ -65,7 +66,8 @@ void OnPaint(HWND window) {
 
 void OnDestroy(HWND window) {
   download_abort = true;
-  // The extraction folder is removed here once extraction creates one.
+  // Only this process's own extraction folder, and never under a job still using it.
+  if (!SetupJobRunning()) RemoveSetupTempDir();
   if (StubWindow.status) ReleaseStatusFont(StubWindow.status);
   status_font.reset();
   KillTimer(window, kStartTimerId);
@@ -94,6 +96,13 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == kStartTimerId) OnTimer(window);
       return 0;
     case WM_CLOSE:
+      // While the setup job runs, closing only asks it to stop: the job ends its extraction,
+      // waits for a setup program it has started, and removes its folder itself.
+      if (SetupJobRunning()) {
+        download_abort = true;
+        RequestSetupJobStop();
+        return 0;
+      }
       // The first close asks a running download to stop; the second closes the window.
       if (!download_abort) {
         download_abort = true;

@@ -223,8 +223,10 @@ std::string ComputerName() {
 
 std::string WindowsVersionKey() { return WindowsVersionKeyFor(IsWinNT()); }
 
+// An owner value that is present but blank counts as none registered (wine and some images).
 std::string OwnerUserName() {
-  return TrimText(RegReadText(WindowsVersionKey(), "RegisteredOwner", LoggedUserName()));
+  const std::string owner = TrimText(RegReadText(WindowsVersionKey(), "RegisteredOwner", ""));
+  return owner.empty() ? LoggedUserName() : owner;
 }
 
 std::string OwnerCompanyName() {

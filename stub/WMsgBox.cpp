@@ -369,24 +369,14 @@ int MarkupBox(HWND owner, const std::string& text, const std::string& title,
   box.buttons = box::ButtonSet(flags, box::ButtonTextsOrDefault(button_texts));
   const HINSTANCE instance = GetModuleHandleA(nullptr);
 
-  FontOwner font(CreateFontA(-PointsToPixels(box_font.size), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                             FALSE, static_cast<BYTE>(box_font.charset), OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             box_font.name.c_str()));
+  FontOwner font =
+      MakeDialogFont(-PointsToPixels(box_font.size), box_font.charset, box_font.name.c_str());
   // Without RichEdit the text still shows, without bold, in a plain edit control.
   ModuleOwner rich_edit(LoadSystemLibrary("riched32.dll"));
   const bool rich = rich_edit.get() != nullptr;
 
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = BoxProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kBoxClass;
   // A box opened while another one is open (from a timer of another window) shares its class.
-  ClassOwner box_class(RegisterClassExA(&wc), instance);
+  ClassOwner box_class = RegisterDialogClass(kBoxClass, BoxProc);
 
   box.previous_active = GetActiveWindow();
   DisabledWindow previous(box.previous_active);

@@ -15,6 +15,7 @@
 
 #include "atlas/atlas_files.h"
 #include "atlas/gbk_convert.h"
+#include "atlas/location_text.h"
 #include "atlas/meridian_menu_model.h"
 #include "atlas/pinyin_search.h"
 #include "atlas/record_pose.h"
@@ -138,13 +139,15 @@ TEST_F(ShippedAtlas, FirstRecordCarriesTheClassicTexts) {
   EXPECT_STREQ(at(0).name, "\xD6\xD0\xB8\xAE");  // 中府
   EXPECT_EQ(at(0).number, 1);
   EXPECT_EQ(at(0).meridian, 1);
-  EXPECT_STREQ(at(0).explanation,
+  // The classic explanation, then the location written from the rule.
+  EXPECT_EQ(std::string(at(0).explanation).find(
                "\xA1\xBE\xCA\xCD\xD2\xE5\xA1\xBF\xCA\xD6\xCC\xAB\xD2\xF5\xBE\xAD\xD6\xAE\xC2\xF6"
                "\xC6\xF0\xD3\xDA\xD6\xD0\xBD\xB9\xA3\xAC\xB1\xBE\xD1\xA8\xCA\xC7\xD6\xD0\xC6\xF8"
                "\xB8\xAE\xBE\xDB\xD6\xAE\xCB\xF9\xA3\xAC\xD3\xD6\xCE\xAA\xB7\xCE\xD6\xAE\xC4\xBC"
                "\xD1\xA8\xA3\xAC\xB9\xCA\xC3\xFB\xD6\xD0\xB8\xAE\xA1\xA3\xB8\xC3\xD1\xA8\xD3\xD0"
                "\xCB\xE0\xBD\xB5\xB7\xCE\xC6\xF8\xA1\xA2\xBA\xCD\xCE\xB8\xC0\xFB\xCB\xAE\xD6\xAE"
-               "\xB9\xA6\xA1\xA3");
+               "\xB9\xA6\xA1\xA3\xA1\xBE\xB6\xA8\xCE\xBB\xA1\xBF"),  // ...之功。【定位】
+            0u);
   EXPECT_STREQ(at(0).effects,
                "\xA1\xBE\xB9\xA6\xC4\xDC\xA1\xBF\xD6\xB9\xBF\xC8\xC6\xBD\xB4\xAD\xA3\xAC\xC7\xE5"
                "\xD0\xBA\xB7\xCE\xC8\xC8\xA3\xAC\xBD\xA1\xC6\xA2\xB2\xB9\xC6\xF8\xA1\xA3\xBF\xC8"
@@ -152,16 +155,20 @@ TEST_F(ShippedAtlas, FirstRecordCarriesTheClassicTexts) {
                "\xD0\xD8\xCD\xB4\xA1\xA2\xBC\xE7\xB1\xB3\xCD\xB4\xA1\xA3");
 }
 
-// Every text survives GBK and back unchanged and is exactly the table's text.
+// Every text survives GBK and back unchanged and is exactly the table's text; every explanation
+// ends with the location written from the same rule that placed the marker.
 TEST_F(ShippedAtlas, TextsRoundTripThroughGbkToTheTable) {
   ASSERT_EQ(int(source->size()), result->count);
   for (int i = 0; i < result->count; ++i) {
     const SourcePoint& s = (*source)[i];
+    std::string location, error;
+    ASSERT_TRUE(location_text(s.rule, &location, &error)) << s.code << ": " << error;
+    const std::string explanation = s.explanation + location;
     const std::pair<const char*, const std::string*> fields[] = {
         {at(i).pinyin, &s.pinyin},
         {at(i).name, &s.name},
         {at(i).meridian_name, &s.meridian_name},
-        {at(i).explanation, &s.explanation},
+        {at(i).explanation, &explanation},
         {at(i).effects, &s.effects}};
     for (const auto& f : fields) {
       std::string utf8, gbk;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "atlas/gbk_convert.h"
+#include "atlas/location_text.h"
 #include "atlas/placement.h"
 #include "atlas/ptab_format.h"
 #include "atlas/source_table.h"
@@ -91,13 +92,8 @@ bool make_record(const Body& body, const SourcePoint& p, ShippedRecord* r, bool*
   r->number = p.number;
   r->meridian = p.meridian;
   const std::string at = p.where + " " + p.code;
-  if (!to_gbk(p.pinyin, at, &r->pinyin) || !to_gbk(p.name, at, &r->name) ||
-      !to_gbk(p.meridian_name, at, &r->meridian_name) ||
-      !to_gbk(p.explanation, at, &r->explanation) || !to_gbk(p.effects, at, &r->effects))
-    return false;
-  const std::string problem = record_problem(*r);
-  if (!problem.empty()) {
-    std::fprintf(stderr, "atlas_gen: %s: %s\n", at.c_str(), problem.c_str());
+  if (!record_texts(p, r, &error)) {
+    std::fprintf(stderr, "atlas_gen: %s: %s\n", at.c_str(), error.c_str());
     return false;
   }
   return true;

@@ -1,18 +1,8 @@
 #include "atlas/placement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
-
-namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-const Vec3 kUp{0, 1, 0}, kForward{0, 0, 1}, kLateral{kSide, 0, 0};
-
-// A skin point is looked for at most this far from where the walk out starts (scene units; the
-// body is about 5 tall).
-constexpr double kReach = 0.6;
-
-double radians(double degrees) { return degrees * kPi / 180; }
 
 bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::string* error) {
   // "a+b": the point midway between two landmarks.
@@ -34,6 +24,20 @@ bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::stri
   *p = it->second;
   return true;
 }
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+const Vec3 kUp{0, 1, 0}, kForward{0, 0, 1}, kLateral{kSide, 0, 0};
+
+// A skin point is looked for at most this far from where the walk out starts (scene units; the
+// body is about 5 tall).
+constexpr double kReach = 0.6;
+// Just outside the skin (about 1 mm): a point there is in the air unless the skin is hidden
+// inside a neighbouring mesh.
+constexpr double kOutside = 3e-3;
+
+double radians(double degrees) { return degrees * kPi / 180; }
 
 Vec3 face_direction(const LocationRule& r) {
   const Vec3 horizontal = kForward * std::cos(radians(r.yaw)) + kLateral * std::sin(radians(r.yaw));
@@ -85,10 +89,11 @@ bool is_front_chain(const std::string& ref) {
   return ref == "sternal_notch" || ref == "xiphoid" || ref == "navel" || ref == "pubic_symphysis";
 }
 
-// Walking out from a point inside the body along dir: the crossing after which the ray is in
-// the air. The region meshes overlap where they join (the neck reaches up into the head, an arm
-// may touch the flank), so the first crossing may be an inner one. After a crossing the ray is
-// in the air when the next crossing enters a surface or there is none.
+// Walking out from a point inside the body along dir: the first crossing after which the ray is
+// in the air. The region meshes overlap where they join (the neck reaches up into the head, an
+// arm presses into the chest wall under the armpit), so a crossing may leave one mesh while
+// still inside another: the air is told by winding just past the crossing, not by the order of
+// crossings, which the hidden closing surfaces inside a neighbour confuse.
 bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) {
   constexpr double kStep = 1e-5;
   constexpr int kMostCrossings = 12;
@@ -104,8 +109,7 @@ bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) 
     from = hit + dir * kStep;
   }
   for (size_t k = 0; k < crossings.size(); ++k) {
-    const bool air_after = k + 1 == crossings.size() || !crossings[k + 1].leaves;
-    if (crossings[k].leaves && air_after) {
+    if (crossings[k].leaves && !inside_body(body, crossings[k].at + dir * kOutside)) {
       *skin = crossings[k].at;
       return true;
     }
@@ -113,19 +117,23 @@ bool walk_out(const Body& body, Vec3 start, Vec3 dir, double reach, Vec3* skin) 
   return false;
 }
 
-// The skin on the side `dir` of the body part the target lies in: walking out from the target
-// if it is inside, else from just under the nearest skin. A target outside the skin thus moves
-// onto the part it lies beside, not onto whatever else a ray from it would meet.
-bool find_skin(const Body& body, Vec3 target, Vec3 dir, double reach, Vec3* skin) {
-  Vec3 nearest_normal;
-  const Vec3 nearest = body.nearest_surface_point(target, &nearest_normal);
-  constexpr double kUnder = 0.01;  // 3 mm
-  Vec3 start = target;
-  if (dot(target - nearest, nearest_normal) > -kUnder) start = nearest - nearest_normal * kUnder;
-  return walk_out(body, start, dir, reach, skin);
+// Inside the body: a ray from p leaves more surfaces than it enters. The region meshes are closed
+// and overlap where they join, so each one holding p adds one; nearest-surface tests would be
+// misled by the hidden closing surfaces inside a neighbour.
+}  // namespace
+
+bool inside_body(const Body& body, Vec3 p) {
+  constexpr double kStep = 1e-5;
+  const Vec3 dir = normalize(Vec3{0.31, 0.83, 0.47});  // off every axis: no grazing of a seam
+  int winding = 0;
+  Vec3 from = p, hit, n;
+  for (int k = 0; k < 64 && body.cast_to_surface(from, dir, &hit, &n); ++k) {
+    winding += dot(n, dir) > 0 ? 1 : -1;
+    from = hit + dir * kStep;
+  }
+  return winding > 0;
 }
 
-// The triangle normal is noisy on a decimated surface: average it with its neighbours'.
 Vec3 smoothed_normal(const Body& body, Vec3 p) {
   Vec3 n0;
   body.nearest_surface_point(p, &n0);
@@ -140,6 +148,35 @@ Vec3 smoothed_normal(const Body& body, Vec3 p) {
     sum += n;
   }
   return normalize(sum);
+}
+
+namespace {
+
+// The skin on the side `dir` of the body part the target lies in: walking out from the target
+// if it is inside, else from just under the nearest skin (for a point in the air that is the
+// visible skin). A target outside the skin thus moves onto the part it lies beside, not onto
+// whatever else a ray from it would meet.
+bool find_skin(const Body& body, Vec3 target, Vec3 dir, double reach, Vec3* skin) {
+  Vec3 normal;
+  const Vec3 nearest = body.nearest_surface_point(target, &normal);
+  // A target on the skin (a landmark itself) is the point: a walk from under a fold (the armpit,
+  // the flank under the arm) would come out on the part beside it.
+  if (length(nearest - target) < 1e-4 && !inside_body(body, nearest + normal * kOutside)) {
+    *skin = nearest;
+    return true;
+  }
+  if (inside_body(body, target)) return walk_out(body, target, dir, reach, skin);
+  // In the air just off the skin: the skin that faces the rule's direction, seen from the
+  // target, keeps the rule's offsets across that direction.
+  const double gap = length(nearest - target);
+  Vec3 hit, n;
+  if (body.cast_to_surface(target, -dir, &hit, &n) && dot(n, dir) > 0 &&
+      length(hit - target) < std::max(3 * gap, 0.03)) {
+    *skin = hit;
+    return true;
+  }
+  constexpr double kUnder = 0.01;  // 3 mm
+  return walk_out(body, nearest - normal * kUnder, dir, reach, skin);
 }
 
 // The scalp as seen from the middle of the head: directions are turned over the midline from
@@ -202,10 +239,11 @@ bool nail_target(const Body& body, const LocationRule& r, Vec3* target, Vec3* di
 
 }  // namespace
 
-bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
-                 std::string* error) {
-  Vec3 target, dir;
-  double reach = kReach;
+bool rule_target(const Body& body, const LocationRule& r, RuleTarget* out, std::string* error) {
+  Vec3& target = out->target;
+  Vec3& dir = out->dir;
+  out->from_centre = false;
+  out->along_normal = false;
   switch (r.frame) {
     case Frame::kTrunk: {
       Vec3 ref;
@@ -227,6 +265,7 @@ bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
         return false;
       }
       target = Vec3{kSide * r.lat * cun, y, z} + kForward * (r.fwd * cun);
+      out->cun = cun;
       break;
     }
     case Frame::kAt:
@@ -235,6 +274,7 @@ bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
       if (!find_landmark(body, r.ref, &ref, error)) return false;
       const double cun = body.cun_length(r.frame == Frame::kAt ? "chest_transverse" : "head_front");
       target = ref + kUp * (r.along * cun) + kLateral * (r.lat * cun) + kForward * (r.fwd * cun);
+      out->cun = cun;
       break;
     }
     case Frame::kLine: {
@@ -242,32 +282,56 @@ bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
       if (!find_landmark(body, r.ref, &a, error) || !find_landmark(body, r.ref_to, &b, error))
         return false;
       target = a + (b - a) * (r.along / r.span);
+      out->cun = length(b - a) / r.span;
       break;
     }
     case Frame::kHead:
       if (!head_target(body, r, &target, &dir, error)) return false;
-      reach = 2;  // from the middle of the head
-      break;
+      out->from_centre = true;
+      out->cun = body.cun_length("head_long");
+      return true;
     case Frame::kNail:
       if (!nail_target(body, r, &target, &dir, error)) return false;
-      break;
+      out->cun = body.cun_length("chest_transverse");
+      return true;
   }
-  if (r.frame != Frame::kHead && r.frame != Frame::kNail) {
-    if (r.face_normal) {
-      Vec3 n;
-      body.nearest_surface_point(target, &n);
-      dir = n;
-    } else {
-      dir = face_direction(r);
+  if (r.face_normal) {
+    Vec3 n;
+    const Vec3 nearest = body.nearest_surface_point(target, &n);
+    // The way between the target and its nearest skin is the normal there; a triangle's normal
+    // in a crease (the groin, the elbow) or on a hidden surface inside a neighbouring mesh may
+    // point anywhere.
+    if (length(target - nearest) > 1e-4)
+      n = normalize(nearest - target) * (inside_body(body, target) ? 1.0 : -1.0);
+    // A point on a line lies across the line from it, never further along: only the normal's
+    // part across the line counts (near a joint or a tapering limb the normal leans along it).
+    if (r.frame == Frame::kLine) {
+      Vec3 a, b;
+      if (!find_landmark(body, r.ref, &a, error) || !find_landmark(body, r.ref_to, &b, error))
+        return false;
+      const Vec3 axis = normalize(b - a);
+      const Vec3 across = n - axis * dot(n, axis);
+      if (length(across) > 0.2) n = normalize(across);
     }
+    dir = n;
+    out->along_normal = true;
+  } else {
+    dir = face_direction(r);
   }
+  return true;
+}
+
+bool place_point(const Body& body, const LocationRule& r, PlacedPoint* placed,
+                 std::string* error) {
+  RuleTarget t;
+  if (!rule_target(body, r, &t, error)) return false;
   Vec3 skin;
-  const bool found = r.frame == Frame::kHead ? walk_out(body, target, dir, reach, &skin)
-                                             : find_skin(body, target, dir, reach, &skin);
+  const bool found = t.from_centre ? walk_out(body, t.target, t.dir, 2, &skin)
+                                   : find_skin(body, t.target, t.dir, kReach, &skin);
   // Where the rule's direction finds no skin (a fold of the armpit, a web between fingers) the
   // nearest skin to the target stands in, and the caller is told.
   placed->fell_back = !found;
-  if (!found) skin = body.nearest_surface_point(target);
+  if (!found) skin = body.nearest_surface_point(t.target);
   placed->point = skin;
   placed->normal = smoothed_normal(body, skin);
   return true;
@@ -277,17 +341,68 @@ bool seen_from(const Body& body, Vec3 point, Vec3 dir) {
   return !body.cast_to_surface(point, dir, nullptr, nullptr);
 }
 
+std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
+  std::string nearest;
+  double best = 1e9;
+  for (const BodyMesh& m : body.meshes) {
+    Body one;
+    one.meshes.push_back(m);
+    const double d = length(one.nearest_surface_point(p) - p);
+    if (d < best) best = d, nearest = m.name;
+  }
+  auto has = [&nearest](const char* part) { return nearest.find(part) != std::string::npos; };
+  const std::string side = kSide < 0 ? "_R" : "_L";
+  if (has("ARM") || has("HAND"))
+    return {"UPPERARM" + side, "FOREARM" + side, "HAND" + side, "NAILS_HAND" + side};
+  if (has("THIGH") || has("SHIN") || has("FOOT")) return {"THIGH" + side, "SHIN" + side, "FOOT" + side, "NAILS_FOOT"};
+  return {};
+}
+
+double others_share(const Body& body, const std::vector<std::string>& own, Vec3 point,
+                    Vec3 toward_viewer, double scale, int grid) {
+  const Vec3 n = normalize(toward_viewer);
+  const Vec3 helper = std::abs(n.y) < 0.9 ? kUp : Vec3{1, 0, 0};
+  const Vec3 u = normalize(cross(helper, n)), v = cross(n, u);
+  // The main view spans 2 units high and 8/3 wide before the view's scale.
+  const double half_h = 1 / scale, half_w = half_h * 4 / 3;
+  int skin = 0, others = 0;
+  for (int i = 0; i < grid; ++i)
+    for (int j = 0; j < grid; ++j) {
+      const double a = 2.0 * (i + 0.5) / grid - 1, b = 2.0 * (j + 0.5) / grid - 1;
+      const Vec3 from = point + u * (a * half_w) + v * (b * half_h) + n * 5.0;
+      std::string mesh;
+      if (!body.cast_to_surface(from, -n, nullptr, nullptr, &mesh)) continue;
+      ++skin;
+      if (std::find(own.begin(), own.end(), mesh) == own.end()) ++others;
+    }
+  return skin == 0 ? 0 : double(others) / skin;
+}
+
 SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale, bool* seen) {
   // The marker (radius 0.02) must show more than its rim: its middle, a little above the skin,
   // must be in sight. A hollow of the skin thus hides it, as it does on screen.
   const Vec3 marker_middle = placed.point + placed.normal * 0.012;
-  for (const Vec3& dir : candidate_directions(placed.normal))
-    if (seen_from(body, marker_middle, dir)) {
-      *seen = true;
-      return view_facing(placed.point, dir, scale);
-    }
-  *seen = false;
-  return view_facing(placed.point, placed.normal, scale);
+  // A point of a limb is shown against its own limb where it can be: of the directions that
+  // see it, nearest its normal first, the first in whose frame other parts (the trunk behind
+  // an arm, the buttocks behind a hand) take up little of the body seen.
+  const std::vector<std::string> own = limb_meshes(body, placed.point);
+  constexpr double kMostOthers = 0.25;
+  constexpr int kGrid = 5;
+  bool any = false;
+  Vec3 first_seen, least_others;
+  double least = 2;
+  for (const Vec3& dir : candidate_directions(placed.normal)) {
+    if (!seen_from(body, marker_middle, dir)) continue;
+    if (!any) first_seen = dir;
+    any = true;
+    if (own.empty()) break;
+    const double share = others_share(body, own, placed.point, dir, scale, kGrid);
+    if (share < least) least = share, least_others = dir;
+    if (share <= kMostOthers) break;
+  }
+  *seen = any;
+  if (!any) return view_facing(placed.point, placed.normal, scale);
+  return view_facing(placed.point, own.empty() ? first_seen : least_others, scale);
 }
 
 double view_scale_for(const LocationRule& r) {

@@ -1,4 +1,5 @@
 #include "atlas/placement.h"
+#include "atlas/placement_check.h"
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,52 @@ TEST(Placement, ViewLooksAlongTheNormalUnlessSomethingIsInTheWay) {
   const Vec3 centre = posed_point(v, p.point);
   EXPECT_NEAR(centre.x, 0, 1e-5);
   EXPECT_NEAR(centre.y, 0, 1e-5);
+}
+
+}  // namespace
+
+namespace {
+
+// The check that measures a placed point back against its rule: right where the rule says, it
+// passes; moved along its line, moved across its rule or put on another body part, it fails.
+TEST(PlacementCheck, FlagsPointsOffTheirRuleOrOnAnotherPart) {
+  Body b = ball();
+  b.meshes.push_back(sphere("ARM", {-2 * kR, 0, 0}, 0.5 * kR));
+  b.landmarks["arm_top_r"] = {-2 * kR, 0.5 * kR, 0};
+  b.landmarks["arm_bottom_r"] = {-2 * kR, -0.5 * kR, 0};
+  LocationRule line = rule(Frame::kLine, "arm_bottom", 3, 0, 0);
+  line.ref_to = "arm_top";
+  line.span = 6;  // the middle of the arm's height, on its skin
+  const PlacementChecker checker(b);
+  PlacedPoint placed;
+  std::string error;
+  ASSERT_TRUE(place_point(b, line, &placed, &error)) << error;
+  struct Case {
+    const char* what;
+    Vec3 point;
+    const char* problem;  // expected start of the problem; empty when the point is right
+    bool on_part;
+  } cases[] = {
+      {"as placed", placed.point, "", true},
+      {"about 1 cun along the line, on the arm's skin",
+       Vec3{-2 * kR, 0, 0} + normalize(placed.point - Vec3{-2 * kR, 0, 0} + Vec3{0, kR / 6, 0}) * (0.5 * kR),
+       "3.95 along its line", true},
+      {"on the ball beside it", {-kR, 0, 0}, "", false},
+  };
+  for (const Case& c : cases) {
+    PlacementMeasure m;
+    ASSERT_TRUE(checker.measure(line, c.point, &m, &error)) << error;
+    const std::string problem = PlacementChecker::problem(line, m);
+    EXPECT_EQ(problem.substr(0, std::string(c.problem).size()), c.problem) << c.what << ": " << problem;
+    EXPECT_EQ(problem.empty(), c.on_part && !*c.problem) << c.what;
+    EXPECT_EQ(m.on_part, c.on_part) << c.what;
+  }
+  // Across a rule: a point at a landmark, measured half a cun beside it.
+  const LocationRule at = rule(Frame::kAt, "front", 0, 0, 0);
+  PlacementMeasure m;
+  ASSERT_TRUE(checker.measure(at, normalize(Vec3{0.05, 0, 1}) * kR, &m, &error)) << error;
+  EXPECT_NEAR(m.off_cun, 0.5, 0.02);
+  EXPECT_NE(PlacementChecker::problem(at, m).find("from where its rule points"), std::string::npos);
 }
 
 }  // namespace

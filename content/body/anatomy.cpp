@@ -119,7 +119,8 @@ Anatomy make_anatomy() {
   b.side(ell({0.102, 0.9, -0.012}, {0.052, 0.08, 0.072}), 0.04, kTrunk);  // hip
   b.side(ell({0.06, 0.862, -0.056}, {0.072, 0.085, 0.064}), 0.03, kTrunk);  // buttock
   b.mid(ell({0, 0.862, 0.05}, {0.045, 0.045, 0.04}), 0.03, kTrunk);          // pubic mound
-  b.side(ellipsoid({0.1, 1.315, -0.094}, {0.05, 0.075, 0.022},
+  // Scapula: the root of its spine level with T3, its inferior angle with T7.
+  b.side(ellipsoid({0.1, 1.355, -0.094}, {0.05, 0.075, 0.022},
                    frame_of({1, 0, 0}, normalize(Vec3{-0.25, 1, 0}), {0, 0, -1})),
          0.03, kTrunk);                                                     // scapula
   b.side(ell({0.112, 1.22, -0.045}, {0.045, 0.12, 0.065}), 0.04, kTrunk);    // latissimus
@@ -131,6 +132,7 @@ Anatomy make_anatomy() {
   b.mid(cone({0, 1.43, -0.025}, {0, 1.575 + e, -0.018}, 0.056, 0.05, 0.92), 0.035, kNeck);
   b.side(cone({0.055, 1.6 + e, -0.025}, {0.018, 1.44, 0.035}, 0.011, 0.012), 0.02, kNeck);  // SCM
   b.mid(ell({0, 1.5 + e / 2, 0.031}, {0.009, 0.013, 0.009}), 0.014, kNeck);  // larynx
+  b.mid(ell({0, 1.503, -0.068}, {0.013, 0.011, 0.012}), 0.014, kNeck);      // C7 spinous process
 
   // ---- Head --------------------------------------------------------------------------------
   b.lift(e);
@@ -168,7 +170,8 @@ Anatomy make_anatomy() {
 
   // ---- Arm (left) ----------------------------------------------------------------------------
   const Vec3 shoulder{0.172, 1.405, -0.012};
-  const Vec3 arm_dir = normalize(Vec3{std::sin(rad(11)), -std::cos(rad(11)), 0.0});
+  // Abducted enough that the arm hangs clear of the flank under the armpit.
+  const Vec3 arm_dir = normalize(Vec3{std::sin(rad(16)), -std::cos(rad(16)), 0.0});
   const Vec3 elbow = shoulder + arm_dir * 0.305;
   const Vec3 fore_dir = normalize(Vec3{std::sin(rad(20)), -std::cos(rad(20)), 0.04});
   const Vec3 wrist = elbow + fore_dir * 0.255;
@@ -463,26 +466,30 @@ Anatomy make_anatomy() {
   from_front("nipple_l", 0.098, 1.268);
   from_front("axillary_fold_front_l", 0.145, 1.32);
   from_back("axillary_fold_back_l", 0.145, 1.305);
-  an.landmark_rays.push_back({"axilla_l", {0.152, 1.3, -0.012}, {0, 0, 0}});
+  // The apex of the armpit as it shows: the top of the hollow between the arm and the chest
+  // wall, reached from below. Higher up the arm's mesh runs on into the chest wall and hides it.
+  an.landmark_rays.push_back({"axilla_l", {0.161, 1.15, -0.012}, {0, 1, 0}});
   from_front("costal_margin_l", 0.098, 1.14);
   from_side("rib_free_end_11_l", 1.12, -0.02);
   from_side("rib_free_end_12_l", 1.10, -0.06);
   from_front("asis_l", 0.118, 0.96);
   from_side("iliac_crest_l", 1.0, -0.01);
   from_front("inguinal_mid_l", 0.078, 0.9);
-  // Spine: C7 at the base of the neck, lumbar L4 at the iliac crest level, sacrum below.
+  // Spine: C7 at the base of the neck, about 0.85 of the stature and well above the sternal
+  // notch; T3 level with the root of the scapular spine, T7 with the inferior angle; lumbar L4 at
+  // the iliac crest level, sacrum below. Each level is the hollow below its spinous process.
   {
-    from_back("c7", 0, 1.45);
-    const double t1 = 1.428, t12 = 1.125;
+    from_back("c7", 0, 1.50);
+    const double t1 = 1.476, t12 = 1.13;
     for (int i = 1; i <= 12; ++i) from_back("t" + std::to_string(i), 0, t1 + (t12 - t1) * (i - 1) / 11.0);
     for (int i = 1; i <= 5; ++i) from_back("l" + std::to_string(i), 0, 1.095 - (i - 1) * 0.0305);
     for (int i = 1; i <= 4; ++i) from_back("s" + std::to_string(i), 0, 0.955 - (i - 1) * 0.021);
     from_back("coccyx", 0, 0.855);
   }
-  from_back("scapula_medial_l", 0.066, 1.373);
-  from_back("scapula_spine_root_l", 0.068, 1.378);
-  from_back("scapula_spine_mid_l", 0.11, 1.388);
-  from_back("scapula_inferior_l", 0.095, 1.24);
+  from_back("scapula_medial_l", 0.066, 1.413);
+  from_back("scapula_spine_root_l", 0.068, 1.415);
+  from_back("scapula_spine_mid_l", 0.11, 1.425);
+  from_back("scapula_inferior_l", 0.095, 1.285);
   from_back("psis_l", 0.042, 0.955);
   from_side("greater_trochanter_l", 0.885, -0.01);
   from_back("gluteal_fold_l", 0.065, 0.782);

@@ -92,7 +92,15 @@ struct BodyMesh {
   std::vector<Vec3> normals;     // unit, outward; for queries (the viewer makes its own)
   std::vector<Vec2> texcoords;   // one per vertex; empty for untextured meshes
   std::vector<BodyTriangle> triangles;
+  // The first `shown_triangles` are the skin that shows. The rest is the part that runs on under
+  // the neighbouring mesh and closes this one, for the queries; the model file leaves it out,
+  // since wherever it came near the skin it would show through as a line along the seam.
+  size_t shown_triangles = 0;
 };
+
+// The part of a mesh that the model file holds: its shown triangles and the vertices (with
+// normals and texture coordinates) that they use.
+BodyMesh shown_part(const BodyMesh& mesh);
 
 struct Body {
   std::vector<BodyMaterial> materials;
@@ -106,8 +114,10 @@ struct Body {
   double cun_length(const std::string& region) const;
 
   // Nearest intersection of the ray origin + t * dir (t > 0) with the final triangle surface.
-  // On a hit, stores the point and the outward unit normal of the triangle (either may be null).
-  bool cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal) const;
+  // On a hit, stores the point, the outward unit normal of the triangle and the name of its mesh
+  // (each may be null).
+  bool cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal,
+                       std::string* mesh = nullptr) const;
   // The closest point of the triangle surface to p, with its triangle's outward normal.
   Vec3 nearest_surface_point(Vec3 p, Vec3* normal = nullptr) const;
 

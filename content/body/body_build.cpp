@@ -19,6 +19,9 @@ constexpr double kPi = 3.14159265358979323846;
 // two closed meshes overlap without a gap or a visible double surface.
 constexpr double kOverlap = 0.01;
 constexpr double kInsetSlope = 1.0;
+// The visible part runs this far past the border (metres), so that the two meshes' visible edges
+// overlap rather than leave a hairline crack between them.
+constexpr double kVisiblePast = 0.0015;
 
 struct RegionField {
   const Shape* shape;
@@ -40,16 +43,17 @@ struct RegionField {
     const double s = border(p);
     if (s > kOverlap + 0.01) return s - kOverlap;  // far outside: no need for the shape
     const double d = shape->distance(p);
-    // The inset starts gently, so that near the seam the hidden part lies close under the
-    // neighbour with nearly its normals (any crack or depth fight there shows the same skin),
-    // and then dives.
-    const double ramp = 0.002;
-    const double inset = s <= 0 ? 0 : s < ramp ? s * s / (2 * ramp) : s - ramp / 2;
+    // Up to the end of the visible part both meshes lie on the true skin, so wherever the two
+    // overlap (and the depth test picks either) they show the same shading; a mesh that began
+    // to dive inside that band was tilted there and drew a light or dark line along the seam.
+    // Beyond it the hidden part (left out of the model file) dives.
+    const double inset = std::max(0.0, s - kVisiblePast);
     return std::max(d + kInsetSlope * inset, s - kOverlap);
   }
 };
 
-TriMesh build_region(const Anatomy& an, const BodyRegion& r) {
+// The region's mesh; `shown` tells how many of its triangles (the first ones) show.
+TriMesh build_region(const Anatomy& an, const BodyRegion& r, size_t* shown) {
   Vec3 lo{1e9, 1e9, 1e9}, hi{-1e9, -1e9, -1e9};
   for (const RegionBone& b : an.bones)
     if (b.group == r.group)
@@ -94,9 +98,7 @@ TriMesh build_region(const Anatomy& an, const BodyRegion& r) {
   project_to_surface(mesh, field, 1);
   decimate(mesh, r.triangles);
   project_to_surface(mesh, field, 2);
-  // The visible part runs a little past the border, so the two meshes' visible edges overlap
-  // rather than leave a hairline crack between them.
-  split_at_border(mesh, [&](Vec3 p) { return field.border(p) - 0.0015; }, field);
+  *shown = split_at_border(mesh, [&](Vec3 p) { return field.border(p) - kVisiblePast; }, field);
   return mesh;
 }
 
@@ -134,8 +136,10 @@ void append(TriMesh& to, const TriMesh& from) {
   for (auto t : from.triangles) to.triangles.push_back({t[0] + base, t[1] + base, t[2] + base});
 }
 
-BodyMesh to_body_mesh(const TriMesh& m, const std::string& name, bool mirror) {
+BodyMesh to_body_mesh(const TriMesh& m, const std::string& name, bool mirror,
+                      size_t shown = size_t(-1)) {
   BodyMesh out;
+  out.shown_triangles = std::min(shown, m.triangles.size());
   out.name = name;
   out.material = name;
   for (Vec3 v : m.vertices) {
@@ -265,9 +269,10 @@ Body build_body() {
   Body body;
   const uint8_t skin[3] = {226, 178, 150};
   for (const BodyRegion& r : body_regions(an)) {
-    const TriMesh mesh = build_region(an, r);
+    size_t shown = 0;
+    const TriMesh mesh = build_region(an, r, &shown);
     if (!r.limb) {
-      body.meshes.push_back(to_body_mesh(mesh, r.mesh, false));
+      body.meshes.push_back(to_body_mesh(mesh, r.mesh, false, shown));
       add_material(body, r.mesh, r.texture, skin[0], skin[1], skin[2]);
       const UvMap uv = scene_uv(r.uv, false);
       for (Vec3 v : body.meshes.back().vertices) body.meshes.back().texcoords.push_back(map_uv(uv, v));
@@ -276,7 +281,7 @@ Body build_body() {
     for (int side = 0; side < 2; ++side) {
       std::string name = r.mesh;
       if (side == 1) name[name.size() - 1] = 'R';
-      body.meshes.push_back(to_body_mesh(mesh, name, side == 1));
+      body.meshes.push_back(to_body_mesh(mesh, name, side == 1, shown));
       add_material(body, name, r.texture, skin[0], skin[1], skin[2]);
       const UvMap uv = scene_uv(r.uv, side == 1);
       for (Vec3 v : body.meshes.back().vertices) body.meshes.back().texcoords.push_back(map_uv(uv, v));
@@ -296,6 +301,7 @@ Body build_body() {
     for (int& v : t.v) v += base;
     feet.triangles.push_back(t);
   }
+  feet.shown_triangles = feet.triangles.size();
   body.meshes.push_back(feet);
   // Nails: a pale pink that reads as nail over the skin tone.
   add_material(body, "NAILS_HAND_L", "", 236, 196, 186);

@@ -14,7 +14,8 @@ std::vector<uint8_t> body_3ds_bytes(const Body& body) {
     for (int i = 0; i < 3; ++i) material.colour[i] = m.colour[i];
     scene.materials.push_back(material);
   }
-  for (const BodyMesh& m : body.meshes) {
+  for (const BodyMesh& whole : body.meshes) {
+    const BodyMesh m = shown_part(whole);
     TdsMeshDesc mesh;
     mesh.name = m.name;
     for (const Vec3& v : m.vertices) {

@@ -62,7 +62,8 @@ Vec3 closest_on_triangle(Vec3 p, Vec3 a, Vec3 b, Vec3 c) {
 
 }  // namespace
 
-bool Body::cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal) const {
+bool Body::cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal,
+                           std::string* mesh) const {
   dir = normalize(dir);
   double best = std::numeric_limits<double>::infinity();
   const BodyMesh* best_mesh = nullptr;
@@ -92,6 +93,7 @@ bool Body::cast_to_surface(Vec3 origin, Vec3 dir, Vec3* hit, Vec3* normal) const
   if (!best_mesh) return false;
   if (hit) *hit = origin + dir * best;
   if (normal) *normal = triangle_normal(*best_mesh, *best_tri);
+  if (mesh) *mesh = best_mesh->name;
   return true;
 }
 
@@ -109,4 +111,26 @@ Vec3 Body::nearest_surface_point(Vec3 p, Vec3* normal) const {
       }
     }
   return best_point;
+}
+
+BodyMesh shown_part(const BodyMesh& mesh) {
+  BodyMesh out;
+  out.name = mesh.name;
+  out.material = mesh.material;
+  std::vector<int> index(mesh.vertices.size(), -1);
+  for (size_t i = 0; i < mesh.shown_triangles; ++i) {
+    BodyTriangle t = mesh.triangles[i];
+    for (int& v : t.v) {
+      if (index[v] < 0) {
+        index[v] = static_cast<int>(out.vertices.size());
+        out.vertices.push_back(mesh.vertices[v]);
+        out.normals.push_back(mesh.normals[v]);
+        if (!mesh.texcoords.empty()) out.texcoords.push_back(mesh.texcoords[v]);
+      }
+      v = index[v];
+    }
+    out.triangles.push_back(t);
+  }
+  out.shown_triangles = out.triangles.size();
+  return out;
 }

@@ -13,6 +13,7 @@
 #include "body/anatomy.h"
 #include "body/body.h"
 #include "body/body_files.h"
+#include "body/regions.h"
 #include "body/skin_textures.h"
 #include "model/bitmap_image.h"
 #include "model/format_bmp.h"
@@ -52,7 +53,7 @@ TEST_F(BodyTest, ModelReadsBackWithTheViewersReader) {
   int triangles = 0, untextured = 0;
   for (int i = 0; i < model.mesh_count; ++i) {
     const Mesh& mesh = model.meshes[i];
-    const BodyMesh& src = body.meshes[i];
+    const BodyMesh src = shown_part(body.meshes[i]);
     SCOPED_TRACE(src.name);
     EXPECT_STREQ(mesh.name, src.name.c_str());
     // Its group names an existing material exactly.
@@ -201,6 +202,35 @@ TEST_F(BodyTest, LandmarksLieOnTheSurfaceInAnatomicalOrder) {
   EXPECT_NEAR(b.landmark("navel").x, 0.0, 1e-3);
 }
 
+// Inside one of the closed meshes: a ray leaves more surfaces than it enters.
+bool inside_any_mesh(const Body& body, Vec3 p) {
+  const Vec3 dir = normalize(Vec3{0.31, 0.83, 0.47});  // off every axis
+  int winding = 0;
+  Vec3 from = p, hit, n;
+  for (int k = 0; k < 64 && body.cast_to_surface(from, dir, &hit, &n); ++k) {
+    winding += dot(n, dir) > 0 ? 1 : -1;
+    from = hit + dir * 1e-5;
+  }
+  return winding > 0;
+}
+
+// A landmark on skin that a neighbouring mesh covers (where the meshes overlap at a joint or
+// in the armpit) cannot be seen, nor can a point placed from it. The corners beside a nail lie
+// by design under the nail's rim.
+TEST_F(BodyTest, LandmarksLieOnSkinThatShows) {
+  const Body& b = *body_;
+  for (const auto& [name, p] : b.landmarks) {
+    if (name.find("_nail_") != std::string::npos) continue;
+    Vec3 n;
+    b.nearest_surface_point(p, &n);
+    EXPECT_FALSE(inside_any_mesh(b, p + n * 3e-3)) << name;
+  }
+  // The armpit's apex is the top of the hollow: straight above it is the body.
+  const Vec3 axilla = b.landmark("axilla_l");
+  EXPECT_TRUE(inside_any_mesh(b, axilla + Vec3{0, 0.01, 0}));
+  EXPECT_FALSE(inside_any_mesh(b, axilla - Vec3{0, 0.01, 0}));
+}
+
 // The mesh a surface point lies on (the one nearest to it).
 std::string mesh_at(const Body& body, Vec3 p) {
   std::string best;
@@ -326,6 +356,24 @@ TEST_F(BodyTest, CunOfEveryRegionIsAnAdultsInchOrSo) {
     EXPECT_GT(body_->cun_length(r), 1.5 * cm);
     EXPECT_LT(body_->cun_length(r), 3.2 * cm);
   }
+}
+
+// The upper back at the heights the standard's spans assume: C7 stands well above the sternal
+// notch (about 0.85 of the stature), the acromion a little lower (about 0.82), the root of the
+// scapular spine level with T3 and the inferior angle with T7.
+TEST_F(BodyTest, UpperBackAndShoulderAtTheirShareOfTheStature) {
+  const Body& b = *body_;
+  auto share = [&](const char* name) { return to_metres(b.landmark(name)).y / kStature; };
+  EXPECT_GT(share("c7"), 0.84);
+  EXPECT_LT(share("c7"), 0.87);
+  EXPECT_GT(share("acromion_l"), 0.80);
+  EXPECT_LT(share("acromion_l"), 0.835);
+  EXPECT_GT(share("c7") - share("sternal_notch"), 0.03 / kStature);  // 3 cm
+  EXPECT_GT(share("c7"), share("acromion_l"));
+  const double cm = 0.01 / kStature;
+  EXPECT_NEAR(share("scapula_spine_root_l"), share("t3"), 1.0 * cm);
+  EXPECT_NEAR(share("scapula_inferior_l"), share("t7"), 1.5 * cm);
+  EXPECT_GT(share("t1"), share("sternal_notch"));
 }
 
 TEST_F(BodyTest, RaysFindTheNearestSurfaceOrNothing) {

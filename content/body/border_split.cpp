@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-void split_at_border(TriMesh& mesh, const Field& side, const Field& surface) {
+size_t split_at_border(TriMesh& mesh, const Field& side, const Field& surface) {
   std::vector<double> s(mesh.vertices.size());
   for (size_t i = 0; i < s.size(); ++i) s[i] = side(mesh.vertices[i]);
   auto beyond = [&](int v) { return s[v] > 0; };
@@ -58,4 +58,5 @@ void split_at_border(TriMesh& mesh, const Field& side, const Field& surface) {
     }
   mesh.triangles = near_side;
   mesh.triangles.insert(mesh.triangles.end(), far_side.begin(), far_side.end());
+  return near_side.size();
 }

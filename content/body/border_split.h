@@ -7,5 +7,6 @@
 #include "body/surface_nets.h"
 
 // `side` is negative on the region's own side of the border; `surface` is the surface field,
-// onto which the new border vertices are moved.
-void split_at_border(TriMesh& mesh, const Field& side, const Field& surface);
+// onto which the new border vertices are moved. The triangles of the visible part come first;
+// returns how many they are.
+size_t split_at_border(TriMesh& mesh, const Field& side, const Field& surface);

@@ -128,7 +128,10 @@ std::vector<Vec3> texel_places(const Canvas& c, const Body& body, double radius)
     for (const BodyMaterial& mat : body.materials)
       if (mat.name == m.material && mat.texture_file == c.tex->texture) mine = true;
     if (!mine) continue;
-    for (const BodyTriangle& t : m.triangles) {
+    // Only the skin that shows: the part hidden under the neighbour would claim texels for
+    // places below the skin.
+    for (size_t i = 0; i < m.shown_triangles; ++i) {
+      const BodyTriangle& t = m.triangles[i];
       double px[3], py[3];
       for (int k = 0; k < 3; ++k) {
         px[k] = m.texcoords[t.v[k]].u * w - 0.5;
@@ -375,15 +378,33 @@ void paint_abdomen(Canvas& c, const Body& body) {
     }
 }
 
-// Palm or sole side (u near 0 or 1) paler and pinker, the other side a shade darker.
-void paint_two_sides(Canvas& c, bool pale_at_front) {
+// How far inside its own region a place on the body lies (metres): the distance to the nearest
+// bone of another region less the distance to its own, halved, as the mesh borders are drawn.
+double depth_in_region(const Anatomy& an, BodyGroup group, Vec3 scene_place) {
+  const Vec3 p = to_metres(scene_place);
+  double own = 1e9, other = 1e9;
+  for (const RegionBone& b : an.bones) {
+    double& nearest = b.group == group ? own : other;
+    nearest = std::min(nearest, b.distance(p));
+  }
+  return (other - own) * 0.5;
+}
+
+// Palm or sole side (u near 0 or 1) paler and pinker, the other side a shade darker. Both fade
+// out toward the border with the forearm or the shin, whose skin has neither, so that the
+// colour runs on across the seam.
+void paint_two_sides(Canvas& c, const Body& body, const Anatomy& an, BodyGroup group,
+                     double radius, bool pale_at_front) {
+  const std::vector<Vec3> place = texel_places(c, body, radius);
   for (int y = 0; y < c.tex->height; ++y)
     for (int x = 0; x < c.tex->width; ++x) {
+      const size_t i = static_cast<size_t>(y) * c.tex->width + x;
       const double u = (x + 0.5) / c.tex->width;
       const double pale = pale_at_front ? 1 - smoothstep(0.25, 0.5, u) : smoothstep(0.5, 0.75, u);
-      Colour& p = c.pix[static_cast<size_t>(y) * c.tex->width + x];
-      p = mix(p, Colour{236, 178, 160}, 0.45 * pale);
-      p = mix(p, Colour{212, 156, 128}, 0.15 * (1 - pale));
+      const double fade = smoothstep(0.005, 0.03, depth_in_region(an, group, place[i]));
+      Colour& p = c.pix[i];
+      p = mix(p, Colour{236, 178, 160}, 0.45 * pale * fade);
+      p = mix(p, Colour{212, 156, 128}, 0.15 * (1 - pale) * fade);
     }
 }
 
@@ -410,8 +431,8 @@ std::vector<SkinTexture> paint_skin_textures(const Body& body) {
     if (r.group == kHead) paint_head(c, body);
     if (r.mesh == "CHEST") paint_chest(c, body);
     if (r.mesh == "ABDOMEN") paint_abdomen(c, body);
-    if (r.group == kHand) paint_two_sides(c, true);
-    if (r.group == kFoot) paint_two_sides(c, false);
+    if (r.group == kHand) paint_two_sides(c, body, an, r.group, radius, true);
+    if (r.group == kFoot) paint_two_sides(c, body, an, r.group, radius, false);
     finish(c);
     out.push_back(std::move(t));
   }

@@ -5,23 +5,21 @@
 // acupoint whose marker is hidden; succeeds only when all EXPECTED acupoints are visible. With
 // IMAGE_DIR, every frame is also written there as NNN.ppm for review.
 #include <GL/glut.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "check_window.h"
 #include "atlas/atlas.h"
 #include "atlas/pinyin_search.h"
-#include "shell/camera.h"
 #include "shell/scene.h"
-#include "shell/start_up.h"
 #include "shell/viewer_state.h"
 
 namespace {
 
-constexpr int kWidth = 800, kHeight = 600;
+constexpr int kWidth = kCheckWidth, kHeight = kCheckHeight;
 // "Near the centre": the marker is posed onto the centre, and up to 10.8 pixels in radius.
 constexpr int kNearCentre = 40;
 // A few pixels of the sphere must show; a marker sunk wholly under the skin shows none.
@@ -30,20 +28,11 @@ constexpr int kMinRedPixels = 3;
 int expected_count = 0;
 std::string image_dir;
 
-// The whole frame as a binary PPM, top row first.
+// The whole frame as NNN.ppm in the image folder.
 void write_frame(int index) {
-  std::vector<unsigned char> rgb(size_t(kWidth) * kHeight * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
   char name[32];
   std::snprintf(name, sizeof name, "/%03d.ppm", index);
-  FILE* f = std::fopen((image_dir + name).c_str(), "wb");
-  if (!f) return;
-  std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-  for (int row = kHeight - 1; row >= 0; --row)
-    std::fwrite(&rgb[size_t(row) * kWidth * 3], 1, size_t(kWidth) * 3, f);
-  std::fclose(f);
+  write_check_ppm(image_dir + name, read_check_frame());
 }
 
 // Steps 1 to 4 of the main display: the body in the search view and the search marker.
@@ -134,20 +123,7 @@ int main(int argc, char** argv) {
   }
   expected_count = std::atoi(argv[2]);
   if (argc == 4) image_dir = argv[3];
-  if (chdir(argv[1]) != 0) {
-    std::fprintf(stderr, "atlas_check: cannot enter %s\n", argv[1]);
-    return 1;
-  }
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(kWidth, kHeight);
-  main_window = glutCreateWindow("atlas_check");
-  init_main();  // the viewer's own loading: model, textures, font, atlas, menu
-  const OrthoBox box = main_window_box(kWidth, kHeight);
-  glViewport(0, 0, kWidth, kHeight);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(box.left, box.right, box.bottom, box.top, box.near_z, box.far_z);
-  glMatrixMode(GL_MODELVIEW);
+  if (!open_check_window(argv[1], "atlas_check")) return 1;
   glutDisplayFunc(display);
   glutMainLoop();
   return 1;

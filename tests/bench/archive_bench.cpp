@@ -14,6 +14,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
 #include "GFileInfo.h"
+#include "bench_data.h"
 
 using namespace archive;
 using Clock = std::chrono::steady_clock;
@@ -24,57 +25,13 @@ double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-// Mixed content: text-like, random, runs, and structured records.
-std::string MakeFile(std::mt19937& rng, std::size_t size, int kind) {
-  std::string b(size, '\0');
-  static const char* const words[] = {"meridian ", "acupoint ", "zhongfu ", "texture ",
-                                      "\r\n",      "lung ",     "0.125 ",   "model "};
-  switch (kind % 4) {
-    case 0:
-      b.clear();
-      while (b.size() < size) b += words[rng() % 8];
-      b.resize(size);
-      break;
-    case 1:
-      for (char& c : b) c = char(rng());
-      break;
-    case 2:
-      for (std::size_t i = 0; i < size; i += 64) {
-        const char v = char(rng() % 4);
-        for (std::size_t k = i; k < std::min(size, i + 64); ++k) b[k] = v;
-      }
-      break;
-    default:
-      for (std::size_t i = 0; i < size; ++i) b[i] = char((i % 12 < 4) ? rng() % 256 : i % 12);
-  }
-  return b;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string dir = argc > 1 ? argv[1] : ".";
   const std::size_t megabytes = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 100;
-  std::mt19937 rng(12345);
-
-  pack::PackOptions o;
-  o.stub_bytes.assign(4096, '\0');
-  o.stub_bytes[0] = 'M';
-  o.stub_bytes[1] = 'Z';
-  o.stub_bytes[256] = 'P';
-  o.stub_bytes[257] = 'E';
-  o.seed = 1;
-  o.level = 6;
-  o.volume_size = 48ull << 20;  // every volume stays below the 50 MiB checksum limit
-  std::size_t total = 0;
-  for (int i = 0; total < megabytes << 20; ++i) {
-    pack::PackEntry e;
-    e.name = "file" + std::to_string(i) + ".dat";
-    e.data = MakeFile(rng, (1u << 20) + rng() % (4u << 20), i);
-    e.dos_date = 881348945;
-    total += e.data.size();
-    o.entries.push_back(std::move(e));
-  }
+  std::uint64_t total = 0;
+  const pack::PackOptions o = MixedArchiveOptions(megabytes, &total);
   const double mb = double(total) / 1048576.0;
   std::printf("archive of %zu files, %.1f MB of data\n", o.entries.size(), mb);
 

@@ -17,10 +17,8 @@
 #include "BoxDriver.h"
 #include "Utils.h"
 #include "archive/archive_test_files.h"
-#include "stub_run_helpers.h"
+#include "stub_run_support.h"
 #include "wine_process.h"
-
-std::string g_viewer;
 
 namespace {
 
@@ -405,7 +403,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_stub = WindowsPath(argv[1]);
-  g_viewer = WindowsPath(argv[2]);
+  TraceViewerExe() = WindowsPath(argv[2]);
+  TestDirPrefix() = "net_test_";
   g_listener = WindowsPath(argv[3]);
   g_nginx = Env("WEXLIN_TEST_HTTP");
   g_docroot = Env("WEXLIN_TEST_DOCROOT");

@@ -13,31 +13,38 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
+#include "GFileInfo.h"
 #include "archive/archive_test_files.h"
-#include "stub_run_helpers.h"
+#include "stub_run_support.h"
 #include "wine_process.h"
-
-std::string g_viewer;
 
 namespace {
 
-std::string g_stub, g_nginx, g_fault, g_docroot;
+std::string g_stub, g_sample, g_nginx, g_fault, g_docroot;
 
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
 
-// A setup that an internet setup downloads: a stub with an archive and the download token.
-std::string PublishedSetup(const std::string& token) {
+// The program the published setup installs.
+const std::string kProgram = "Tolvane program " + std::string(60000, 't');
+
+// A setup that an internet setup downloads: a stub with an archive and the download token, the
+// sample setup program installing Tolvane.exe into dir\target.
+std::string PublishedSetup(const std::string& token, const std::string& dir) {
   pack::PackOptions o;
   o.stub_path = g_stub;
   o.seed = 11;
   pack::PackEntry setup;
   setup.name = "Setup.exe";
+  setup.path = g_sample;
   setup.is_setup = true;
-  setup.data = std::string(50000, 's');
-  o.entries = {setup};
+  setup.setup_args = "/Target=" + dir + "target /Log=" + dir + "setup.log";
+  pack::PackEntry program;
+  program.name = "Tolvane.exe";
+  program.data = kProgram;
+  o.entries = {setup, program};
   pack::DownloadInfo d;
   d.token = token;
   o.download = d;
@@ -50,12 +57,14 @@ std::string PublishedSetup(const std::string& token) {
 
 // The internet setup itself: no entries, a download block naming url/name.
 std::string MakeInternetSetup(const TestDir& dir, const std::string& url, const std::string& name,
-                              bool confirm) {
+                              bool confirm, bool write_agent = false) {
   pack::PackOptions o;
   o.stub_path = g_stub;
   o.seed = 12;
   o.internet_setup = true;
   o.confirm_download = confirm;
+  o.write_agent = write_agent;
+  o.update.agent_exe = "TolvaneAU.exe";
   pack::DownloadInfo d;
   d.url = url;
   d.file_name = name;
@@ -120,9 +129,9 @@ class InternetSetup : public ::testing::Test {
 TEST_F(InternetSetup, ARightTokenRunsTheDownloadedSetupAfterTheQuestion) {
   TestDir dir("inet_ok");
   const TempSetupFiles temp("NetOk.exe");
-  const std::string published = PublishedSetup("DL-TOKEN");
+  const std::string published = PublishedSetup("DL-TOKEN", dir.path());
   WriteFile(WindowsPath(g_docroot + "/NetOk.exe"), published);
-  const std::string exe = MakeInternetSetup(dir, g_nginx, "NetOk.exe", true);
+  const std::string exe = MakeInternetSetup(dir, g_nginx, "NetOk.exe", true, true);
   TraceViewer viewer(dir.path(), "inet_ok");
   ASSERT_TRUE(viewer.Ready());
   ChildProcess stub(exe, "");
@@ -130,9 +139,14 @@ TEST_F(InternetSetup, ARightTokenRunsTheDownloadedSetupAfterTheQuestion) {
   EXPECT_EQ(question.find("Confirm: INTERNET DOWNLOAD"), 0u) << question;
   EXPECT_NE(question.find("Size: 0.118 MB"), std::string::npos) << question;
   ASSERT_TRUE(stub.WaitEnd(30000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
-  // The downloaded setup reaches the setup job's check and extraction, then goes.
+  // The downloaded setup is extracted and its setup program installs Tolvane; then it goes.
   EXPECT_TRUE(viewer.Has(stub.Id(), " RunInternetSetup: " + g_nginx + "/NetOk.exe"));
   EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));
+  EXPECT_EQ(ReadFile(dir.path() + "target\\Tolvane.exe"), kProgram);
+  // The archive asked for an agent copy of the internet setup beside the downloaded files.
+  const archive::ArchiveTrailer agent = ReadTrailer(dir.path() + "target\\TolvaneAU.exe");
+  EXPECT_TRUE(agent.HasMagic());
+  EXPECT_EQ(agent.ThisIs_AutoUpdateProg, 1);
   EXPECT_FALSE(viewer.Has(stub.Id(), "HTTP_DownloadFile_Incremental:"));
   EXPECT_FALSE(std::filesystem::exists(TempPath() + "NetOk.exe"));
   EXPECT_TRUE(temp.Parts().empty());
@@ -147,7 +161,7 @@ TEST_F(InternetSetup, AWrongTokenAndA404PageEndInTheErrorBox) {
     std::string message;  // the start of the box's text
   };
   const Case cases[] = {
-      {"wrong token", PublishedSetup("OTHER-TOKEN"), "Bad Secret Token!"},
+      {"wrong token", PublishedSetup("OTHER-TOKEN", dir.path()), "Bad Secret Token!"},
       {"missing file", "", "404 File Not Found..."},
   };
   for (const Case& c : cases) {
@@ -167,6 +181,7 @@ TEST_F(InternetSetup, AWrongTokenAndA404PageEndInTheErrorBox) {
     }
     ASSERT_TRUE(stub.WaitEnd(30000)) << c.what;
     EXPECT_FALSE(viewer.Has(stub.Id(), "sound=")) << c.what;  // nothing was run
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + "target")) << c.what;
     EXPECT_FALSE(std::filesystem::exists(TempPath() + "NetBad.exe")) << c.what;
   }
 }
@@ -174,7 +189,7 @@ TEST_F(InternetSetup, AWrongTokenAndA404PageEndInTheErrorBox) {
 TEST_F(InternetSetup, ACutDownloadIsReportedAndTheNextStartResumesIt) {
   TestDir dir("inet_cut");
   const TempSetupFiles temp("NetCut.exe");
-  const std::string published = PublishedSetup("DL-TOKEN");
+  const std::string published = PublishedSetup("DL-TOKEN", dir.path());
   ASSERT_GT(published.size(), 40000u);
   WriteFile(WindowsPath(g_docroot + "/NetCut.exe"), published);
   const std::string exe = MakeInternetSetup(dir, g_fault + "/cut/40000", "NetCut.exe", false);
@@ -197,6 +212,7 @@ TEST_F(InternetSetup, ACutDownloadIsReportedAndTheNextStartResumesIt) {
     ChildProcess stub(exe, "");
     ASSERT_TRUE(stub.WaitEnd(30000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
     EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));  // the whole file, its sum intact
+    EXPECT_EQ(ReadFile(dir.path() + "target\\Tolvane.exe"), kProgram);
     EXPECT_TRUE(temp.Parts().empty());
   }
 }
@@ -204,7 +220,7 @@ TEST_F(InternetSetup, ACutDownloadIsReportedAndTheNextStartResumesIt) {
 TEST_F(InternetSetup, ASetupBesideTheStubIsTakenWithoutADownload) {
   TestDir dir("inet_local");
   const std::string exe = MakeInternetSetup(dir, g_nginx, "NetLocal.exe", true);
-  WriteFile(dir.path() + "NetLocal.exe", PublishedSetup("DL-TOKEN"));
+  WriteFile(dir.path() + "NetLocal.exe", PublishedSetup("DL-TOKEN", dir.path()));
   std::filesystem::remove(WindowsPath(g_docroot + "/NetLocal.exe"));
   TraceViewer viewer(dir.path(), "inet_local");
   ASSERT_TRUE(viewer.Ready());
@@ -212,6 +228,7 @@ TEST_F(InternetSetup, ASetupBesideTheStubIsTakenWithoutADownload) {
   // No question either: the stub runs straight to the setup's check.
   ASSERT_TRUE(stub.WaitEnd(30000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
   EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));
+  EXPECT_EQ(ReadFile(dir.path() + "target\\Tolvane.exe"), kProgram);
   EXPECT_FALSE(viewer.Has(stub.Id(), " RunInternetSetup: http"));
   EXPECT_TRUE(std::filesystem::exists(dir.path() + "NetLocal.exe"));  // not deleted
   const std::string log = ReadFile(WindowsPath(Env("WEXLIN_TEST_NGINX_LOG")));
@@ -222,12 +239,15 @@ TEST_F(InternetSetup, ASetupBesideTheStubIsTakenWithoutADownload) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: internet_setup_wine_test WEXLINSTUB_EXE TRACE_VIEWER_EXE\n");
+  if (argc < 4) {
+    std::fprintf(stderr,
+                 "usage: internet_setup_wine_test WEXLINSTUB_EXE TRACE_VIEWER_EXE SAMPLE_SETUP\n");
     return 2;
   }
   g_stub = WindowsPath(argv[1]);
-  g_viewer = WindowsPath(argv[2]);
+  TraceViewerExe() = WindowsPath(argv[2]);
+  TestDirPrefix() = "net_test_";
+  g_sample = WindowsPath(argv[3]);
   g_nginx = Env("WEXLIN_TEST_HTTP");
   g_fault = Env("WEXLIN_TEST_FAULT");
   g_docroot = Env("WEXLIN_TEST_DOCROOT");

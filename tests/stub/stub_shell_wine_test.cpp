@@ -19,24 +19,23 @@
 #include "GFileInfo.h"
 #include "RunMode.h"
 #include "archive/archive_test_files.h"
-#include "stub_run_helpers.h"
+#include "stub_run_support.h"
 #include "wine_process.h"
-
-std::string g_viewer;  // wine path of trace-viewer
 
 namespace {
 
 std::string g_stub;  // wine path
 const char kAgent[] = "TolvaneAU.exe";
 
+
 pack::PackOptions SetupOptions() {
   pack::PackOptions o;
   o.stub_path = g_stub;
   o.seed = 5;
   o.update.agent_exe = kAgent;
+  // No program and not marked "*": the job extracts it and, without a setup entry, ends.
   pack::PackEntry setup;
   setup.name = "Setup.exe";
-  setup.is_setup = true;
   setup.data = std::string(20000, 's');
   o.entries = {setup};
   return o;
@@ -57,11 +56,8 @@ void WriteStub(const pack::PackOptions& options, const std::string& path, bool d
   WriteFile(path, bytes);
 }
 
-// The first close of the stub window only asks a download to stop; the second closes it.
-void CloseStubWindow(HWND window) {
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  PostMessageA(window, WM_CLOSE, 0, 0);
-}
+
+
 
 std::string GetText(HWND window) {
   char buffer[512] = {};
@@ -96,8 +92,9 @@ StubControls ControlsOf(HWND window) {
   return c;
 }
 
-// The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar.
-void ExpectStubWindowLayout(HWND window, const std::string& title) {
+// The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar. The
+// bar's range is 0..100 until an extraction sets it (to 0 when it resets it).
+void ExpectStubWindowLayout(HWND window, const std::string& title, int range_high = 100) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   RECT outer;
@@ -118,7 +115,7 @@ void ExpectStubWindowLayout(HWND window, const std::string& title) {
   EXPECT_FALSE(GetWindowLongA(c.activity, GWL_STYLE) & WS_VISIBLE);
   // Without a PBRANGE pointer, which could not cross into the stub's process.
   EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, TRUE, 0), 0);
-  EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageA(c.progress, PBM_GETRANGE, FALSE, 0), range_high);
   EXPECT_EQ(SendMessageA(c.progress, PBM_GETPOS, 0, 0), 0);
 }
 
@@ -160,7 +157,7 @@ TEST(StubTrace, StartAndEndLinesReachTheViewerIn128ByteChunks) {
     EXPECT_TRUE(viewer.Has(stub.Id(), " ThisIs_AutoUpdateProg=FALSE"));
     EXPECT_TRUE(viewer.Has(stub.Id(), " RunMode=StubWindow"));
     EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== UnpackArchive (not yet built) ===="));
+    EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     // 300 characters and CR LF: 128 + 128 + 46; the END line is 2 shorter.
     const std::vector<int> n = viewer.Lengths();
     ASSERT_GE(n.size(), 6u);
@@ -267,7 +264,7 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   WriteStub(options, exe, /*damage=*/true);
   TraceViewer viewer(dir.path(), "damaged");
   ASSERT_TRUE(viewer.Ready());
-  ChildProcess stub(exe, "");
+  ChildProcess stub(exe, "/hide");  // hidden: the window stays as created
   const HWND box = box_driver::FindBox("WMsgBox", 20000);
   ASSERT_NE(box, nullptr);
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
@@ -279,7 +276,7 @@ void RunDamagedSetup(const pack::PackOptions& options, const BoxExpectation& exp
   EXPECT_EQ(info.font_face, expect.font_face);
   // The stub window stays while the box is up: read it back.
   const HWND window = WaitForWindow(StubWindowClass(false, exe), 5000, stub.Id());
-  ExpectStubWindowLayout(window, expect.window_title);
+  ExpectStubWindowLayout(window, expect.window_title, 0);
   EXPECT_EQ(GetText(ControlsOf(window).status), expect.status_text);
   EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
   EXPECT_TRUE(stub.WaitEnd(10000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
@@ -352,14 +349,14 @@ TEST(RunModes, EachModeReachesItsBranch) {
   {  // The CD-span copy: the setup job, then the batch that removes its folder.
     ChildProcess stub(span_exe, "/SpanCdLvl=2");
     ASSERT_TRUE(stub.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== UnpackArchive (not yet built) ===="));
+    EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     EXPECT_TRUE(viewer.Has(stub.Id(),
                            " ==== SelfDeleteBatch (not yet built) ==== remove folder=TRUE"));
   }
   {  // "/SpanCdLvl=3": a plain setup stub.
     ChildProcess stub(span_exe, "/SpanCdLvl=3");
     ASSERT_TRUE(stub.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== UnpackArchive (not yet built) ===="));
+    EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     EXPECT_FALSE(viewer.Has(stub.Id(), "SelfDeleteBatch"));
     EXPECT_FALSE(viewer.Has(stub.Id(), "SpanCdHandOver"));
   }
@@ -369,11 +366,12 @@ TEST(RunModes, EachModeReachesItsBranch) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  TestDirPrefix() = "stub_shell_";
   if (argc < 3) {
     std::fprintf(stderr, "usage: stub_shell_wine_test WEXLINSTUB_EXE TRACE_VIEWER_EXE\n");
     return 2;
   }
   g_stub = WindowsPath(argv[1]);
-  g_viewer = WindowsPath(argv[2]);
+  TraceViewerExe() = WindowsPath(argv[2]);
   return RUN_ALL_TESTS();
 }

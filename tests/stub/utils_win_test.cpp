@@ -119,7 +119,8 @@ TEST(UtilsRegistry, MachineValuesAndOwner) {
   DWORD size = sizeof owner;
   const bool has_owner = RegGetValueA(HKEY_LOCAL_MACHINE, sub.c_str(), "RegisteredOwner",
                                       RRF_RT_REG_SZ, nullptr, owner, &size) == ERROR_SUCCESS;
-  EXPECT_EQ(OwnerUserName(), has_owner ? TrimText(owner) : LoggedUserName());
+  const bool blank = !has_owner || TrimText(owner).empty();
+  EXPECT_EQ(OwnerUserName(), blank ? LoggedUserName() : TrimText(owner));
 }
 
 // --- INI files ---

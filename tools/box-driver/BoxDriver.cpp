@@ -6,34 +6,12 @@
 #include <cstdlib>
 #include <utility>
 
+#include "OwnedHandle.h"
+
 namespace box_driver {
 namespace {
 
 constexpr UINT kSendTimeout = 5000;
-
-class ProcessHandle {
- public:
-  explicit ProcessHandle(HANDLE handle) : handle_(handle) {}
-  ProcessHandle(const ProcessHandle&) = delete;
-  ProcessHandle& operator=(const ProcessHandle&) = delete;
-  ProcessHandle(ProcessHandle&& o) noexcept : handle_(std::exchange(o.handle_, nullptr)) {}
-  ProcessHandle& operator=(ProcessHandle&& o) noexcept {
-    if (this != &o) {
-      reset();
-      handle_ = std::exchange(o.handle_, nullptr);
-    }
-    return *this;
-  }
-  ~ProcessHandle() { reset(); }
-  HANDLE get() const { return handle_; }
-  void reset() {
-    if (handle_) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Memory in the box's process, for the RichEdit messages that carry pointers.
 class RemoteBuffer {
@@ -41,7 +19,7 @@ class RemoteBuffer {
   RemoteBuffer(HWND window, std::size_t size) : size_(size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    process_ = ProcessHandle(
+    process_ = OwnedHandle(
         OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
     if (process_.get())
       address_ = VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE,
@@ -72,7 +50,7 @@ class RemoteBuffer {
   }
 
  private:
-  ProcessHandle process_{nullptr};
+  OwnedHandle process_{nullptr};
   void* address_ = nullptr;
   std::size_t size_;
 };

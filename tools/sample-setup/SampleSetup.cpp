@@ -13,7 +13,8 @@
 // 2. /Sleep=MS: sleeps that long first.
 // 3. /Fail: copies nothing, leaves the atom, ends with exit code 1.
 // 4. Copies every file of its own folder except its own program and its log into FOLDER of
-//    /Target= (created with its parents; default "Tolvane" in the Program Files folder). A
+//    /Target= (created with its parents; default "Tolvane" in the Program Files folder); a
+//    file named "SUB#NAME" goes to SUB\NAME there (so "data#dm.tz" becomes data\dm.tz). A
 //    value with blanks is written in double quotes or with "*" for each blank. A failed copy
 //    leaves the atom and ends with exit code 2.
 // 5. Deletes the global atom "AutoUpdateAtomTokenByWexlin" + TOKEN: the stub reads that as
@@ -123,6 +124,13 @@ bool HandDialogToHelper(const std::string& token, DWORD milliseconds) {
 }
 
 // The files of folder (no subfolders) other than the given ones, compared without case.
+// Archive entries are plain names; "FOLDER#NAME" is installed as FOLDER\NAME (one level).
+std::string InstalledName(const std::string& name) {
+  const std::size_t hash = name.find('#');
+  if (hash == std::string::npos || hash == 0 || hash + 1 == name.size()) return name;
+  return name.substr(0, hash) + "\\" + name.substr(hash + 1);
+}
+
 std::vector<std::string> FilesToCopy(const std::string& folder,
                                      const std::vector<std::string>& except) {
   std::vector<std::string> names;
@@ -186,7 +194,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   const std::string own_folder = ExeDir(true);
   for (const std::string& name : FilesToCopy(own_folder, {ExeFileName(), log_path})) {
-    if (!CopyFileA((own_folder + name).c_str(), (target + name).c_str(), FALSE)) {
+    const std::string installed = InstalledName(name);
+    if (installed != name) ForceFolders(target + installed.substr(0, installed.find('\\')));
+    if (!CopyFileA((own_folder + name).c_str(), (target + installed).c_str(), FALSE)) {
       log.Line("Result=failed (cannot copy " + name + ": " + LastErrorText() + ")");
       return 2;
     }

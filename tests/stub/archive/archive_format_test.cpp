@@ -2,6 +2,8 @@
 // space table, volume names and entry-name safety, on hand-made bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
 #include "ArchiveFormat.h"
@@ -260,6 +262,53 @@ TEST(Blocks, AHeaderBlockAboveTheLimitIsRefusedUnread) {
   std::string block;
   EXPECT_EQ(ReadBlock(src, &pos, file.size(), 74, &block, kMaxHeaderBlockSize), BlockStatus::Ok);
   EXPECT_EQ(block.size(), kMaxHeaderBlockSize);
+}
+
+// Counts the reads a block takes and their largest size.
+class CountingSource : public ArchiveSource {
+ public:
+  explicit CountingSource(std::string bytes) : inner_(std::move(bytes)) {}
+  std::uint64_t Size() override { return inner_.Size(); }
+  bool ReadAt(std::uint64_t offset, void* buffer, std::size_t n) override {
+    ++reads;
+    largest = std::max(largest, n);
+    return inner_.ReadAt(offset, buffer, n);
+  }
+  int reads = 0;
+  std::size_t largest = 0;
+
+ private:
+  MemorySource inner_;
+};
+
+TEST(Blocks, PiecewiseReadsStayWithin64KiBAndServeBetweenPieces) {
+  const std::size_t length = 3 * kReadPieceSize + 10;
+  std::string payload(length, '\0');
+  for (std::size_t i = 0; i < length; ++i) payload[i] = char(i * 7);
+  std::string file;
+  AppendU32(file, std::uint32_t(length));
+  file += payload + std::string(74, 't');
+  CountingSource src(file);
+  std::uint64_t pos = 0;
+  std::string block;
+  int served = 0;
+  EXPECT_EQ(ReadBlock(src, &pos, file.size(), 74, &block, UINT32_MAX, [&] { ++served; }),
+            BlockStatus::Ok);
+  EXPECT_EQ(block, payload);
+  EXPECT_EQ(pos, 4 + length);
+  EXPECT_EQ(served, 4);
+  EXPECT_EQ(src.largest, kReadPieceSize);
+  // A length beyond the file is refused before any piece is read or anything served.
+  std::string cut;
+  AppendU32(cut, std::uint32_t(length));
+  cut += payload.substr(0, 1000) + std::string(74, 't');
+  CountingSource short_src(cut);
+  pos = 0;
+  served = 0;
+  EXPECT_EQ(ReadBlock(short_src, &pos, cut.size(), 74, &block, UINT32_MAX, [&] { ++served; }),
+            BlockStatus::Truncated);
+  EXPECT_EQ(served, 0);
+  EXPECT_EQ(short_src.reads, 1);  // the length only
 }
 
 TEST(Entries, SplitAtTheFirstZeroByte) {

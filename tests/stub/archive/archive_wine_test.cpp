@@ -32,7 +32,7 @@ std::string TempDir() {
 // Runs the stub, which must show its checksum error box ("s7", default texts); answers it and
 // returns the stub's exit code.
 long RunAnsweringChecksumBox(const std::string& exe) {
-  ChildProcess stub(exe, "");
+  ChildProcess stub(exe, "/hide");  // hidden: no space question comes first
   const HWND box = box_driver::FindBox("WMsgBox", 20000);
   if (!box) return -1;
   const box_driver::BoxInfo info = box_driver::ReadBox(box, false);
@@ -53,9 +53,9 @@ pack::PackOptions Options() {
   o.update.agent_exe = "TolvaneAU.exe";
   o.update.token = "wine-token";
   o.download = pack::DownloadInfo{"http://127.0.0.1/", "Setup.exe", true, "dl", {}, "42"};
+  // No program and not marked "*": the job extracts it (and the agent copy) and ends.
   pack::PackEntry setup;
   setup.name = "Setup.exe";
-  setup.is_setup = true;
   setup.data = std::string(100000, 's');
   pack::PackEntry data;
   data.name = "00000#dm.tz";
@@ -95,7 +95,7 @@ TEST(StubImage, ReadsItsOwnArchive) {
   EXPECT_EQ(info.Trailer.DataOffset - 4 * 3 -
                 std::int32_t(info.Languages.size() + info.Info.size() + info.Download.size()),
             std::int32_t(ReadFile(g_stub).size()));
-  EXPECT_EQ(RunProgram(packed), 0);
+  EXPECT_EQ(RunProgram(packed, "/hide"), 0);  // hidden: no space question
 
   // One damaged byte inside the entries: the stub finds the checksum wrong and says so.
   std::string bytes = ReadFile(packed);

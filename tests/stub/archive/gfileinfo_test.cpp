@@ -67,6 +67,26 @@ TEST(InflateEntry, ReadsStreamsOfEveryLevelAndEmptyFiles) {
   EXPECT_EQ(InflateEntry(z), plain);
 }
 
+TEST(InflateEntry, TheOutputLimitStopsABombBeforeItsMemoryIsTaken) {
+  // 64 MiB of zeros pack into about 64 KiB: a bomb against a limit of 1 MiB.
+  const std::string bomb = pack::CompressEntry(std::string(64u << 20, '\0'), 9);
+  std::size_t served = 0;
+  try {
+    InflateEntry(bomb, [&] { ++served; }, 1u << 20);
+    ADD_FAILURE() << "no error";
+  } catch (const EInflateLimit& e) {
+    EXPECT_EQ(e.limit(), 1u << 20);
+  }
+  const std::size_t step = (bomb.size() + 255) / 256 * 256;
+  EXPECT_LE(served, (1u << 20) / step + 1);
+  // Output of exactly the limit passes; one byte more does not.
+  const std::string plain(100000, 'p');
+  const std::string packed = pack::CompressEntry(plain, 9);
+  EXPECT_EQ(InflateEntry(packed, {}, plain.size()), plain);
+  EXPECT_THROW(InflateEntry(packed, {}, plain.size() - 1), EInflateLimit);
+  EXPECT_EQ(InflateEntry(pack::CompressEntry("", 9), {}, 0), "");
+}
+
 TEST(InflateEntry, DamagedStreamsRaiseZlibsMessage) {
   std::string good = pack::CompressEntry("some text to compress, some text to compress", 9);
   std::string bad_adler = good;

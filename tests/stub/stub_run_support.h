@@ -1,9 +1,6 @@
-// Helpers of the wine tests that run the real WexlinStub: a test folder of its own and the
-// trace-viewer tool that receives the stub's trace. Needs g_viewer (the tool's wine path) and
-// ReadFile (archive/archive_test_files.h) from the including test.
+// Helpers of the wine tests that run the real WexlinStub: a test folder of its own, the
+// trace-viewer tool receiving the stub's trace, closing the stub window.
 #pragma once
-
-#include <windows.h>
 
 #include <cctype>
 #include <filesystem>
@@ -14,7 +11,16 @@
 #include "archive/archive_test_files.h"
 #include "wine_process.h"
 
-extern std::string g_viewer;
+// The trace-viewer program (a wine path), set by the test's main.
+inline std::string& TraceViewerExe() {
+  static std::string exe;
+  return exe;
+}
+// What the test folders' names start with, one per test program.
+inline std::string& TestDirPrefix() {
+  static std::string prefix = "stub_test_";
+  return prefix;
+}
 
 // A folder of the test's own under the temporary folder, removed with its contents.
 class TestDir {
@@ -22,7 +28,7 @@ class TestDir {
   explicit TestDir(const std::string& name) {
     char buffer[MAX_PATH];
     const DWORD n = GetTempPathA(MAX_PATH, buffer);
-    path_ = std::string(buffer, n) + "stub_test_" + std::to_string(GetCurrentProcessId()) + "_" +
+    path_ = std::string(buffer, n) + TestDirPrefix() + std::to_string(GetCurrentProcessId()) + "_" +
             name + "\\";
     std::filesystem::create_directories(path_);
   }
@@ -38,7 +44,7 @@ class TestDir {
   std::string path_;
 };
 
-std::vector<std::string> SplitLines(const std::string& text) {
+inline std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0, end;
   while ((end = text.find("\r\n", start)) != std::string::npos) {
@@ -55,7 +61,7 @@ class TraceViewer {
       : raw_(dir + name + ".trace"), lengths_(dir + name + ".lengths") {
     std::string args = "\"/lengths=" + lengths_ + "\" \"" + raw_ + "\"";
     if (hang_ms) args = "/hang=" + std::to_string(hang_ms) + " " + args;
-    process_ = ChildProcess(g_viewer, args);
+    process_ = ChildProcess(TraceViewerExe(), args);
     window_ = WaitForWindow(".WDebug.", 20000, process_.Id());
   }
   ~TraceViewer() {
@@ -107,3 +113,8 @@ class TraceViewer {
   HWND window_ = nullptr;
 };
 
+// The first close of the stub window only asks a download to stop; the second closes it.
+inline void CloseStubWindow(HWND window) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+}

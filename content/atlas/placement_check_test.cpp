@@ -1,0 +1,96 @@
+// Every shipped acupoint measured back against its own location rule: the marker the viewer
+// loads from the data files must lie where the rule puts it, on the body part it measures on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "atlas/atlas_files.h"
+#include "atlas/placement_check.h"
+#include "atlas/source_table.h"
+
+namespace {
+
+// The table's rules and the shipped records, one for one.
+void load_shipped(std::vector<SourcePoint>* source, std::vector<AcupointRecord>* table) {
+  std::string error;
+  ASSERT_TRUE(read_source_table(ATLAS_TABLE_DIR, source, &error)) << error;
+  table->assign(kAcupointCapacity, AcupointRecord{});
+  const AtlasLoadResult loaded = load_atlas_dir(ATLAS_DATA_DIR, table->data(), kAcupointCapacity);
+  ASSERT_EQ(loaded.count, int(source->size()));
+  ASSERT_EQ(loaded.count, 309);
+  table->resize(source->size());
+}
+
+TEST(ShippedPlacement, EveryAcupointLiesWhereItsRuleSays) {
+  std::vector<SourcePoint> source;
+  std::vector<AcupointRecord> table;
+  ASSERT_NO_FATAL_FAILURE(load_shipped(&source, &table));
+  std::string error;
+
+  const Body body = build_body();
+  const PlacementChecker checker(body);
+  double worst_off = 0, worst_along = 0;
+  int wrong = 0;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const SourcePoint& s = source[i];
+    const AcupointRecord& r = table[i];
+    PlacementMeasure m;
+    ASSERT_TRUE(checker.measure(s.rule, {r.x, r.y, r.z}, &m, &error)) << s.code << ": " << error;
+    worst_off = std::max(worst_off, m.off_cun);
+    if (m.on_line) worst_along = std::max(worst_along, m.along_off_cun);
+    const std::string problem = PlacementChecker::problem(s.rule, m);
+    if (!problem.empty()) ++wrong;
+    EXPECT_TRUE(problem.empty()) << s.code << " " << s.pinyin << ": " << problem;
+  }
+  std::printf("placement: %d of %zu off their rule; worst %.2f cun across, %.2f cun along a line\n",
+              wrong, source.size(), worst_off, worst_along);
+}
+
+// A limb point's search view shows the limb that carries it, facing the side the point is on:
+// the trunk or the other limbs take up at most half of the body in the frame (sampled more
+// finely than the generator does), and the view looks within 85 degrees of the skin's normal.
+// At the root of a limb, where the trunk lies within the frame of the point, it cannot be kept
+// out of it.
+TEST(ShippedViews, LimbPointsAreFramedOnTheirOwnLimbFromTheirOwnSide) {
+  std::vector<SourcePoint> source;
+  std::vector<AcupointRecord> table;
+  ASSERT_NO_FATAL_FAILURE(load_shipped(&source, &table));
+
+  const Body body = build_body();
+  Body trunk;
+  for (const BodyMesh& m : body.meshes)
+    if (m.name == "CHEST" || m.name == "ABDOMEN" || m.name == "PELVIS") trunk.meshes.push_back(m);
+  constexpr double kMostOthers = 0.5;
+  const double kLeastCos = std::cos(85 * 3.14159265358979 / 180);
+  int limb_points = 0;
+  double worst = 0;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const AcupointRecord& r = table[i];
+    const Vec3 p{r.x, r.y, r.z};
+    SearchView view;
+    view.tx = r.view_tx;
+    view.ty = r.view_ty;
+    view.scale = r.view_scale;
+    view.rot_x = r.view_rot_x;
+    view.rot_y = r.view_rot_y;
+    const Vec3 toward = direction_to_viewer(view);
+    const Vec3 normal = smoothed_normal(body, p);
+    EXPECT_GT(dot(toward, normal), kLeastCos)
+        << source[i].code << " is seen from the side: " << std::acos(dot(toward, normal)) * 180 / 3.14159265358979 << " degrees";
+    const std::vector<std::string> own = limb_meshes(body, p);
+    if (own.empty() || length(trunk.nearest_surface_point(p) - p) < 1 / r.view_scale) continue;
+    ++limb_points;
+    const double share = others_share(body, own, p, toward, r.view_scale, 9);
+    worst = std::max(worst, share);
+    EXPECT_LE(share, kMostOthers) << source[i].code << " " << source[i].pinyin
+                                  << ": other parts fill " << share << " of its frame";
+  }
+  EXPECT_GT(limb_points, 100);
+  std::printf("views: %d limb points; other parts fill at most %.2f of a frame\n", limb_points,
+              worst);
+}
+
+}  // namespace

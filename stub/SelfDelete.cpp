@@ -1,0 +1,66 @@
+#include "SelfDelete.h"
+
+#include "Files.h"
+#include "OwnedHandle.h"
+#include "SelfDeleteBatch.h"
+#include "ShellDirRules.h"
+#include "Utils.h"
+
+namespace {
+
+// The 8.3 form of an existing path; the path itself when the system gives none.
+std::string ShortPath(const std::string& path) {
+  char buffer[MAX_PATH * 2];
+  const DWORD n = GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+  return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
+}
+
+std::string CommandInterpreter() {
+  char buffer[MAX_PATH * 2];
+  const DWORD n = GetEnvironmentVariableA("COMSPEC", buffer, sizeof buffer);
+  if (n > 0 && n < sizeof buffer) return std::string(buffer, n);
+  return SystemDir(true) + "cmd.exe";
+}
+
+// Hidden, in the temporary folder: a batch whose current folder were the one it removes
+// could not remove it.
+bool StartHidden(const std::string& batch_path) {
+  const std::string interpreter = CommandInterpreter();
+  // The interpreter strips the outer pair of quotes after /C and keeps the inner ones.
+  std::string command = "\"" + interpreter + "\" /C \"\"" + batch_path + "\"\"";
+  const std::string folder = TempDir(false);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(interpreter.c_str(), &command[0], nullptr, nullptr, FALSE,
+                      CREATE_NO_WINDOW, nullptr, folder.empty() ? nullptr : folder.c_str(), &si,
+                      &pi))
+    return false;
+  OwnedHandle process(pi.hProcess), thread(pi.hThread);
+  return true;
+}
+
+}  // namespace
+
+bool WriteAndStartSelfDeleteBatch(const std::string& exe, bool remove_folder, bool short_names) {
+  if (!IsStubCopyName(ExtractFileName(exe, CurrentLeadByteTest()))) return false;
+  SelfDeletePlan plan;
+  plan.batch_path = TempDir(true) + SelfDeleteBatchName(GetCurrentProcessId());
+  plan.exe = exe;
+  plan.folder = ParentFolder(exe);
+  // Never a drive's root or the temporary folder itself, even when empty.
+  plan.remove_folder = remove_folder && !plan.folder.empty() && plan.folder.back() != '\\' &&
+                       !SameTextIC(plan.folder, TempDir(false));
+  // The batch must exist before its short name can be asked.
+  if (!WriteFileData(plan.batch_path, "ABC\r\n", 0, WriteMode::Create)) return false;
+  if (short_names) {
+    plan.batch_path = ShortPath(plan.batch_path);
+    plan.exe = ShortPath(plan.exe);
+    plan.folder = ShortPath(plan.folder);
+  }
+  if (!WriteFileData(plan.batch_path, SelfDeleteBatchText(plan), 0, WriteMode::Create))
+    return false;
+  return StartHidden(plan.batch_path);
+}
