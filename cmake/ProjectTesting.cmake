@@ -12,10 +12,13 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# project_add_test(NAME n SOURCES s... [LIBS l...] [LABELS x...] [ARGS a...] [NO_MAIN])
+# project_add_test(NAME n SOURCES s... [LIBS l...] [LABELS x...] [ARGS a...] [NO_MAIN]
+#                  [WRAPPER command...])
 # Under MinGW the test also gets the label "wine" and runs serially: one wineserver serves all.
+# WRAPPER runs the test (through the emulator, when there is one) as its last arguments.
 function(project_add_test)
-  cmake_parse_arguments(T "NO_MAIN" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
+  cmake_parse_arguments(T "NO_MAIN" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ARGS;WRAPPER"
+                        ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(T_NO_MAIN)
@@ -26,7 +29,13 @@ function(project_add_test)
   if(NOT T_WORKING_DIRECTORY)
     set(T_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} ${T_ARGS} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+  if(T_WRAPPER)
+    add_test(NAME ${T_NAME}
+             COMMAND ${T_WRAPPER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${T_NAME}> ${T_ARGS}
+             WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} ${T_ARGS} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+  endif()
   set(labels ${T_LABELS})
   if(CMAKE_CROSSCOMPILING)
     list(APPEND labels wine)

@@ -14,6 +14,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64
   libz-mingw-w64-dev zlib1g-dev
   dpkg-dev locales
+  nginx-light python3
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "GFileInfo.h"
 #include "OwnedHandle.h"
 #include "RunMode.h"
+#include "StubAU.h"
 #include "StubSetup.h"
 #include "StubState.h"
 #include "StubWin.h"
@@ -71,7 +72,10 @@ void Dispatcher() {
     case RunBranch::SpanCdHandOver:
       SpanCdHandOver();
       break;
-    case RunBranch::TransientCycle:  // refreshing the agent's test settings comes with the cycle
+    case RunBranch::TransientCycle:
+      IsTestMode(true);
+      StubWindowRun();
+      break;
     case RunBranch::StubWindow:
       StubWindowRun();
       break;

@@ -1,11 +1,363 @@
 #include "StubAU.h"
 
-#include "StubState.h"
-#include "Trace.h"
+#include <vector>
 
-// The check itself (settings, test mode, downloads) is still to come; the tick already counts,
-// so a "/SleepX=" start shows its delay in the trace.
+#include "AgentRules.h"
+#include "Files.h"
+#include "InetHTTP.h"
+#include "RunMode.h"
+#include "StubGlob.h"
+#include "StubState.h"
+#include "StubWin.h"
+#include "Trace.h"
+#include "Utils.h"
+#include "WMsgBox.h"
+
+std::int32_t AgentState = 0;
+bool FirstShot = true;
+bool TickBusy = false;
+bool TestMode = false;
+std::string TestModeURL;
+
+const char kTestModeKey[] = "HKEY_CURRENT_USER\\Software\\Morvath\\Wexlin\\AutoUpdate";
+
+namespace {
+
+const char kTestModeNote[] =
+    "<P><P><T><B>PLEASE NOTE</B> - You are now running in <B>Test Mode</B>!";
+
+// Holds the tick guard for one tick; released on every way out, an exception included.
+class TickGuard {
+ public:
+  TickGuard() { TickBusy = true; }
+  ~TickGuard() {
+    AgentState = 0;
+    TickBusy = false;
+  }
+  TickGuard(const TickGuard&) = delete;
+  TickGuard& operator=(const TickGuard&) = delete;
+};
+
+bool test_mode_read = false;
+DWORD test_mode_tick = 0;
+
+std::string WithProgName(const std::string& text, const std::string& name) {
+  return ReplaceAll(text, "PROG_NAME", name);
+}
+
+// base + "/" + name without a doubled slash.
+std::string UrlJoin(const std::string& base, const std::string& name) {
+  std::string url = base;
+  while (!url.empty() && url.back() == '/') url.pop_back();
+  return url + "/" + name;
+}
+
+std::string FolderJoin(const std::string& base, const std::string& name) {
+  return FixTrailingBackslash(base, true) + name;
+}
+
+// The files a name from the info file may never replace.
+std::vector<std::string> ProtectedNames() {
+  const std::string agent = OwnInfo ? OwnInfo->AgentExeName() : std::string();
+  return {agent,
+          agent.empty() ? std::string() : "X_" + agent,
+          OwnFileName(),
+          FileNameOfPath(LocalSettingsPath()),
+          FileNameOfPath(InfoFilePath()),
+          FileNameOfPath(NewSetup::RunningProcess())};
+}
+
+const char* StatusKey(AgentFile kind) {
+  return kind == AgentFile::Info ? "s31" : kind == AgentFile::Update ? "s32" : "s33";
+}
+const char* StatusDefault(AgentFile kind) {
+  return kind == AgentFile::Info     ? "Downloading INFO File..."
+         : kind == AgentFile::Update ? "Downloading UPDATE File..."
+                                     : "Downloading INFORM File...";
+}
+
+// The downloaded update carries the installed product's update token; an inform file starts
+// with it.
+bool TokenMatches(const std::string& file, AgentFile kind) {
+  if (!OwnInfo) return false;
+  if (kind == AgentFile::Update) return SameUpdateToken(TGFileInfo(file), *OwnInfo);
+  if (kind == AgentFile::Inform) {
+    std::string token, body;
+    SplitTokenField(ReadFilePart(file, 0, 0), &token, &body);
+    return SameToken(token, OwnInfo->UpdateToken(false));
+  }
+  return false;
+}
+
+void ShowAgentError(const std::string& text) {
+  ErrorBox(nullptr, text, MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
+}
+
+}  // namespace
+
+bool IsTestMode(bool force) {
+  const DWORD now = GetTickCount();
+  if (force || !test_mode_read || std::int32_t(now - test_mode_tick) > 30000) {
+    TestMode = RegReadText(kTestModeKey, "TestMode", "0") == "1";
+    TestModeURL = RegReadText(kTestModeKey, "TestModeURL", "");
+    test_mode_read = true;
+  }
+  test_mode_tick = now;
+  return TestMode;
+}
+
+int GetShotTimeStatus() {
+  ShotTimeInput in;
+  in.first_shot = FirstShot;
+  in.force_shot = ForceShot;
+  if (FirstShot || ForceShot) {
+    in.test_mode = TestMode;
+    in.probe_interval = OriginalSetup::ProbeSecondsInterval();
+    in.probe_last = OriginalSetup::ProbeSecondsLast();
+    in.now = SecondsNow();
+  }
+  ForceShot = false;
+  return ShotTimeStatus(in);
+}
+
+void ConfirmManualCheck(int& status) {
+  IsTestMode(true);
+  const std::string source = TestMode ? TestModeURL : OwnInfo->UpdateInfoUrl();
+  std::string s23 = AgentText("s23", "");
+  if (source.size() < 2 || source[1] == ':') s23.clear();
+  std::string question = AgentText("s22", "") + s23 + AgentText("s24", "");
+  if (IsTestMode(true)) question += kTestModeNote;
+  question = WithProgName(question, OriginalSetup::ProgramName());
+  if (!AskYesNo(BOX_OWNER_ACTIVE, question, MsgBox::Confirm(), MsgBox::BtnText(),
+                MsgBox::CharSet()))
+    status = 0;
+}
+
+bool UpdateSizeMatches(const std::string& base_in, const std::string& update_name,
+                       const std::string& inform_name) {
+  const bool inform = General::AutoInform() == 1;
+  const std::int64_t expected =
+      inform ? AutoInform::SizeOfInformFile() : NewSetup::SizeOfUpdateFile();
+  const std::string name = inform ? inform_name : update_name;
+  const std::string refusal = AgentTargetRefusal(name, ProtectedNames(), CurrentLeadByteTest());
+  if (!refusal.empty()) {
+    TraceLine() << " UpdateSizeMatches: " << refusal;
+    return false;
+  }
+  const std::string base = TestMode ? TestModeURL : base_in;
+  if (base.empty()) return false;
+  std::int64_t actual = -1;
+  const std::string local = FolderJoin(base, name);
+  if (FileExists(local))
+    actual = FileSizeOf(local);
+  else if (!TestMode && InternetConnected())
+    actual = UrlContentLength(UrlJoin(base, name));
+  TraceLine() << " UpdateSizeMatches: " << actual << " expected " << expected;
+  return actual == expected;
+}
+
+bool GetOkToPerformAU(bool info_received, int& level) {
+  CheckLevelInput in;
+  in.info_received = info_received;
+  in.interactive = CheckMode == 1;
+  if (info_received) {
+    in.version_original = OriginalSetup::VersionOriginal();
+    in.version_new = NewSetup::VersionNew();
+    in.stamp_original = OriginalSetup::Stamp();
+    in.stamp_new = NewSetup::Stamp();
+    in.now = SecondsNow();
+    in.reask_last = OriginalSetup::ReAskSecondsLast();
+    in.reask_interval = OriginalSetup::ReAskSecondsInterval();
+    in.valid_versions = NewSetup::ValidVersions();
+    in.size_matches = [] {
+      return UpdateSizeMatches(NewSetup::DownloadURL_UPDATE(), NewSetup::NameOfUpdateFile(),
+                               AutoInform::NameOfInformFile());
+    };
+  }
+  level = CheckLevel(in);
+  TraceLine() << " GetOkToPerformAU=" << level;
+  return level == 6;
+}
+
+void NotifyListener(WPARAM code, LPARAM value) {
+  if (ListenerWindow && ListenerMessage) PostMessageA(ListenerWindow, ListenerMessage, code, value);
+}
+
+bool DownloadFileAU(const std::string& base_in, const std::string& name_in, AgentFile kind,
+                    std::string& error) {
+  error.clear();
+  const std::string name = FileNameOfPath(name_in);
+  const std::string base = TestMode ? TestModeURL : base_in;
+  if (kind != AgentFile::Info) {
+    error = AgentTargetRefusal(name, ProtectedNames(), CurrentLeadByteTest());
+    if (!error.empty()) {
+      TraceLine() << " DownloadFileAU: refused, " << error;
+      return false;
+    }
+  }
+  const std::string target = ExeDir(true) + name;
+  std::string source = FolderJoin(base, name);
+  const bool local = !base.empty() && FileExists(source);
+  TraceLine() << " DownloadFileAU: " << TraceBool(local) << " " << source;
+  std::string content;
+  if (local) {
+    content = ReadFilePart(source, 0, 0);
+    if (kind != AgentFile::Info && !content.empty()) WriteFileData(target, content, 0, WriteMode::Create);
+  } else if (!TestMode && !base.empty() && InternetConnected()) {
+    WaitPumping(500, 0);
+    const int charset = MsgBox::CharSet();
+    SetStatusText(StubWindow.status, AgentText(StatusKey(kind), StatusDefault(kind)),
+                  MsgBox::FontName(), MsgBox::FontSize(), charset);
+    source = UrlJoin(base, name);
+    SetDownloadAbort(false);
+    const bool show_progress = kind == AgentFile::Update &&
+                               NewSetup::RequestConfirmationBeforeDownload() && CheckMode != 1;
+    if (show_progress && StubWindow.window) ShowWindow(StubWindow.window, SW_SHOW);
+    HTTP_DownloadFile_Incremental(CheckMode == 1 ? StubWindow.window : nullptr, source,
+                                  kind == AgentFile::Info ? std::string() : target, &content,
+                                  ProgressBarsCallback, &error);
+    if (show_progress && StubWindow.window) ShowWindow(StubWindow.window, SW_HIDE);
+    WaitPumping(500, 0);
+  }
+
+  bool ok = false;
+  if (kind == AgentFile::Info) {
+    if (error.empty() && !content.empty()) error = NotFoundPageText("", content, source, false, "");
+    if (error.empty() && !content.empty()) {
+      DWORD code = 0;
+      ok = WriteFileData(target, content, 0, WriteMode::Create, &code);
+      if (!ok) error = "Unable to write " + target + " <P>" + LastErrorText(code);
+    }
+    // Nothing published at that address is no error for the info file.
+    if (!error.empty() && error[0] == '3') error.clear();
+    return ok;
+  }
+  if (error.empty() && FileExists(target)) {
+    ok = true;
+    if (!TokenMatches(target, kind)) {
+      ok = false;
+      const std::string message = NotFoundPageText(target, "", source, false, "Bad Secret Token!");
+      DeleteFileA(target.c_str());
+      ShowAgentError(message);
+    }
+  } else if (!error.empty() && source.size() > 2 && NewSetup::RequestConfirmationBeforeDownload()) {
+    const std::string text =
+        error == "Download Aborted" ? AgentText("s3", "File Download Aborted!")
+        : source[1] == ':'          ? AgentText("s4", "File not Found!") + "<P><P>" + source
+                                    : AgentText("s5", "Unable to Download File!") + "<P><P>" + source;
+    WarningBox(nullptr, text, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
+  }
+  return ok;
+}
+
+// The update and inform runs come with the next step of the agent; the check already decides
+// when they are due and hands over here.
+bool PerformAutoInform() {
+  TraceLine() << " ==== PerformAutoInform (not yet built) ====";
+  return false;
+}
+
+bool PerformAutoUpdate() {
+  TraceLine() << " ==== PerformAutoUpdate (not yet built) ====";
+  return false;
+}
+
+void RestartAgentTransient() { TraceLine() << " ==== RestartAgentTransient (not yet built) ===="; }
+
+void PerformShot() {
+  TraceLine() << " Fire  " << DateTimeText(LocalNow());
+  IsTestMode(true);
+  bool done = false;
+  AgentState = 1;
+  NotifyListener(40, 1);
+  std::string error;
+  const std::string info_file = InfoFilePath();
+  const bool info_ok =
+      !info_file.empty() && DownloadFileAU(OwnInfo->UpdateInfoUrl(), info_file, AgentFile::Info, error);
+  NotifyListener(40, 2);
+  if (info_ok) SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  OriginalSetup::SetProbeSecondsLast(SecondsNow());
+  int level = 0;
+  if (GetOkToPerformAU(info_ok, level)) {
+    TraceLine() << " ==== PerformShot-1 ====";
+    done = true;
+    OriginalSetup::SetReAskSecondsLast(SecondsNow());
+    OriginalSetup::SetStamp(NewSetup::Stamp());
+    if (General::AutoInform() == 1)
+      PerformAutoInform();
+    else if (PerformAutoUpdate())
+      RestartAgentTransient();
+    TraceLine() << " ==== PerformShot-2 ====";
+  }
+  if (CheckMode == 1) {
+    WaitPumping(1000, 0);
+    if (StubWindow.window) ShowWindow(StubWindow.window, SW_HIDE);
+    if (!done) {
+      const bool connected = InternetConnected();
+      TraceLine() << " TestMode=" << TraceBool(TestMode)
+                  << " InternetConnected=" << TraceBool(connected);
+      if (!TestMode && !connected)
+        ShowAgentError(AgentText("s2", ""));
+      else if (!TestMode && !error.empty())
+        ShowAgentError(error);
+      else
+        WarningBox(BOX_OWNER_ACTIVE, AgentText("s21", "") + "   (" + IntText(level) + ")   ",
+                   MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
+    }
+  }
+  if (!info_file.empty()) {
+    SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(info_file.c_str());
+  }
+}
+
 void AutoUpdateTick() {
+  if (TickBusy) return;
+  SetBoxFont(MsgBox::FontName(), MsgBox::FontSize(), MsgBox::CharSet());
+  const TickGuard guard;
+  AgentState = 0;
+  if (CheckMode == 2) CheckMode = 1;
+  if (CheckMode == 1) AutoUpdateTimerCount = 0;  // an interactive check is not delayed
+  if (StopCountdown == 0) PostQuitMessage(0);
+  if (StopCountdown >= 0) --StopCountdown;
   ++AutoUpdateTimerCount;
   TraceLine() << " AutoUpdateTimerCount=" << AutoUpdateTimerCount;
+  if (AutoUpdateTimerCount <= 0) return;
+  IsTestMode(false);
+  int status = GetShotTimeStatus();
+  TraceLine() << " ShotTimeStatus=" << status;
+  if (status == 2) FirstShot = false;
+  if (status > 0 && (CheckMode == 1 || OverrideSlot(0) == 1)) ConfirmManualCheck(status);
+  if (status > 0) PerformShot();
+  if (CheckMode == 1) CheckMode = 0;
+}
+
+LRESULT AgentCommand(WPARAM code, LPARAM argument) {
+  // Results and arguments are 32-bit on every build, as for a 32-bit caller.
+  const std::int32_t arg = std::int32_t(argument);
+  auto result = [](std::int64_t value) { return LRESULT(std::int32_t(value)); };
+  switch (code) {
+    case 4: return result(OriginalSetup::VersionOriginal());
+    case 5: return result(NewSetup::VersionNew());
+    case 7: return result(AgentState);
+    case 8: return result(OriginalSetup::ProbeSecondsInterval());
+    case 9: return result(OriginalSetup::ReAskSecondsInterval());
+    case 10: return result(OriginalSetup::ProbeSecondsLast());
+    case 11: return result(OriginalSetup::ReAskSecondsLast());
+    case 12: OriginalSetup::SetProbeSecondsInterval(arg); break;
+    case 13: OriginalSetup::SetReAskSecondsInterval(arg); break;
+    case 14: OriginalSetup::SetProbeSecondsLast(arg); break;
+    case 15: OriginalSetup::SetReAskSecondsLast(arg); break;
+    case 20: case 21: case 22: case 23: case 24: case 25:
+      SetOverrideSlot(int(code) - 20, std::uint8_t(arg));
+      break;
+    case 30: StopCountdown = arg; break;
+    case 31:
+      // Only flags: the check itself runs in the next tick, never inside this message.
+      ForceShot = true;
+      if (arg == 2) CheckMode = 2;
+      break;
+    default: break;
+  }
+  return 0;
 }

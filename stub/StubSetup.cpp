@@ -1,7 +1,12 @@
-// The copies, the batch and the remote control are still to be built; each routine already
-// marks in the trace that the run reached it.
+// The copies and the batch are still to be built; each routine already marks in the trace that
+// the run reached it. The remote control passes its commands to the update cycle.
 #include "StubSetup.h"
 
+#include <cstdint>
+
+#include "StubAU.h"
+#include "StubState.h"
+#include "StubWin.h"
 #include "Trace.h"
 
 void CreateAndRun_X_Exe() { TraceLine() << " ==== CreateAndRun_X_Exe (not yet built) ===="; }
@@ -19,15 +24,16 @@ void SelfDeleteBatch(bool remove_folder, bool short_names) {
 }
 
 void RemoteStopCountdown(WPARAM count) {
-  TraceLine() << " ==== RemoteStopCountdown (not yet built) ==== " << count;
+  StopCountdown = std::int32_t(count);
+  TraceLine() << " StopCountdown=" << StopCountdown;
 }
 
 void RemoteRegisterListener(WPARAM listener_window, LPARAM listener_message) {
-  TraceLine() << " ==== RemoteRegisterListener (not yet built) ==== " << listener_window << ":"
-              << listener_message;
+  ListenerWindow = reinterpret_cast<HWND>(listener_window);
+  ListenerMessage = UINT(listener_message);
+  TraceLine() << " Listener=" << listener_window << ":" << ListenerMessage;
+  NotifyListener(50, reinterpret_cast<LPARAM>(StubWindow.window));
+  NotifyListener(51, kMsgCommand);
 }
 
-LRESULT RemoteCommand(WPARAM command, LPARAM argument) {
-  TraceLine() << " ==== RemoteCommand (not yet built) ==== " << command << " " << argument;
-  return 0;
-}
+LRESULT RemoteCommand(WPARAM command, LPARAM argument) { return AgentCommand(command, argument); }

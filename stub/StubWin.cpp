@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 
+#include "InetHTTP.h"
 #include "Owners.h"
 #include "StubAU.h"
 #include "StubSetup.h"
@@ -187,7 +188,8 @@ void StubWindowRun() {
     StubWindowDestroy();
   }
   SetDownloadAbort(true);
-  // Releasing the download library and telling the listener come with those units.
+  FreeWinINet();
+  NotifyListener(43, 0);
 }
 
 void ProgressBarsCallback(int stage, int /*low*/, int high, const std::string& /*text*/,

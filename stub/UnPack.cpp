@@ -5,6 +5,7 @@
 
 #include "ExtractRules.h"
 #include "Files.h"
+#include "InternetSetup.h"
 #include "SetupLaunch.h"
 #include "StubGlob.h"
 #include "StubState.h"
@@ -36,12 +37,6 @@ class JobScope {
 };
 
 std::string Buttons() { return OwnInfo->LangText("BtnText", kDefaultButtons); }
-
-// The internet setup (download, then RunSetup on the downloaded file) is the network unit's;
-// until it is there the job only marks that it was asked for.
-void RunInternetSetupStep(HWND /*window*/, const std::string& /*extraction_folder*/) {
-  TraceLine() << " ==== InternetSetup (not yet built) ====";
-}
 
 }  // namespace
 
@@ -149,7 +144,7 @@ void SetupJob(HWND window) {
         ShowJobError(window, SetupTempDirStem() + "<P><P>Unable to create Directory!<P><P>" +
                                  LastErrorText());
       } else if (OwnInfo->InternetSetup()) {
-        RunInternetSetupStep(window, folder);
+        RunInternetSetup(window, folder);
       } else {
         const std::string agent = OwnInfo->WriteAgent() ? OwnInfo->AgentExeName() : std::string();
         std::string archive_path = SwitchValue("/SpanDiskFName1=");
