@@ -45,18 +45,7 @@ std::string DriveDeviceOf(const std::string& path) {
 bool SpaceIsShort(double needed, double free_bytes) { return needed >= free_bytes; }
 
 std::string NameWithoutExt(const std::string& path, LeadByteTest is_lead) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (is_lead(c)) {
-      ++i;
-    } else if (c == '\\' || c == '/' || c == ':') {
-      start = i + 1;
-    }
-  }
-  const std::string name = path.substr(start);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
+  return ChangeFileExt(ExtractFileName(path, is_lead), "", is_lead);
 }
 
 char BestTempDrive(char current, const std::vector<DriveSpace>& noted) {

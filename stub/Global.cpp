@@ -1,5 +1,6 @@
 #include "Global.h"
 
+#include "Files.h"
 #include "FolderMacros.h"
 #include "RunTimeDir.h"
 #include "ShellDir.h"
@@ -134,7 +135,7 @@ std::string StartMenuDir(bool with_slash) {
 
 std::string FontsDir(bool with_slash) {
   const std::string fonts = RegReadText(kShellFoldersKey, "Fonts", "");
-  const std::string folder = DirExists(fonts) ? fonts : WindowsDir(true) + "Fonts";
+  const std::string folder = FolderExists(fonts) ? fonts : WindowsDir(true) + "Fonts";
   return FixTrailingBackslash(folder, with_slash);
 }
 
@@ -148,9 +149,9 @@ std::string System16Dir(bool with_slash) {
               : system.substr(0, static_cast<std::size_t>(at - 1)) +
                     system.substr(static_cast<std::size_t>(at + 1));
   std::string folder = system;
-  if (DirExists(sibling))
+  if (FolderExists(sibling))
     folder = sibling;
-  else if (DirExists(WindowsDir(true) + "System"))
+  else if (FolderExists(WindowsDir(true) + "System"))
     folder = WindowsDir(true) + "System";
   return FixTrailingBackslash(folder, with_slash);
 }

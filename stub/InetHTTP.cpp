@@ -190,7 +190,6 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
   BOOL ok = FALSE;
   do {
     WaitPumping(2, 0);
-    std::fill(buffer.begin(), buffer.end(), '\0');
     read = 0;
     ok = read_file && read_file(request.get(), buffer.data(), DWORD(chunk), &read);
     if (!ok) read = 0;
@@ -275,10 +274,6 @@ std::string NotFoundPageText(const std::string& file, const std::string& content
   const std::string page =
       !file.empty() && FileExists(file) ? ReadFilePart(file, 0, 10000) : content;
   return NotFoundPageTextOf(page, url, iis_hint, default_text);
-}
-
-std::string TransferText(bool reset, std::int64_t total, std::int64_t done, std::uint32_t chunk) {
-  return Meter().Text(reset, total, done, chunk, GetTickCount());
 }
 
 void FreeWinINet() {

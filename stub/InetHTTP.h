@@ -46,8 +46,5 @@ std::string NotFoundPageText(const std::string& file, const std::string& content
                              const std::string& url, bool iis_hint,
                              const std::string& default_text);
 
-// The progress text of a download (see TransferMeter, DownloadRules.h).
-std::string TransferText(bool reset, std::int64_t total, std::int64_t done, std::uint32_t chunk);
-
 // Releases WinINet; the entry points are forgotten with it, so a later call binds again.
 void FreeWinINet();

@@ -1,5 +1,5 @@
-// InfoWindow: the resizable rich-text window in which the agent shows news of a new version,
-// with an optional button that opens the news page.
+#include "InfoWindow.h"
+
 #include <richedit.h>
 
 #include <exception>
@@ -7,7 +7,6 @@
 #include "InfoWindowRules.h"
 #include "InformFile.h"
 #include "Owners.h"
-#include "StubWin.h"
 #include "Trace.h"
 #include "Utils.h"
 

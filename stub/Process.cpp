@@ -22,22 +22,16 @@ bool UseToolHelp() {
   return g_search == ProcessSearch::ToolHelp;
 }
 
-// --- Tool help: entry points of the kernel32 already loaded, looked up once ---
+// --- Tool help: entry points of kernel32, looked up once ---
 using CreateSnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using ProcessWalkFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 using QueryImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 
-template <class Function>
-Function KernelProc(const char* name) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)))
-                : nullptr;
-}
-
 struct ToolHelp {
-  CreateSnapshotFn snapshot = KernelProc<CreateSnapshotFn>("CreateToolhelp32Snapshot");
-  ProcessWalkFn first = KernelProc<ProcessWalkFn>("Process32First");
-  ProcessWalkFn next = KernelProc<ProcessWalkFn>("Process32Next");
+  CreateSnapshotFn snapshot =
+      BindProcAs<CreateSnapshotFn>("kernel32.dll", "CreateToolhelp32Snapshot");
+  ProcessWalkFn first = BindProcAs<ProcessWalkFn>("kernel32.dll", "Process32First");
+  ProcessWalkFn next = BindProcAs<ProcessWalkFn>("kernel32.dll", "Process32Next");
   bool Available() const { return snapshot && first && next; }
 };
 const ToolHelp& Tools() {
@@ -78,7 +72,8 @@ std::string ShortPath(const std::string& path) {
 // The image path of a process opened with the limited query right, which also works across
 // widths and for processes of higher integrity (Vista and later).
 std::string ImagePathOf(DWORD pid) {
-  static const QueryImageNameFn query = KernelProc<QueryImageNameFn>("QueryFullProcessImageNameA");
+  static const QueryImageNameFn query =
+      BindProcAs<QueryImageNameFn>("kernel32.dll", "QueryFullProcessImageNameA");
   if (!query) return std::string();
   OwnedHandle process(OpenProcess(0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, FALSE, pid));
   char buffer[MAX_PATH * 2];

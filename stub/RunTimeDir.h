@@ -1,5 +1,5 @@
 // RunTimeDir: the three run-time folders of the folder macros. This system has none: each is
-// empty, computed once on first use.
+// empty.
 #pragma once
 
 #include <string>

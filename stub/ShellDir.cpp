@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Files.h"
 #include "ShellDirRules.h"
 #include "Utils.h"
 
@@ -26,7 +27,7 @@ class SystemShellFacts : public ShellFacts {
   std::string SpecialFolderPath(int folder_id) override {
     return ::SpecialFolderPath(folder_id);
   }
-  bool DirExists(const std::string& path) override { return ::DirExists(path); }
+  bool DirExists(const std::string& path) override { return FolderExists(path); }
   std::string WindowsDir() override { return ::WindowsDir(false); }
   std::string OwnerUserName() override { return ::OwnerUserName(); }
 };
@@ -52,17 +53,6 @@ std::string FolderPath(int folder_id) {
   if (!get || get(nullptr, folder_id, nullptr, kFolderTypeCurrent, buffer) != 0)
     return std::string();
   return BufferText(buffer);
-}
-
-bool DirExists(const std::string& path) {
-  if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ProfilesBase(bool with_slash) {
-  SystemShellFacts facts;
-  return FixTrailingBackslash(ProfilesBaseOf(facts), with_slash);
 }
 
 std::string DocumentsAndSettingsDir(bool s) { return Standard(StandardFolder::DocumentsAndSettings, s); }

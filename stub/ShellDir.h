@@ -9,8 +9,6 @@
 // The shell's answers; "" when the call fails or its function cannot be bound.
 std::string SpecialFolderPath(int folder_id);
 std::string FolderPath(int folder_id);
-bool DirExists(const std::string& path);
-std::string ProfilesBase(bool with_slash);
 
 std::string DocumentsAndSettingsDir(bool with_slash);
 std::string UserDir(bool with_slash);

@@ -5,6 +5,7 @@
 #include "AgentRules.h"
 #include "Files.h"
 #include "InetHTTP.h"
+#include "InformFile.h"
 #include "RunMode.h"
 #include "StubGlob.h"
 #include "StubState.h"
@@ -81,11 +82,8 @@ const char* StatusDefault(AgentFile kind) {
 bool TokenMatches(const std::string& file, AgentFile kind) {
   if (!OwnInfo) return false;
   if (kind == AgentFile::Update) return SameUpdateToken(TGFileInfo(file), *OwnInfo);
-  if (kind == AgentFile::Inform) {
-    std::string token, body;
-    SplitTokenField(ReadFilePart(file, 0, 0), &token, &body);
-    return SameToken(token, OwnInfo->UpdateToken(false));
-  }
+  if (kind == AgentFile::Inform)
+    return ReadInformText(ReadFilePart(file, 0, 0), OwnInfo->UpdateToken(false)).token_matches;
   return false;
 }
 
@@ -126,7 +124,7 @@ void ConfirmManualCheck(int& status) {
   std::string s23 = AgentText("s23", "");
   if (source.size() < 2 || source[1] == ':') s23.clear();
   std::string question = AgentText("s22", "") + s23 + AgentText("s24", "");
-  if (IsTestMode(true)) question += kTestModeNote;
+  if (TestMode) question += kTestModeNote;
   question = WithProgName(question, OriginalSetup::ProgramName());
   if (!AskYesNo(BOX_OWNER_ACTIVE, question, MsgBox::Confirm(), MsgBox::BtnText(),
                 MsgBox::CharSet()))

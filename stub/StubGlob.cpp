@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "Files.h"
-#include "OwnedHandle.h"
 #include "StubState.h"
 #include "Utils.h"
 
@@ -183,10 +182,10 @@ void WriteLocalInt(const char* key, std::int64_t value) {
   if (!file.empty()) IniWriteInt(file, "OriginalSetup", key, value);
 }
 void WriteLocalTime(const char* key, const char* text_key, std::int64_t value) {
-  WriteLocalInt(key, value);
   const std::string file = LocalSettingsPath();
-  if (!file.empty())
-    IniWriteText(file, "OriginalSetup", text_key, DateTimeText(AgentDateTime(value)));
+  if (file.empty()) return;
+  IniWriteInt(file, "OriginalSetup", key, value);
+  IniWriteText(file, "OriginalSetup", text_key, DateTimeText(AgentDateTime(value)));
 }
 
 // An empty item 1 leaves only the extension: no file then, rather than one named ".original".

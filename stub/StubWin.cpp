@@ -184,7 +184,7 @@ void StubWindowRun() {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
-    if (StubWindow.window) KillTimer(StubWindow.window, kStartTimerId);
+    // Destroying a window still there stops its timer (OnDestroy).
     StubWindowDestroy();
   }
   SetDownloadAbort(true);

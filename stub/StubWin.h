@@ -35,14 +35,3 @@ void ProgressBarsCallback(int stage, int low, int high, const std::string& text,
 
 void SetDownloadAbort(bool abort);
 bool DownloadAborted();
-
-
-// Shows a body text in a resizable rich-text window, with a button that opens the address when
-// there is one. An empty body opens the address at once (true) or, without one, shows nothing
-// (false). Only "http:" and "https:" addresses are opened; any other is dropped.
-bool InfoWindow(HWND owner, const std::string& title, const std::string& button_caption,
-                const std::string& body, const std::string& address, int width, int height,
-                bool right_to_left, const std::string& font_name, int font_size, int charset);
-// Where InfoWindow sends an address instead of the shell (tests); nullptr restores the shell.
-using AddressOpener = void (*)(const std::string& address);
-void SetInfoWindowOpener(AddressOpener opener);

@@ -2,7 +2,6 @@
 
 #include <richedit.h>
 
-#include <utility>
 #include <vector>
 
 #include "MarkupText.h"
@@ -45,9 +44,7 @@ class DisabledWindow {
   }
   DisabledWindow(const DisabledWindow&) = delete;
   DisabledWindow& operator=(const DisabledWindow&) = delete;
-  ~DisabledWindow() { Restore(); }
-  HWND get() const { return window_; }
-  void Restore() {
+  ~DisabledWindow() {
     if (window_ && IsWindow(window_)) EnableWindow(window_, TRUE);
   }
 

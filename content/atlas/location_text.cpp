@@ -128,8 +128,7 @@ bool sideways(const LocationRule& r) {
 bool trunk_words(const LocationRule& r, std::string* out, std::string* error) {
   std::string ref;
   if (!term_of(r.ref, &ref, error)) return false;
-  const bool front = r.ref == "sternal_notch" || r.ref == "xiphoid" || r.ref == "navel" ||
-                     r.ref == "pubic_symphysis";
+  const bool front = is_front_chain(r.ref);
   std::string level = ref;
   if (near_zero(r.along)) {
     if (front) level = "平" + ref;

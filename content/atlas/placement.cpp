@@ -85,10 +85,6 @@ bool trunk_middle(const Body& body, double y, double* z) {
   return true;
 }
 
-bool is_front_chain(const std::string& ref) {
-  return ref == "sternal_notch" || ref == "xiphoid" || ref == "navel" || ref == "pubic_symphysis";
-}
-
 // Walking out from a point inside the body along dir: the first crossing after which the ray is
 // in the air. The region meshes overlap where they join (the neck reaches up into the head, an
 // arm presses into the chest wall under the armpit), so a crossing may leave one mesh while
@@ -396,19 +392,15 @@ double below_excess(const std::string& mesh, Vec3 normal, Vec3 toward_viewer) {
   return std::max(0.0, -toward_viewer.y - free);
 }
 
-}  // namespace
-
-std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
-  const std::string nearest = nearest_mesh(body, p);
-  auto has = [&nearest](const char* part) { return has_part(nearest, part); };
+// The meshes of the limb that `mesh` belongs to; empty for the trunk, neck and head.
+std::vector<std::string> limb_of(const std::string& mesh) {
+  auto has = [&mesh](const char* part) { return has_part(mesh, part); };
   const std::string side = kSide < 0 ? "_R" : "_L";
   if (has("ARM") || has("HAND"))
     return {"UPPERARM" + side, "FOREARM" + side, "HAND" + side, "NAILS_HAND" + side};
   if (has("THIGH") || has("SHIN") || has("FOOT")) return {"THIGH" + side, "SHIN" + side, "FOOT" + side, "NAILS_FOOT"};
   return {};
 }
-
-namespace {
 
 double share_of_others(const RayCaster& sight, const std::vector<std::string>& own, Vec3 point,
                        Vec3 toward_viewer, double scale, int grid) {
@@ -434,6 +426,10 @@ double share_of_others(const RayCaster& sight, const std::vector<std::string>& o
 
 }  // namespace
 
+std::vector<std::string> limb_meshes(const Body& body, Vec3 p) {
+  return limb_of(nearest_mesh(body, p));
+}
+
 double others_share(const Body& body, const std::vector<std::string>& own, Vec3 point,
                     Vec3 toward_viewer, double scale, int grid) {
   return share_of_others(RayCaster(body), own, point, toward_viewer, scale, grid);
@@ -446,7 +442,8 @@ SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale
   const std::vector<Vec3> candidates = candidate_directions(placed.normal);
   const RayCaster sight(body);
   auto seen_along = [&sight, marker_middle](Vec3 dir) { return !sight.cast(marker_middle, dir); };
-  const std::vector<std::string> own = limb_meshes(body, placed.point);
+  const std::string mesh = nearest_mesh(body, placed.point);
+  const std::vector<std::string> own = limb_of(mesh);
   if (own.empty()) {  // trunk, neck and head: the seen direction nearest the normal
     for (const Vec3& dir : candidates)
       if (seen_along(dir)) {
@@ -460,7 +457,6 @@ SearchView choose_view(const Body& body, const PlacedPoint& placed, double scale
   // squarely it faces the skin, how little of the frame's middle other parts fill (the trunk
   // behind an arm, the legs behind a hand), how little it looks along the carrying segment
   // (which would hide the segment behind itself) and how little it looks up from below.
-  const std::string mesh = nearest_mesh(body, placed.point);
   const Vec3 axis = segment_axis(body, mesh);
   // Beyond a fifth of the frame's middle (a quarter, with room for the sampling), other parts
   // weigh much more.

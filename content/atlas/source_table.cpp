@@ -235,3 +235,7 @@ bool check_source_table(const std::vector<SourcePoint>& points, std::string* err
   }
   return true;
 }
+
+bool is_front_chain(const std::string& ref) {
+  return ref == "sternal_notch" || ref == "xiphoid" || ref == "navel" || ref == "pubic_symphysis";
+}

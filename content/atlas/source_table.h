@@ -36,6 +36,10 @@ struct LocationRule {
   double yaw = 0, pitch = 0;  // degrees, when !face_normal
 };
 
+// A trunk rule from one of these landmarks measures from the front midline; from any other (a
+// level of the spine) from the back.
+bool is_front_chain(const std::string& ref);
+
 struct SourcePoint {
   std::string code;  // e.g. "LU1"
   std::string pinyin, name, meridian_name, explanation, effects;  // UTF-8

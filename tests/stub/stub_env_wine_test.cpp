@@ -18,7 +18,7 @@ namespace {
 TEST(ShellDir, BoundFunctionsGiveTheProfileFolders) {
   const std::string documents = MyDocumentsDir(false);
   ASSERT_FALSE(documents.empty());
-  EXPECT_TRUE(DirExists(documents)) << documents;
+  EXPECT_TRUE(FolderExists(documents)) << documents;
   EXPECT_EQ(FolderPath(kCsidlPersonal), SpecialFolderPath(kCsidlPersonal));  // both bound
   EXPECT_EQ(UserDir(false), ParentFolder(documents));
   EXPECT_EQ(DocumentsAndSettingsDir(false), ParentFolder(UserDir(false)));
@@ -30,11 +30,11 @@ TEST(ShellDir, BoundFunctionsGiveTheProfileFolders) {
       UserStartMenuDir(false),        UserDesktopDir(false),
   };
   for (const std::string& folder : all) {
-    EXPECT_TRUE(DirExists(folder)) << folder;
+    EXPECT_TRUE(FolderExists(folder)) << folder;
     EXPECT_NE(folder.back(), '\\') << folder;
   }
-  EXPECT_FALSE(DirExists(""));
-  EXPECT_FALSE(DirExists(documents + "\\no such folder"));
+  EXPECT_FALSE(FolderExists(""));
+  EXPECT_FALSE(FolderExists(documents + "\\no such folder"));
   EXPECT_EQ(FolderPath(0x7ffe), "");  // an id the shell does not know
 }
 
@@ -51,10 +51,10 @@ TEST(Global, MacrosWithThisComputersValues) {
   // No registered owner under wine: the log-on name.
   EXPECT_EQ(ExpandMacros("<UserName>", "\\", true, true), LoggedUserName());
   EXPECT_FALSE(LoggedUserName().empty());
-  EXPECT_TRUE(DirExists(ExpandMacros("<FontDir>", "\\", true, true)));
-  EXPECT_TRUE(DirExists(ExpandMacros("<WinSys16Dir>", "\\", true, true)));
+  EXPECT_TRUE(FolderExists(ExpandMacros("<FontDir>", "\\", true, true)));
+  EXPECT_TRUE(FolderExists(ExpandMacros("<WinSys16Dir>", "\\", true, true)));
   const std::string system16 = System16Dir(false);
-  if (DirExists(WindowsDir(true) + "system")) {
+  if (FolderExists(WindowsDir(true) + "system")) {
     EXPECT_TRUE(SameTextIC(system16, WindowsDir(true) + "system")) << system16;
   }
 

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "InfoWindow.h"
 #include "StubState.h"
 #include "StubWin.h"
 #include "Utils.h"

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 
 #include "OwnedHandle.h"
 

@@ -123,7 +123,6 @@ bool HandDialogToHelper(const std::string& token, DWORD milliseconds) {
   return false;
 }
 
-// The files of folder (no subfolders) other than the given ones, compared without case.
 // Archive entries are plain names; "FOLDER#NAME" is installed as FOLDER\NAME (one level).
 std::string InstalledName(const std::string& name) {
   const std::size_t hash = name.find('#');
@@ -131,6 +130,7 @@ std::string InstalledName(const std::string& name) {
   return name.substr(0, hash) + "\\" + name.substr(hash + 1);
 }
 
+// The files of folder (no subfolders) other than the given ones, compared without case.
 std::vector<std::string> FilesToCopy(const std::string& folder,
                                      const std::vector<std::string>& except) {
   std::vector<std::string> names;

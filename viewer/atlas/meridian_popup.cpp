@@ -81,14 +81,11 @@ void apply(const PopupResult& r) {
 
 void show_popup() {
   const PopupGeometry& g = popup.geometry();
-  const int previous = glutGetWindow();
-  glutSetWindow(popup_window);
   glutPositionWindow(g.left, g.top);
   glutReshapeWindow(PopupGeometry::kWidth, g.height());
   glutShowWindow();
   glutPopWindow();  // above the bars, which were created after it
   glutPostRedisplay();
-  glutSetWindow(previous);
 }
 
 // The pop-up's own window passes its events on in main window pixels.
@@ -117,15 +114,13 @@ void build_meridian_menu() {
   glutSetWindow(parent);
 }
 
-bool meridian_popup_open() { return popup.shown(); }
-
 bool meridian_popup_mouse(int button, int state, int x, int y, bool in_main_window) {
   if (popup_window == 0) return false;
   if (!popup.takes_input()) {
     if (button != GLUT_RIGHT_BUTTON) return false;
     if (state == GLUT_DOWN && in_main_window) {
       popup.open_at(x, y, window_width, window_height, kBarHeight);
-      show_popup();
+      with_popup_window(show_popup);
     }
     return true;
   }

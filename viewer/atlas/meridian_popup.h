@@ -21,4 +21,3 @@ bool meridian_popup_keyboard(unsigned char key);
 bool meridian_popup_special(int key);
 // Closes it without a choice (the main window changed size).
 void close_meridian_popup();
-bool meridian_popup_open();
