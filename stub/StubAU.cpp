@@ -5,12 +5,17 @@
 #include "AgentRules.h"
 #include "Files.h"
 #include "InetHTTP.h"
+#include "Global.h"
+#include "InfoWindow.h"
 #include "InformFile.h"
+#include "Process.h"
 #include "RunMode.h"
 #include "StubGlob.h"
 #include "StubState.h"
 #include "StubWin.h"
 #include "Trace.h"
+#include "UnPack.h"
+#include "UpdateRules.h"
 #include "Utils.h"
 #include "WMsgBox.h"
 
@@ -89,6 +94,58 @@ bool TokenMatches(const std::string& file, AgentFile kind) {
 
 void ShowAgentError(const std::string& text) {
   ErrorBox(nullptr, text, MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
+}
+
+// Deletes what an earlier run left at the target; false (with error) when it stays.
+bool RemoveStaleTarget(const std::string& target, std::string& error) {
+  if (!FileExists(target)) return true;
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (DeleteFileA(target.c_str())) return true;
+  error = "Unable to replace " + target + " <P>" + LastErrorText();
+  TraceLine() << " DownloadFileAU: " << error;
+  return false;
+}
+
+// The last trace line of the update run, written on every way out.
+class UpdateTraceEnd {
+ public:
+  UpdateTraceEnd() = default;
+  ~UpdateTraceEnd() { TraceLine() << " ==== PerformAutoUpdate-12 ===="; }
+  UpdateTraceEnd(const UpdateTraceEnd&) = delete;
+  UpdateTraceEnd& operator=(const UpdateTraceEnd&) = delete;
+};
+
+// Stops the program as the info file says (matching its full path only), then waits for its
+// end without a time limit, serving messages: a program that ignores the request keeps the
+// update waiting until the user ends it.
+void StopProgram(const std::string& program, ShutDown method) {
+  switch (method) {
+    case ShutDown::Close: CloseProgram(program, true); break;
+    case ShutDown::Quit: QuitProgram(program, true); break;
+    case ShutDown::Terminate: TerminateProgram(program, true); break;
+    default: break;
+  }
+  if (WaitsForProgramEnd(method)) WaitForProcessEnd(program);
+}
+
+// Starts the program again, shown normally, in its own folder.
+void StartProgram(const std::string& program) {
+  const ProgramStart start = RestartCommand(program, CurrentLeadByteTest());
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi{};
+  std::string command = start.command_line;
+  const char* folder = start.folder.empty() ? nullptr : start.folder.c_str();
+  if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
+                     &si, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    TraceLine() << " Restarted " << start.command_line;
+  } else {
+    TraceLine() << " Restart of " << program << " failed: " << LastErrorText();
+  }
 }
 
 }  // namespace
@@ -194,13 +251,23 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
     }
   }
   const std::string target = ExeDir(true) + name;
+  // Only a file this run wrote whole may be taken for the update: an older one left at the
+  // target would pass the token test after a failed or short download and be installed.
+  if (kind != AgentFile::Info && !RemoveStaleTarget(target, error)) return false;
   std::string source = FolderJoin(base, name);
   const bool local = !base.empty() && FileExists(source);
   TraceLine() << " DownloadFileAU: " << TraceBool(local) << " " << source;
   std::string content;
+  bool wrote = false;
   if (local) {
     content = ReadFilePart(source, 0, 0);
-    if (kind != AgentFile::Info && !content.empty()) WriteFileData(target, content, 0, WriteMode::Create);
+    if (kind != AgentFile::Info) {
+      DWORD code = 0;
+      if (content.empty())
+        error = "Empty file: " + source;
+      else if (!(wrote = WriteFileData(target, content, 0, WriteMode::Create, &code)))
+        error = "Unable to write " + target + " <P>" + LastErrorText(code);
+    }
   } else if (!TestMode && !base.empty() && InternetConnected()) {
     WaitPumping(500, 0);
     const int charset = MsgBox::CharSet();
@@ -211,9 +278,10 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
     const bool show_progress = kind == AgentFile::Update &&
                                NewSetup::RequestConfirmationBeforeDownload() && CheckMode != 1;
     if (show_progress && StubWindow.window) ShowWindow(StubWindow.window, SW_SHOW);
-    HTTP_DownloadFile_Incremental(CheckMode == 1 ? StubWindow.window : nullptr, source,
-                                  kind == AgentFile::Info ? std::string() : target, &content,
-                                  ProgressBarsCallback, &error);
+    const bool complete = HTTP_DownloadFile_Incremental(
+        CheckMode == 1 ? StubWindow.window : nullptr, source,
+        kind == AgentFile::Info ? std::string() : target, &content, ProgressBarsCallback, &error);
+    wrote = complete && error.empty() && kind != AgentFile::Info;
     if (show_progress && StubWindow.window) ShowWindow(StubWindow.window, SW_HIDE);
     WaitPumping(500, 0);
   }
@@ -230,12 +298,13 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
     if (!error.empty() && error[0] == '3') error.clear();
     return ok;
   }
-  if (error.empty() && FileExists(target)) {
+  if (error.empty() && wrote) {
     ok = true;
     if (!TokenMatches(target, kind)) {
       ok = false;
       const std::string message = NotFoundPageText(target, "", source, false, "Bad Secret Token!");
       DeleteFileA(target.c_str());
+      TraceLine() << " DownloadFileAU: token differs, deleted " << target;
       ShowAgentError(message);
     }
   } else if (!error.empty() && source.size() > 2 && NewSetup::RequestConfirmationBeforeDownload()) {
@@ -245,22 +314,140 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
                                     : AgentText("s5", "Unable to Download File!") + "<P><P>" + source;
     WarningBox(nullptr, text, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
   }
+  if (!error.empty()) TraceLine() << " DownloadFileAU: " << error;
   return ok;
 }
 
-// The update and inform runs come with the next step of the agent; the check already decides
-// when they are due and hands over here.
 bool PerformAutoInform() {
-  TraceLine() << " ==== PerformAutoInform (not yet built) ====";
-  return false;
+  TraceLine() << " ==== PerformAutoInform-1 ====";
+  const std::string base = NewSetup::DownloadURL_UPDATE();
+  const std::string name = AutoInform::NameOfInformFile();
+  if (base.empty() || name.empty()) return false;
+  TraceLine() << " ==== PerformAutoInform-2 ====";
+  AgentState = 2;
+  NotifyListener(41, 1);
+  std::string error;
+  const bool fetched = DownloadFileAU(base, name, AgentFile::Inform, error);
+  NotifyListener(41, 2);
+  if (!fetched) return false;
+  TraceLine() << " ==== PerformAutoInform-3 ====";
+  const std::string file = ExeDir(true) + FileNameOfPath(name);
+  const std::string body =
+      ReadInformText(ReadFilePart(file, 0, 0), OwnInfo->UpdateToken(false)).body;
+  const bool shown =
+      InfoWindow(StubWindow.window, AgentText("s34", "New Version"), AgentText("s35", "Download"),
+                 body, AutoInform::DownloadURL_INFORM(), AutoInform::AutoInformW(),
+                 AutoInform::AutoInformH(), false, MsgBox::FontName(), MsgBox::FontSize(),
+                 MsgBox::CharSet());
+  if (shown) OriginalSetup::SetVersionOriginal(NewSetup::VersionNew());
+  TraceLine() << " ==== PerformAutoInform-4 ====";
+  return shown;
 }
 
 bool PerformAutoUpdate() {
-  TraceLine() << " ==== PerformAutoUpdate (not yet built) ====";
-  return false;
+  const UpdateTraceEnd trace_end;
+  TraceLine() << " ==== PerformAutoUpdate-4 ====";
+  const std::string base = NewSetup::DownloadURL_UPDATE();
+  const std::string update_name = NewSetup::NameOfUpdateFile();
+  if (base.empty() || update_name.empty()) return false;
+
+  TraceLine() << " ==== PerformAutoUpdate-5 ====";
+  const std::string program_name = NewSetup::ProgramName();
+  const bool confirm_download = NewSetup::RequestConfirmationBeforeDownload() && CheckMode != 1;
+  const bool confirm_install = NewSetup::RequestConfirmationBeforeInstall();
+  const std::string question = DownloadQuestion(AgentText("s11", ""), AgentText("s12", ""),
+                                                AgentText("s13", ""), confirm_install, program_name);
+  if (confirm_download &&
+      !AskYesNo(nullptr, question, MsgBox::Confirm(), MsgBox::BtnText(), MsgBox::CharSet()))
+    return false;
+
+  TraceLine() << " ==== PerformAutoUpdate-6 ====";
+  AgentState = 2;
+  NotifyListener(41, 1);
+  std::string error;
+  bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
+  NotifyListener(41, 2);
+  if (ok && confirm_install && CheckMode != 1)
+    ok = AskYesNo(nullptr, WithProgramName(AgentText("s14", ""), program_name), MsgBox::Confirm(),
+                  MsgBox::BtnText(), MsgBox::CharSet());
+  if (!ok) return false;
+
+  TraceLine() << " ==== PerformAutoUpdate-7 ====";
+  SetInstallFolders(Directories::TargetDir(), Directories::SharedDir(),
+                    Directories::AuxiliaryDir());
+  const std::string program = ExpandMacros(NewSetup::RunningProcess(), "\\", true, true);
+  const bool was_running = IsProcessRunning(program);
+  TraceLine() << " RunningProcess=" << program << " running=" << TraceBool(was_running);
+  const ShutDown method = ParseShutDown(NewSetup::ShutDownMethod());
+  if (method == ShutDown::AskUser) {
+    const std::string message = WithProgramName(AgentText("s15", ""), FileNameOfPath(program));
+    while (IsProcessRunning(program))
+      WarningBox(nullptr, message, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
+  }
+
+  TraceLine() << " ==== PerformAutoUpdate-8 ====";
+  StopProgram(program, method);
+
+  TraceLine() << " ==== PerformAutoUpdate-9 ====";
+  const bool stopped = was_running && !IsProcessRunning(program);
+  const bool restart = NewSetup::RestartProcess() && stopped;
+  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
+  const std::string arguments = OriginalInfoArgument(InfoFilePath());
+  AgentState = 3;
+  NotifyListener(42, 1);
+
+  TraceLine() << " ==== PerformAutoUpdate-10 ====";
+  const std::string folder = SetupTempDir();
+  ok = !folder.empty() && RunSetup(StubWindow.window, folder, setup_file, OwnInfo->AgentExeName(),
+                                   arguments, !NewSetup::BackgroundUpdate());
+  RemoveSetupTempDir();
+
+  TraceLine() << " ==== PerformAutoUpdate-11 ====";
+  NotifyListener(42, 2);
+  if (ok) OriginalSetup::SetVersionOriginal(NewSetup::VersionNew());
+  DeleteFileA(setup_file.c_str());
+  const std::string message = WithProgramName(AgentText("s16", ""), program_name);
+  bool proceed = true;
+  switch (DecideFinishNotice(ok, NewSetup::InformFinish(), CheckMode == 1, restart)) {
+    case FinishNotice::AskRestart:
+      proceed = AskYesNo(BOX_OWNER_ACTIVE, message + AgentText("s17", ""), MsgBox::Confirm(),
+                         MsgBox::BtnText(), MsgBox::CharSet());
+      break;
+    case FinishNotice::Tell:
+      WarningBox(BOX_OWNER_ACTIVE, message, MsgBox::Attention(), MsgBox::BtnText(),
+                 MsgBox::CharSet(), 0);
+      break;
+    case FinishNotice::None:
+      break;
+  }
+  // Also after a failed run: the user gets back the program the agent stopped.
+  if (restart && proceed) StartProgram(program);
+  return ok;
 }
 
-void RestartAgentTransient() { TraceLine() << " ==== RestartAgentTransient (not yet built) ===="; }
+void RestartAgentTransient() {
+  if (StopCountdown > 0) return;
+  const std::string exe = ExeDir(true) + OwnInfo->AgentExeName();
+  const std::string line =
+      AgentRestartCommand(ExeDir(true), OwnInfo->AgentExeName(), OverrideListText());
+  TraceLine() << " RestartAgentTransient: " << line;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi{};
+  std::string command = line;
+  // The program is named apart from its line: with a blank in the folder, a line alone would
+  // let a shorter path ("C:\Program.exe") be started in its place.
+  if (CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                     &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  } else {
+    TraceLine() << " RestartAgentTransient: " << LastErrorText();
+  }
+  PostQuitMessage(0);
+}
 
 void PerformShot() {
   TraceLine() << " Fire  " << DateTimeText(LocalNow());
