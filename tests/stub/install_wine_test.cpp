@@ -41,7 +41,8 @@ std::string Pattern(std::size_t n) {
 class Install {
  public:
   explicit Install(const std::string& name, const std::string& exe_name = "Setup.exe")
-      : dir_(name), viewer_(dir_.path(), name) {
+      : dir_(name), viewer_(SharedViewer()) {
+    viewer_.Clear();
     exe = dir_.path() + exe_name;
     target = dir_.path() + "target";
     log = dir_.path() + "setup.log";
@@ -114,7 +115,13 @@ class Install {
 
  private:
   TestDir dir_;
-  TraceViewer viewer_;
+  // One viewer serves every run: starting and closing one per run costs seconds under wine.
+  static TraceViewer& SharedViewer() {
+    static TestDir dir("viewer");
+    static TraceViewer viewer(dir.path(), "trace");
+    return viewer;
+  }
+  TraceViewer& viewer_;
   DWORD pid_ = 0;
 };
 
