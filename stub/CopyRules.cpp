@@ -58,7 +58,7 @@ std::string WithoutSwitch(const std::string& tail, const std::string& name) {
 
 std::string SpanCdCopyArguments(const std::string& tail, const std::string& own_path) {
   const std::string rest = WithoutSwitch(WithoutSwitch(tail, "/SpanCdLvl="), "/SpanDiskFName1=");
-  std::string args = "/SpanCdLvl=2 /SpanDiskFName1=\"" + own_path + ".001\"";
+  std::string args = "/SpanDiskFName1=\"" + own_path + ".001\" /SpanCdLvl=2";
   if (!rest.empty()) args += " " + rest;
   return args;
 }

@@ -33,7 +33,8 @@ std::vector<RemotePost> RemoteCommandPosts(const std::string& tail, bool fresh_c
 // The tail without every occurrence of the switch (name as HasSwitch takes it, "/X=") and the
 // value SwitchValue would read for it (a quoted value with its quotes).
 std::string WithoutSwitch(const std::string& tail, const std::string& name);
-// The arguments of the CD-span copy: "/SpanCdLvl=2", "/SpanDiskFName1=" with the quoted path
-// of volume 1 (own path + ".001"), then the stub's tail without those two switches, so that a
-// copy never hands over again. The two come first: a forwarded tail may end in an open quote.
+// The arguments of the CD-span copy: "/SpanDiskFName1=" with the quoted path of volume 1 (own
+// path + ".001"), "/SpanCdLvl=2", then the stub's tail without those two switches, so that a
+// copy never hands over again. The two come first, as a forwarded tail may end in an open
+// quote; the level follows the path, as a command tail loses a closing quote at its end.
 std::string SpanCdCopyArguments(const std::string& tail, const std::string& own_path);

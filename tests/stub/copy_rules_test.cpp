@@ -91,7 +91,7 @@ TEST(CopyRules, SpanCdCopyReadsLevelTwoAndTheWholeVolumePath) {
     EXPECT_EQ(SpanCdCopyArguments(copy_tail, own), args) << args;
   }
   EXPECT_EQ(SpanCdCopyArguments("/hide /SpanCdLvl=1", own),
-            "/SpanCdLvl=2 /SpanDiskFName1=\"D:\\My Disc\\Setup.exe.001\" /hide");
+            "/SpanDiskFName1=\"D:\\My Disc\\Setup.exe.001\" /SpanCdLvl=2 /hide");
 }
 
 }  // namespace
