@@ -35,6 +35,9 @@ constexpr DWORD kOldCopyEndMs = 15000;
 // The old copy's batch deletes its file at its first try; the interpreter takes a moment to
 // start, and a try is repeated every second.
 constexpr DWORD kOldBatchMs = 15000;
+// A copy's file without a running copy: its batch is between two tries, or it was left behind
+// (a crash); the wait is short for the second case.
+constexpr DWORD kLeftCopyMs = 4000;
 // "/WAIT=" is a number from the command line; an absurd value must not keep the agent forever.
 constexpr std::int64_t kMaxWaitSeconds = 600;
 
@@ -151,6 +154,13 @@ void CreateAndRun_X_Exe() {
   // Whichever copy ran when this start was decided, the one running now is the one to end.
   const DWORD old_copy = RunningCopyProcess(cls, copy_path);
   if (old_copy && !EndRunningCopy(old_copy, cls, copy_path)) return;
+  // A copy that has just ended (an update's restart) leaves its file to its batch, whose next
+  // try would delete a new copy written there now: give the batch its moment first.
+  if (!old_copy && FileExists(copy_path)) {
+    const DWORD t0 = GetTickCount();
+    while (FileExists(copy_path) && Elapsed(t0) < kLeftCopyMs) PumpMessages(100);
+    if (FileExists(copy_path)) TraceLine() << " CreateAndRun_X_Exe: replacing a left copy";
+  }
   if (!CopyOwnFile(copy_path, "CreateAndRun_X_Exe")) return;
   const std::string args = TransientCopyArguments(CommandTail());
   OwnedHandle process;
