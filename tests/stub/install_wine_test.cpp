@@ -343,9 +343,13 @@ TEST(Install, AMissingVolumeIsAskedForWithDisk2) {
     EXPECT_TRUE(stub.WaitEnd(60000)) << install.Trace();
     EXPECT_EQ(install.Traced(" Setup success=TRUE"), supply) << install.Trace();
     EXPECT_EQ(install.SetupStarted(), supply);
-    if (supply) EXPECT_EQ(ReadFile(install.target + "\\b.bin"), Pattern(300000));
+    if (supply) {
+      EXPECT_EQ(ReadFile(install.target + "\\b.bin"), Pattern(300000));
+    }
     // A cancel ends without an error box.
-    if (!supply) EXPECT_EQ(box_driver::FindBox("WMsgBox", 1500), nullptr);
+    if (!supply) {
+      EXPECT_EQ(box_driver::FindBox("WMsgBox", 1500), nullptr);
+    }
     install.ExpectFolderRemoved();
   }
 }
@@ -381,7 +385,9 @@ TEST(Refused, HostileEntryNamesWriteNothingOutsideAndStartNothing) {
     o.entries.insert(o.entries.begin() + 1, evil);
     pack::WriteArchive(o, install.exe);
     ExpectRefused(install, "would be written outside its folder", "/hide");
-    if (!c.outside.empty()) EXPECT_FALSE(Exists(c.outside)) << c.name;
+    if (!c.outside.empty()) {
+      EXPECT_FALSE(Exists(c.outside)) << c.name;
+    }
   }
 }
 
