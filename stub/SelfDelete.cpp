@@ -1,7 +1,7 @@
 #include "SelfDelete.h"
 
 #include "Files.h"
-#include "OwnedHandle.h"
+#include "HiddenStart.h"
 #include "SelfDeleteBatch.h"
 #include "ShellDirRules.h"
 #include "Utils.h"
@@ -27,19 +27,8 @@ std::string CommandInterpreter() {
 bool StartHidden(const std::string& batch_path) {
   const std::string interpreter = CommandInterpreter();
   // The interpreter strips the outer pair of quotes after /C and keeps the inner ones.
-  std::string command = "\"" + interpreter + "\" /C \"\"" + batch_path + "\"\"";
-  const std::string folder = TempDir(false);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(interpreter.c_str(), &command[0], nullptr, nullptr, FALSE,
-                      CREATE_NO_WINDOW, nullptr, folder.empty() ? nullptr : folder.c_str(), &si,
-                      &pi))
-    return false;
-  OwnedHandle process(pi.hProcess), thread(pi.hThread);
-  return true;
+  const std::string command = "\"" + interpreter + "\" /C \"\"" + batch_path + "\"\"";
+  return StartHiddenProcess(interpreter, command, TempDir(false), CREATE_NO_WINDOW);
 }
 
 }  // namespace

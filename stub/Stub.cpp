@@ -9,6 +9,7 @@
 #include "OwnedHandle.h"
 #include "RunMode.h"
 #include "StubAU.h"
+#include "StubGlob.h"
 #include "StubSetup.h"
 #include "StubState.h"
 #include "StubWin.h"
@@ -73,6 +74,12 @@ void Dispatcher() {
       SpanCdHandOver();
       break;
     case RunBranch::TransientCycle:
+      // The override list an update's restart hands on is meant for this copy, which runs the
+      // checks that read it.
+      if (HasSwitch("/TRANSIENTx=")) {
+        ApplyOverrideList(SwitchValue("/TRANSIENTx="));
+        TraceLine() << " TRANSIENTx=" << OverrideListText();
+      }
       IsTestMode(true);
       StubWindowRun();
       break;

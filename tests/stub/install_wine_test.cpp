@@ -41,7 +41,8 @@ std::string Pattern(std::size_t n) {
 class Install {
  public:
   explicit Install(const std::string& name, const std::string& exe_name = "Setup.exe")
-      : dir_(name), viewer_(dir_.path(), name) {
+      : dir_(name), viewer_(SharedViewer()) {
+    viewer_.Clear();
     exe = dir_.path() + exe_name;
     target = dir_.path() + "target";
     log = dir_.path() + "setup.log";
@@ -114,7 +115,13 @@ class Install {
 
  private:
   TestDir dir_;
-  TraceViewer viewer_;
+  // One viewer serves every run: starting and closing one per run costs seconds under wine.
+  static TraceViewer& SharedViewer() {
+    static TestDir dir("viewer");
+    static TraceViewer viewer(dir.path(), "trace");
+    return viewer;
+  }
+  TraceViewer& viewer_;
   DWORD pid_ = 0;
 };
 
@@ -336,9 +343,13 @@ TEST(Install, AMissingVolumeIsAskedForWithDisk2) {
     EXPECT_TRUE(stub.WaitEnd(60000)) << install.Trace();
     EXPECT_EQ(install.Traced(" Setup success=TRUE"), supply) << install.Trace();
     EXPECT_EQ(install.SetupStarted(), supply);
-    if (supply) EXPECT_EQ(ReadFile(install.target + "\\b.bin"), Pattern(300000));
+    if (supply) {
+      EXPECT_EQ(ReadFile(install.target + "\\b.bin"), Pattern(300000));
+    }
     // A cancel ends without an error box.
-    if (!supply) EXPECT_EQ(box_driver::FindBox("WMsgBox", 1500), nullptr);
+    if (!supply) {
+      EXPECT_EQ(box_driver::FindBox("WMsgBox", 1500), nullptr);
+    }
     install.ExpectFolderRemoved();
   }
 }
@@ -374,7 +385,9 @@ TEST(Refused, HostileEntryNamesWriteNothingOutsideAndStartNothing) {
     o.entries.insert(o.entries.begin() + 1, evil);
     pack::WriteArchive(o, install.exe);
     ExpectRefused(install, "would be written outside its folder", "/hide");
-    if (!c.outside.empty()) EXPECT_FALSE(Exists(c.outside)) << c.name;
+    if (!c.outside.empty()) {
+      EXPECT_FALSE(Exists(c.outside)) << c.name;
+    }
   }
 }
 

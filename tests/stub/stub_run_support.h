@@ -75,6 +75,16 @@ class TraceViewer {
 
   bool Ready() const { return window_ != nullptr; }
   void Kill() { process_.Kill(); }
+  // Empties the files between runs of one viewer: wine reuses process ids, so lines of an
+  // earlier run could pass for the next one's. The viewer appends at the end of the file,
+  // so it writes on from the start.
+  void Clear() const {
+    for (const std::string& path : {raw_, lengths_}) {
+      HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, TRUNCATE_EXISTING, 0, nullptr);
+      if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+  }
   std::vector<std::string> Lines() const { return SplitLines(ReadFile(raw_)); }
   // The lines of one process, without its id.
   std::vector<std::string> LinesOf(DWORD pid) const {

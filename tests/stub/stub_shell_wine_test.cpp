@@ -315,8 +315,14 @@ TEST(RunModes, EachModeReachesItsBranch) {
     ChildProcess agent(exe, "/STOP=3");
     ASSERT_TRUE(agent.WaitEnd(20000));
     EXPECT_TRUE(viewer.Has(agent.Id(), " RunMode=StartTransientCopy"));
-    EXPECT_TRUE(viewer.Has(agent.Id(), " ==== CreateAndRun_X_Exe (not yet built) ===="));
-    EXPECT_TRUE(viewer.Has(agent.Id(), " ==== SendCommands (not yet built) ==== copy running=FALSE"));
+    EXPECT_TRUE(viewer.Has(agent.Id(), " CreateAndRun_X_Exe: started "));
+    EXPECT_TRUE(viewer.Has(agent.Id(), " SendCommands copy running=FALSE"));
+    // The copy ends after its countdown and its batch deletes it.
+    const std::string copy = dir.path() + "X_" + kAgent;
+    const DWORD t0 = GetTickCount();
+    while (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount() - t0 < 30000)
+      Sleep(100);
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
   }
   {  // The transient copy runs the update cycle until closed, then deletes its file.
     const std::string exe = dir.path() + "X_" + kAgent;
@@ -328,30 +334,44 @@ TEST(RunModes, EachModeReachesItsBranch) {
     // A second agent start now sees its copy running.
     ChildProcess agent(dir.path() + kAgent, "");
     ASSERT_TRUE(agent.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(agent.Id(), " ==== SendCommands (not yet built) ==== copy running=TRUE"));
+    EXPECT_TRUE(viewer.Has(agent.Id(), " SendCommands copy running=TRUE"));
+    EXPECT_TRUE(viewer.Has(agent.Id(), " CreateAndRun_X_Exe: the transient copy runs"));
     CloseStubWindow(window);
     ASSERT_TRUE(copy.WaitEnd(10000));
     EXPECT_TRUE(viewer.Has(copy.Id(), " RunMode=TransientCycle"));
     EXPECT_TRUE(viewer.Has(copy.Id(),
-                           " ==== SelfDeleteBatch (not yet built) ==== remove folder=FALSE"));
+                           " SelfDeleteBatch remove folder=FALSE short names=FALSE started=TRUE"));
     EXPECT_FALSE(viewer.Has(copy.Id(), "SendCommands"));
   }
   pack::PackOptions span = SetupOptions();
   span.flags |= archive::kFlagSpanCd;
   const std::string span_exe = dir.path() + "Span.exe";
   WriteStub(span, span_exe);
-  {  // On the medium: hands over to its copy and ends.
+  {  // On the medium: hands over to its copy, which extracts volume 1 (here the whole archive
+     // again) and deletes itself; the stub on the medium ends at once.
+    ASSERT_TRUE(CopyFileA(span_exe.c_str(), (span_exe + ".001").c_str(), FALSE));
     ChildProcess stub(span_exe, "");
     ASSERT_TRUE(stub.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " ==== SpanCdHandOver (not yet built) ===="));
+    const std::string marker = " SpanCdHandOver: \"";
+    std::string copy;
+    for (const std::string& line : viewer.LinesOf(stub.Id()))
+      if (line.rfind(marker, 0) == 0)
+        copy = line.substr(marker.size(), line.find('"', marker.size()) - marker.size());
+    EXPECT_NE(copy.find("\\Y_Span.exe"), std::string::npos) << copy;
     EXPECT_FALSE(viewer.Has(stub.Id(), "ForegroundOp"));
+    const DWORD t0 = GetTickCount();
+    while (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount() - t0 < 30000)
+      Sleep(100);
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES) << copy;
   }
   {  // The CD-span copy: the setup job, then the batch that removes its folder.
     ChildProcess stub(span_exe, "/SpanCdLvl=2");
     ASSERT_TRUE(stub.WaitEnd(20000));
     EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
+    // Started by hand it is no copy: it does not delete itself.
     EXPECT_TRUE(viewer.Has(stub.Id(),
-                           " ==== SelfDeleteBatch (not yet built) ==== remove folder=TRUE"));
+                           " SelfDeleteBatch remove folder=TRUE short names=FALSE started=FALSE"));
+    EXPECT_NE(GetFileAttributesA(span_exe.c_str()), INVALID_FILE_ATTRIBUTES);
   }
   {  // "/SpanCdLvl=3": a plain setup stub.
     ChildProcess stub(span_exe, "/SpanCdLvl=3");

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -201,7 +202,7 @@ class Shot {
 class Session {
  public:
   // The viewer's console goes to log_folder, so that a shipped run folder stays as it is.
-  Session(const fs::path& folder, const fs::path& log_folder) {
+  Session(const fs::path& folder, const fs::path& log_folder) : log_folder_(log_folder) {
     display_.reset(XOpenDisplay(nullptr));
     if (!display_) return;
     XSetErrorHandler(ignore_x_errors);
@@ -233,6 +234,24 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   bool ready() const { return window_ != 0; }
+  // Why the window did not come: no display, the viewer's end, its console.
+  std::string start_report() {
+    if (!display_) return "no X display";
+    std::string report;
+    int status = 0;
+    if (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == pid_) {
+      report = WIFEXITED(status) ? "viewer exited with " + std::to_string(WEXITSTATUS(status))
+                                 : "viewer killed by signal " + std::to_string(WTERMSIG(status));
+      pid_ = -1;
+    } else {
+      report = "viewer still running without a mapped window";
+    }
+    for (const char* name : {"stdout.txt", "stderr.txt"}) {
+      std::ifstream in(log_folder_ / name);
+      report += std::string("\n") + name + ":\n" + std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return report;
+  }
   Shot shot() { return Shot(display_.get(), window_); }
 
   // Real input: XTEST events, like a user's, to the window under the pointer.
@@ -328,6 +347,7 @@ class Session {
 
   std::unique_ptr<Display, DisplayCloser> display_;
   pid_t pid_ = -1;
+  fs::path log_folder_;
   Window window_ = 0;
   int pointer_x_ = -1, pointer_y_ = -1;
 };
@@ -366,7 +386,7 @@ bool panel_hidden(const Shot& s) { return near(s.at(700, 520), kBackground); }
 
 TEST_F(AtlasXvfb, SearchShowsTheMarkerAndHoverAndClicksDriveTipAndDetails) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& zhongfu = named("ZHONGFU");
   const Point at = project(record_view(zhongfu), zhongfu);
   EXPECT_FALSE(v.shot().red_centroid(at, 12)) << "no marker before the first search";
@@ -406,7 +426,7 @@ TEST_F(AtlasXvfb, SearchShowsTheMarkerAndHoverAndClicksDriveTipAndDetails) {
 
 TEST_F(AtlasXvfb, F1ShowsAndHidesHelp) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   EXPECT_TRUE(panel_hidden(v.shot()));
   v.key("F1");
   EXPECT_TRUE(wait_for([&] { return panel_shown(v.shot()); }));
@@ -479,7 +499,7 @@ void expect_meridian_markers(Session& v, const std::vector<AcupointRecord>& tabl
 
 TEST_F(AtlasXvfb, MeridianPopupIsANativeMenu) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const Point first_bladder = project(Pose{}, table_[3]);
   auto bladder_shown = [&] { return v.shot().red_centroid(first_bladder, 3).has_value(); };
 
@@ -544,7 +564,7 @@ TEST_F(AtlasXvfb, MeridianPopupIsANativeMenu) {
 // Window heights where the pop-up no longer fits between the bars (300) or at all (150).
 TEST_F(AtlasXvfb, MeridianPopupOffersEveryEntryInShortWindows) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& liver = named("LIVER");
 
   ASSERT_TRUE(v.resize(kWidth, 300));
@@ -575,7 +595,7 @@ TEST_F(AtlasXvfb, MeridianPopupOffersEveryEntryInShortWindows) {
 
 TEST_F(AtlasXvfb, TypingOverTheBarsReachesTheSearchLine) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& zusanli = named("ZUSANLI");
   v.move(400, kHeight - kBar / 2);
   v.type("zusanli");
@@ -587,7 +607,7 @@ TEST_F(AtlasXvfb, TypingOverTheBarsReachesTheSearchLine) {
 
 TEST_F(AtlasXvfb, WheelZoomsBothViewsAndLeavesTheDetailPanel) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& r = named("DRAGTEST");
   Pose pose = record_view(r);
   v.search("DRAGTEST");
@@ -633,7 +653,7 @@ std::vector<int> tip_at(Session& v, Point p, const std::vector<int>& general_tip
 
 TEST_F(AtlasXvfb, PickNamesTheLowerIndexAndOverflowIsNoHit) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   v.move(700, 120);
   const std::vector<int> general_tip = v.shot().bottom_bar_signature();
 
@@ -672,7 +692,7 @@ TEST_F(AtlasXvfb, PickNamesTheLowerIndexAndOverflowIsNoHit) {
 
 TEST_F(AtlasXvfb, DragsTurnInTwoDegreeStepsAndCtrlDragsMove) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& r = named("DRAGTEST");
   Pose pose = record_view(r);
   v.search("DRAGTEST");
@@ -699,7 +719,7 @@ TEST_F(AtlasXvfb, DragsTurnInTwoDegreeStepsAndCtrlDragsMove) {
 
 TEST_F(AtlasXvfb, ZoomAndResetKeys) {
   Session v(folder_.path(), folder_.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& r = named("DRAGTEST");
   Pose pose = record_view(r);
   v.search("DRAGTEST");
@@ -725,7 +745,7 @@ TEST_F(AtlasXvfb, ShippedData) {
   ASSERT_EQ(shipped.size(), 309u);
   {
     Session v(shipped_run_folder, folder_.path());
-    ASSERT_TRUE(v.ready());
+    ASSERT_TRUE(v.ready()) << v.start_report();
     const Point at = project(record_view(shipped[0]), shipped[0]);
     v.move(700, 120);
     v.search("zhongfu");
@@ -741,7 +761,7 @@ TEST_F(AtlasXvfb, ShippedData) {
   TempFolder data_only("tolvane-atlas");
   fs::copy(shipped_run_folder / "data", data_only.path() / "data", fs::copy_options::recursive);
   Session v(data_only.path(), data_only.path());
-  ASSERT_TRUE(v.ready());
+  ASSERT_TRUE(v.ready()) << v.start_report();
   choose_meridian_entry(v, 6);
   int bladder = 0;
   for (const AcupointRecord& r : shipped) bladder += r.meridian == 7;

@@ -1,0 +1,22 @@
+#include "HiddenStart.h"
+
+#include <utility>
+
+bool StartHiddenProcess(const std::string& application, const std::string& command_line,
+                        const std::string& folder, DWORD creation_flags, OwnedHandle* process,
+                        DWORD* error_code) {
+  std::string command = command_line;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(application.c_str(), &command[0], nullptr, nullptr, FALSE, creation_flags,
+                      nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    if (error_code) *error_code = GetLastError();
+    return false;
+  }
+  OwnedHandle owned_process(pi.hProcess), thread(pi.hThread);
+  if (process) *process = std::move(owned_process);
+  return true;
+}

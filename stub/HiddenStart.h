@@ -1,0 +1,19 @@
+// Starting one of the stub's own helpers (its copies, its batch) hidden, with a handle to the
+// started process.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "OwnedHandle.h"
+
+// Starts application with the full command line (which repeats the program, quoted), hidden,
+// in folder (the caller's current folder when empty). process, when given, receives the
+// process handle. False with *error_code (when given) set when it could not be started.
+bool StartHiddenProcess(const std::string& application, const std::string& command_line,
+                        const std::string& folder, DWORD creation_flags,
+                        OwnedHandle* process = nullptr, DWORD* error_code = nullptr);
