@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "InetHTTP.h"
 #include "Global.h"
+#include "HiddenStart.h"
 #include "InfoWindow.h"
 #include "InformFile.h"
 #include "Process.h"
@@ -431,21 +432,11 @@ void RestartAgentTransient() {
   const std::string line =
       AgentRestartCommand(ExeDir(true), OwnInfo->AgentExeName(), OverrideListText());
   TraceLine() << " RestartAgentTransient: " << line;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION pi{};
-  std::string command = line;
-  // The program is named apart from its line: with a blank in the folder, a line alone would
+  // The program is named apart from its line: with a blank in the folder, the line alone would
   // let a shorter path ("C:\Program.exe") be started in its place.
-  if (CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                     &pi)) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  } else {
-    TraceLine() << " RestartAgentTransient: " << LastErrorText();
-  }
+  DWORD error = 0;
+  if (!StartHiddenProcess(exe, line, "", 0, nullptr, &error))
+    TraceLine() << " RestartAgentTransient: " << LastErrorText(error);
   PostQuitMessage(0);
 }
 

@@ -155,6 +155,25 @@ void CloseAgent(ChildProcess& agent) {
   EXPECT_TRUE(agent.WaitEnd(15000));
 }
 
+// The agent's box of that caption; an earlier box may still be on its way out.
+box_driver::BoxInfo WaitForBox(const std::string& caption) {
+  box_driver::BoxInfo info;
+  const DWORD t0 = GetTickCount();
+  while (info.caption != caption && GetTickCount() - t0 < 20000) {
+    if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
+    if (info.caption != caption) Sleep(100);
+  }
+  return info;
+}
+
+// The update offered here is no setup of this product: the update run deletes it and says so.
+void DismissBadToken() {
+  const box_driver::BoxInfo info = WaitForBox("Error");
+  EXPECT_NE(info.text.find("Bad Secret Token!"), std::string::npos) << info.text;
+  ASSERT_FALSE(info.buttons.empty());
+  EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
+}
+
 class AgentCycle : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -175,12 +194,14 @@ TEST_F(AgentCycle, TheFourthTickFetchesTheInfoFileOffersAndTellsTheListener) {
   Listener listener(dir.path() + "listener.log", std::string("/register=") + kAgentClass);
   ASSERT_TRUE(listener.Started());
   EXPECT_TRUE(listener.WaitFor("notify 51 1125", 20000));
+  DismissBadToken();
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 30000))
       << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
   EXPECT_EQ(TickBefore(viewer, agent.Id(), " Fire  "), 1);  // -3 + 4 ticks
   EXPECT_TRUE(viewer.Has(agent.Id(), " ShotTimeStatus=2"));
   EXPECT_TRUE(viewer.Has(agent.Id(), " GetOkToPerformAU=6"));
-  EXPECT_TRUE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate (not yet built) ===="));
+  EXPECT_TRUE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-12 ===="));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName));
   EXPECT_TRUE(listener.WaitFor("notify 40 2", 5000));
   // The check writes its bookkeeping and removes the info file.
   const std::string settings = dir.path() + "Tolvane.original";
@@ -201,7 +222,7 @@ TEST_F(AgentCycle, TheFourthTickFetchesTheInfoFileOffersAndTellsTheListener) {
   for (const std::string& l : lines)
     if (l.compare(0, 7, "notify ") == 0 && l.compare(0, 10, "notify 50 ") != 0) notes.push_back(l);
   EXPECT_EQ(notes, (std::vector<std::string>{"notify 51 1125", "notify 40 1", "notify 40 2",
-                                              "notify 43 0"}));
+                                              "notify 41 1", "notify 41 2", "notify 43 0"}));
   EXPECT_TRUE(listener.Has("notify 50 " + std::to_string(reinterpret_cast<long long>(window))));
 }
 
@@ -273,6 +294,14 @@ TEST_F(AgentCycle, CommandsReadAndWriteSettingsAndCheckNowWithoutTimerChecks) {
   Listener check(dir.path() + "l2.log", std::string("/register=") + kAgentClass + " /command=31:1");
   EXPECT_TRUE(check.WaitFor("notify 40 2", 20000));
   EXPECT_TRUE(viewer.WaitFor(agent.Id(), " GetOkToPerformAU=6", 10000));
+  // Command 21 set slot 1: the update run asks before it downloads, and No downloads nothing.
+  const box_driver::BoxInfo question = WaitForBox("Confirm");
+  ASSERT_EQ(question.caption, "Confirm");
+  EXPECT_TRUE(box_driver::PressButton(question, box_driver::FindButton(question, "&No"),
+                                      box_driver::PressWay::Command));
+  EXPECT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 10000));
+  EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-6 ===="));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName));
   CloseAgent(agent);
 }
 
@@ -310,17 +339,6 @@ class TestModeKey {
  private:
   HKEY key_ = nullptr;
 };
-
-// The agent's box of that caption; an earlier box may still be on its way out.
-box_driver::BoxInfo WaitForBox(const std::string& caption) {
-  box_driver::BoxInfo info;
-  const DWORD t0 = GetTickCount();
-  while (info.caption != caption && GetTickCount() - t0 < 20000) {
-    if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
-    if (info.caption != caption) Sleep(100);
-  }
-  return info;
-}
 
 // The answer to the agent's interactive-check question, pressed through the box driver.
 void AnswerCheckQuestion(const TraceViewer& viewer, DWORD pid, const char* button) {
@@ -363,6 +381,7 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
   {  // An interactive check: Yes checks at once; the same stamp does not hold it back.
     Listener ask(dir.path() + "yes.log", std::string("/register=") + kAgentClass + " /command=31:2");
     AnswerCheckQuestion(viewer, agent.Id(), "&Yes");
+    DismissBadToken();
     ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 15000))
         << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
     EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 1);  // the ticks under the box did not

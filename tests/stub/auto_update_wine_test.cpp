@@ -36,8 +36,6 @@ std::string Env(const char* name) {
 
 const char kToken[] = "PRODUCT-TOKEN";
 const char kAgentName[] = "TolvaneAU.exe";
-// Until the agent under its own name starts its copy, the tests start the copy themselves.
-const char kStartedAgent[] = "X_TolvaneAU.exe";
 const char kCopyClass[] = ".AutoUpdate.X_TolvaneAU";
 const char kUpdateName[] = "TolvaneSetup2.exe";
 const char kAppClass[] = "WexlinTestApp";
@@ -86,11 +84,48 @@ void CloseAllOfClass(const char* cls) {
   }
 }
 
+// The agent's transient copy, "X_" + the agent's name, found by its window: the process that
+// checks and updates.
+class AgentCopy {
+ public:
+  explicit AgentCopy(DWORD except_pid) {
+    const DWORD t0 = GetTickCount();
+    while (!pid_ && GetTickCount() - t0 < 20000) {
+      for (HWND w = FindWindowExA(nullptr, nullptr, kCopyClass, nullptr); w;
+           w = FindWindowExA(nullptr, w, kCopyClass, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid != except_pid) pid_ = pid;
+      }
+      if (!pid_) Sleep(50);
+    }
+    if (pid_) process_ = OpenProcess(SYNCHRONIZE, FALSE, pid_);
+  }
+  ~AgentCopy() {
+    if (process_) CloseHandle(process_);
+  }
+  AgentCopy(AgentCopy&& other) noexcept : pid_(other.pid_), process_(other.process_) {
+    other.process_ = nullptr;
+  }
+  AgentCopy(const AgentCopy&) = delete;
+  AgentCopy& operator=(const AgentCopy&) = delete;
+  AgentCopy& operator=(AgentCopy&&) = delete;
+
+  DWORD Id() const { return pid_; }
+  bool WaitEnd(DWORD ms) const { return process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0; }
+  bool Running() const { return process_ && !WaitEnd(0); }
+
+ private:
+  DWORD pid_ = 0;
+  HANDLE process_ = nullptr;
+};
+
 // One installed product: the folder with app.exe, the agent and its settings file. The agent
 // checks on its first tick ("/SleepX=0"; interval 0: once per run).
 class Installed {
  public:
   explicit Installed(const std::string& name) : dir_(name) {
+    CloseAllOfClass(kCopyClass);  // none of an earlier test may pass for this one's copy
     std::remove(AppLog().c_str());
     CopyFileA(g_app.c_str(), (dir_.path() + "app.exe").c_str(), FALSE);
     pack::PackOptions o;
@@ -103,7 +138,7 @@ class Installed {
     setup.is_setup = true;
     setup.data = "setup";
     o.entries = {setup};
-    pack::WriteArchive(o, dir_.path() + kStartedAgent);
+    pack::WriteArchive(o, dir_.path() + kAgentName);
     Settings({});
     WriteFile(Version(), "1");
   }
@@ -165,7 +200,15 @@ class Installed {
     WaitForWindow(kAppClass, 10000, app.Id());
     return app;
   }
-  ChildProcess StartAgent() const { return ChildProcess(dir_.path() + kStartedAgent, "/SleepX=0"); }
+  // The agent under its own name; its transient copy checks at its first tick.
+  // "/STOP=" reaches the copy: a copy told to stop in N ticks does not restart the agent.
+  AgentCopy StartAgent(const std::string& args = "") const {
+    ChildProcess agent(dir_.path() + kAgentName, "/DELAY=0" + (args.empty() ? "" : " " + args));
+    AgentCopy copy(agent.Id());
+    // The agent ends once its copy runs and has its commands.
+    EXPECT_TRUE(agent.WaitEnd(20000));
+    return copy;
+  }
 
  private:
   TestDir dir_;
@@ -222,7 +265,18 @@ bool Press(const box_driver::BoxInfo& info, const std::string& caption) {
   return button && box_driver::PressButton(info, button, box_driver::PressWay::Command);
 }
 
-std::string Dump(const TraceViewer& viewer) { return ::testing::PrintToString(viewer.Lines()); }
+std::string Dump(const TraceViewer& viewer) {
+  std::string text = "\n";
+  for (const std::string& line : viewer.Lines()) text += line + "\n";
+  return text;
+}
+
+// Whether a line of any process contains the text.
+bool AnyLineHas(const TraceViewer& viewer, const std::string& text) {
+  for (const std::string& line : viewer.Lines())
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
 
 class AutoUpdate : public ::testing::Test {
  protected:
@@ -243,7 +297,7 @@ TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
   ChildProcess app = in.StartApp("");
   TraceViewer viewer(in.Dir(), "whole");
   ASSERT_TRUE(viewer.Ready());
-  ChildProcess agent = in.StartAgent();
+  AgentCopy agent = in.StartAgent();
   Listener listener(in.Dir() + "listener.log");
 
   const box_driver::BoxInfo question = WaitForBox("Confirm");
@@ -271,19 +325,19 @@ TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
   ASSERT_EQ(starts.size(), 2u) << ReadFile(AppLog());
   EXPECT_NE(starts[1].find(" dir=" + in.Folder() + " args="), std::string::npos) << starts[1];
 
-  // The agent starts the agent program again and ends.
+  // The copy starts the agent program again and ends, deleting itself through its batch; the
+  // agent makes a new copy in its place.
   const std::string restart =
       in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3 /TRANSIENT=|255|255|255|255|255|255|";
   EXPECT_TRUE(viewer.Has(agent.Id(), " RestartAgentTransient: " + restart)) << Dump(viewer);
   EXPECT_TRUE(agent.WaitEnd(15000));
-  bool restarted = false;
-  const DWORD t1 = GetTickCount();
-  while (!restarted && GetTickCount() - t1 < 10000) {
-    for (const std::string& l : viewer.Lines())
-      restarted = restarted || l.find(" ==== STUB START ====> " + restart + "<") != std::string::npos;
-    if (!restarted) Sleep(100);
-  }
-  EXPECT_TRUE(restarted) << Dump(viewer);
+  EXPECT_TRUE(viewer.WaitFor(agent.Id(), " SelfDeleteBatch", 15000)) << Dump(viewer);
+  const AgentCopy next(agent.Id());
+  ASSERT_NE(next.Id(), 0u) << Dump(viewer);
+  EXPECT_TRUE(viewer.WaitFor(next.Id(), " TRANSIENTx=|255|255|255|255|255|255|", 15000))
+      << Dump(viewer);
+  EXPECT_TRUE(AnyLineHas(viewer, " ==== STUB START ====> " + restart + "<")) << Dump(viewer);
+  EXPECT_FALSE(AnyLineHas(viewer, "replacing a left copy")) << Dump(viewer);
   EXPECT_EQ(listener.Notes(), (std::vector<std::string>{"notify 41 1", "notify 41 2",
                                                          "notify 42 1", "notify 42 2",
                                                          "notify 43 0"}));
@@ -310,7 +364,7 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
     const HWND app_window = WaitForWindow(kAppClass, 10000, app.Id());
     TraceViewer viewer(in.Dir(), "method");
     ASSERT_TRUE(viewer.Ready());
-    ChildProcess agent = in.StartAgent();
+    AgentCopy agent = in.StartAgent("/STOP=100");
     if (std::string(c.method) == "Issue a Message Box") {
       const box_driver::BoxInfo ask = WaitForBox("Attention");
       EXPECT_NE(ask.text.find("\r\nPlease close app.exe.\r\n"), std::string::npos) << ask.text;
@@ -331,6 +385,8 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
     EXPECT_EQ(ReadFile(in.Version()), "2") << c.method;
     EXPECT_EQ(in.VersionOriginal(), "2") << c.method;
     EXPECT_EQ(WaitForStarts(2).size(), 2u) << c.method << ReadFile(AppLog());
+    EXPECT_TRUE(viewer.Has(agent.Id(), " StopCountdown=100")) << c.method << Dump(viewer);
+    EXPECT_FALSE(viewer.Has(agent.Id(), " RestartAgentTransient")) << c.method;
   }
 }
 
@@ -343,7 +399,7 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   ChildProcess app = in.StartApp("");
   TraceViewer viewer(in.Dir(), "foreign");
   ASSERT_TRUE(viewer.Ready());
-  ChildProcess agent = in.StartAgent();
+  AgentCopy agent = in.StartAgent();
   const box_driver::BoxInfo error = WaitForBox("Error");
   EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
   EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // gone before the box
@@ -369,7 +425,7 @@ TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
                    {{"ShutDownMethod", "Using WM_CLOSE"}, {"RequestConfirmationBeforeDownload", "1"}}));
   TraceViewer viewer(in.Dir(), "stale");
   ASSERT_TRUE(viewer.Ready());
-  ChildProcess agent = in.StartAgent();
+  AgentCopy agent = in.StartAgent();
   // The size was checked; the file goes from the server before the download asks for it.
   const box_driver::BoxInfo question = WaitForBox("Confirm");
   std::filesystem::remove(WindowsPath(g_docroot + "/" + kUpdateName));
@@ -429,7 +485,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     ChildProcess app = in.StartApp("");
     TraceViewer viewer(in.Dir(), "local");
     ASSERT_TRUE(viewer.Ready());
-    ChildProcess agent = in.StartAgent();
+    AgentCopy agent = in.StartAgent("/STOP=100");
     if (c.kind == Kind::Foreign) {
       const box_driver::BoxInfo error = WaitForBox("Error");
       EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
@@ -469,7 +525,7 @@ TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
                 std::to_string(inform.size()) + "\r\nDownloadURL_INFORM=" + g_nginx + "/news\r\n");
     TraceViewer viewer(in.Dir(), "inform");
     ASSERT_TRUE(viewer.Ready());
-    ChildProcess agent = in.StartAgent();
+    AgentCopy agent = in.StartAgent();
     Listener listener(in.Dir() + "listener.log");
     if (same) {
       const HWND window = WaitForWindow("WRichEditBox", 30000, agent.Id());
