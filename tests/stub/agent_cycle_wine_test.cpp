@@ -15,6 +15,7 @@
 #include "AgentRules.h"
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
+#include "agent_test_support.h"
 #include "Utils.h"
 #include "archive/archive_test_files.h"
 #include "stub_run_support.h"
@@ -153,17 +154,6 @@ void CloseAgent(ChildProcess& agent) {
     PostMessageA(window, WM_CLOSE, 0, 0);
   }
   EXPECT_TRUE(agent.WaitEnd(15000));
-}
-
-// The agent's box of that caption; an earlier box may still be on its way out.
-box_driver::BoxInfo WaitForBox(const std::string& caption) {
-  box_driver::BoxInfo info;
-  const DWORD t0 = GetTickCount();
-  while (info.caption != caption && GetTickCount() - t0 < 20000) {
-    if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
-    if (info.caption != caption) Sleep(100);
-  }
-  return info;
 }
 
 // The update offered here is no setup of this product: the update run deletes it and says so.
@@ -318,27 +308,6 @@ TEST_F(AgentCycle, StopCountdownThreeEndsTheAgentOnTheFourthTick) {
   EXPECT_EQ(TicksAfter(viewer, agent.Id(), " StopCountdown=3"), 4)
       << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
 }
-
-// The registry key of the test mode, removed again at the end.
-class TestModeKey {
- public:
-  explicit TestModeKey(const std::string& folder) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Morvath\\Wexlin\\AutoUpdate", 0, nullptr, 0,
-                    KEY_WRITE, nullptr, &key_, nullptr);
-    RegSetValueExA(key_, "TestMode", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
-    RegSetValueExA(key_, "TestModeURL", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(folder.c_str()), DWORD(folder.size() + 1));
-  }
-  ~TestModeKey() {
-    RegCloseKey(key_);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Morvath\\Wexlin\\AutoUpdate");
-  }
-  TestModeKey(const TestModeKey&) = delete;
-  TestModeKey& operator=(const TestModeKey&) = delete;
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // The answer to the agent's interactive-check question, pressed through the box driver.
 void AnswerCheckQuestion(const TraceViewer& viewer, DWORD pid, const char* button) {

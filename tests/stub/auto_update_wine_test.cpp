@@ -18,6 +18,7 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
+#include "agent_test_support.h"
 #include "TokenScramble.h"
 #include "Utils.h"
 #include "UtilsText.h"
@@ -249,17 +250,6 @@ class Listener {
   ChildProcess process_;
 };
 
-// The box of that caption, waiting for it; an earlier box may still be on its way out.
-box_driver::BoxInfo WaitForBox(const std::string& caption, DWORD ms = 30000) {
-  box_driver::BoxInfo info;
-  const DWORD t0 = GetTickCount();
-  while (info.caption != caption && GetTickCount() - t0 < ms) {
-    if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
-    if (info.caption != caption) Sleep(100);
-  }
-  return info;
-}
-
 bool Press(const box_driver::BoxInfo& info, const std::string& caption) {
   const HWND button = box_driver::FindButton(info, caption);
   return button && box_driver::PressButton(info, button, box_driver::PressWay::Command);
@@ -441,27 +431,6 @@ TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   EXPECT_EQ(in.VersionOriginal(), "1");
   EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
 }
-
-// The registry key of the test mode, removed again at the end.
-class TestModeKey {
- public:
-  explicit TestModeKey(const std::string& folder) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Morvath\\Wexlin\\AutoUpdate", 0, nullptr, 0,
-                    KEY_WRITE, nullptr, &key_, nullptr);
-    RegSetValueExA(key_, "TestMode", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
-    RegSetValueExA(key_, "TestModeURL", 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(folder.c_str()), DWORD(folder.size() + 1));
-  }
-  ~TestModeKey() {
-    RegCloseKey(key_);
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Morvath\\Wexlin\\AutoUpdate");
-  }
-  TestModeKey(const TestModeKey&) = delete;
-  TestModeKey& operator=(const TestModeKey&) = delete;
-
- private:
-  HKEY key_ = nullptr;
-};
 
 TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
   enum class Kind { Good, Foreign, EmptyOverStale };
