@@ -127,6 +127,11 @@ class Installed {
  public:
   explicit Installed(const std::string& name) : dir_(name) {
     CloseAllOfClass(kCopyClass);  // none of an earlier test may pass for this one's copy
+    // A folder of the same name that an earlier run could not remove (its copy's batch was
+    // still at work) would hand this run a left copy and an old trace.
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path(), ignored))
+      std::filesystem::remove_all(entry.path(), ignored);
     std::remove(AppLog().c_str());
     CopyFileA(g_app.c_str(), (dir_.path() + "app.exe").c_str(), FALSE);
     pack::PackOptions o;
@@ -344,6 +349,8 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
       {"Using Terminate Process", "/Mode=Ignore", ""},
       // The user is asked until the program has gone; here the test closes it.
       {"Issue a Message Box", "/Mode=Close", "how=close"},
+      // Any other text sends nothing and waits until the user ends the program.
+      {"Close it", "/Mode=Ignore", ""},
   };
   for (const Case& c : cases) {
     Installed in("method");
@@ -361,6 +368,18 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
       PostMessageA(app_window, WM_CLOSE, 0, 0);
       EXPECT_TRUE(app.WaitEnd(10000));
       EXPECT_TRUE(Press(ask, ask.buttons.empty() ? "" : ask.buttons[0].caption));
+    }
+    if (std::string(c.method) == "Close it") {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-8 ====", 30000)) << Dump(viewer);
+      Sleep(2000);
+      EXPECT_TRUE(app.Running());
+      // The wait serves messages: the copy answers a command (its state: 2, fetching the update).
+      DWORD_PTR state = 0;
+      EXPECT_TRUE(SendMessageTimeoutA(WaitForWindow(kCopyClass, 1000, agent.Id()), WM_USER + 101, 7,
+                                      0, SMTO_ABORTIFHUNG, 5000, &state));
+      EXPECT_EQ(state, 2u);
+      EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-9 ===="));
+      app.Kill();
     }
     ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
         << c.method << Dump(viewer);
@@ -469,9 +488,10 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     EXPECT_EQ(in.VersionOriginal(), good ? "2" : "1") << c.what;
     EXPECT_EQ(app.Running(), !good) << c.what;
     EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << c.what;
-    if (c.kind == Kind::EmptyOverStale)
+    if (c.kind == Kind::EmptyOverStale) {
       EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: Empty file: " + source.path() + kUpdateName))
           << Dump(viewer);
+    }
   }
 }
 
