@@ -97,6 +97,12 @@ void ShowAgentError(const std::string& text) {
   ErrorBox(nullptr, text, MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
 }
 
+std::string FullPathOf(const std::string& path) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
+}
+
 // Deletes what an earlier run left at the target; false (with error) when it stays.
 bool RemoveStaleTarget(const std::string& target, std::string& error) {
   if (!FileExists(target)) return true;
@@ -252,10 +258,13 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
     }
   }
   const std::string target = ExeDir(true) + name;
+  std::string source = FolderJoin(base, name);
+  // A source folder that is the agent's own holds the file itself: it is the copy.
+  const bool source_is_target = !base.empty() && SameTextIC(FullPathOf(source), FullPathOf(target));
   // Only a file this run wrote whole may be taken for the update: an older one left at the
   // target would pass the token test after a failed or short download and be installed.
-  if (kind != AgentFile::Info && !RemoveStaleTarget(target, error)) return false;
-  std::string source = FolderJoin(base, name);
+  if (kind != AgentFile::Info && !source_is_target && !RemoveStaleTarget(target, error))
+    return false;
   const bool local = !base.empty() && FileExists(source);
   TraceLine() << " DownloadFileAU: " << TraceBool(local) << " " << source;
   std::string content;
@@ -266,6 +275,8 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
       DWORD code = 0;
       if (content.empty())
         error = "Empty file: " + source;
+      else if (source_is_target)
+        wrote = true;
       else if (!(wrote = WriteFileData(target, content, 0, WriteMode::Create, &code)))
         error = "Unable to write " + target + " <P>" + LastErrorText(code);
     }

@@ -461,19 +461,23 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     const char* what;
     Kind kind;
   };
-  for (const Case& c : {Case{"good", Kind::Good}, Case{"foreign token", Kind::Foreign},
+  for (const Case& c : {Case{"good, in the agent's own folder", Kind::Good},
+                        Case{"foreign token", Kind::Foreign},
                         Case{"empty file, older one at the target", Kind::EmptyOverStale}}) {
     Installed in("local");
-    TestDir source("local_source");
+    TestDir other("local_source");
+    // The agent's own folder as the source holds the update itself: it must not be deleted as
+    // a stale file before it is read.
+    const std::string folder = c.kind == Kind::Good ? in.Dir() : other.path();
     std::string setup;
     if (c.kind == Kind::Good) setup = in.SetupBytes("2");
     if (c.kind == Kind::Foreign) setup = in.SetupBytes("2", "OTHER-PRODUCT");
     if (c.kind == Kind::EmptyOverStale) WriteFile(in.Dir() + kUpdateName, in.SetupBytes("stale"));
-    WriteFile(source.path() + kUpdateName, setup);
+    WriteFile(folder + kUpdateName, setup);
     // The web address leads nowhere: everything must come from the folder.
-    WriteFile(source.path() + "Tolvane.info",
+    WriteFile(folder + "Tolvane.info",
               InfoFile("http://127.0.0.1:1", setup.size(), {{"ShutDownMethod", "Using WM_CLOSE"}}));
-    const TestModeKey key(source.path());
+    const TestModeKey key(folder);
     ChildProcess app = in.StartApp("");
     TraceViewer viewer(in.Dir(), "local");
     ASSERT_TRUE(viewer.Ready());
@@ -485,7 +489,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     }
     ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
         << c.what << Dump(viewer);
-    EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: TRUE " + source.path() + kUpdateName))
+    EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: TRUE " + folder + kUpdateName))
         << c.what;
     const bool good = c.kind == Kind::Good;
     EXPECT_EQ(ReadFile(in.Version()), good ? "2" : "1") << c.what;
@@ -493,7 +497,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     EXPECT_EQ(app.Running(), !good) << c.what;
     EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << c.what;
     if (c.kind == Kind::EmptyOverStale) {
-      EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: Empty file: " + source.path() + kUpdateName))
+      EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: Empty file: " + folder + kUpdateName))
           << Dump(viewer);
     }
   }
