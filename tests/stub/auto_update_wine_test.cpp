@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ArchiveWriter.h"
+#include "InformWriter.h"
 #include "BoxDriver.h"
 #include "agent_test_support.h"
 #include "TokenScramble.h"
@@ -503,10 +504,10 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
   }
 }
 
-// An inform file as the builder writes it: scrambled, with a token field.
+// An inform file as the builder writes it.
 std::string InformFileText(const std::string& token, const std::string& body) {
   std::mt19937 rng(3);
-  return ScrambleText("1|" + pack::ScrambleToken(token, rng) + "|3|4|" + body, true);
+  return pack::InformFileText(token, body, rng);
 }
 
 TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {

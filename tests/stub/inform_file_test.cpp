@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "InformWriter.h"
 #include "TokenScramble.h"
 #include "UtilsText.h"
 
@@ -33,6 +34,18 @@ TEST(InformFile, TokenAndBodyOfPlainAndScrambledFiles) {
   EXPECT_FALSE(ReadInformText("no bars", "no bars").token_matches);
   EXPECT_FALSE(ReadInformText("1|junk|3|4|b", "junk").token_matches);
   EXPECT_EQ(ReadInformText("1|t|3", running).body, "");
+}
+
+TEST(InformFile, TheBuildersFileCarriesItsTokenAndBody) {
+  std::mt19937 rng(9);
+  const std::string running = pack::ScrambleToken("PRODUCT-TOKEN", rng);
+  const std::string body = "<B>Version 2</B>|<P>|";
+  const std::string file = pack::InformFileText("PRODUCT-TOKEN", body, rng);
+  EXPECT_EQ(file.find("Version"), std::string::npos) << "stored scrambled";
+  const InformContent content = ReadInformText(file, running);
+  EXPECT_TRUE(content.token_matches);
+  EXPECT_EQ(content.body, body);
+  EXPECT_FALSE(ReadInformText(pack::InformFileText("OTHER", body, rng), running).token_matches);
 }
 
 TEST(InformFile, OnlyWebAddressesAreOpened) {

@@ -1,7 +1,10 @@
 // wexlin-pack: builds WexlinStub installers and lists them.
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <random>
 #include <map>
 #include <iostream>
 #include <string>
@@ -10,6 +13,7 @@
 #include "ArchiveFormat.h"
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
+#include "InformWriter.h"
 #include "NameCharset.h"
 
 namespace {
@@ -17,6 +21,7 @@ namespace {
 const char kHelp[] =
     "usage: wexlin-pack build -o OUT --stub STUB [OPTION...] FILE...\n"
     "       wexlin-pack list [--name-charset SET] FILE\n"
+    "       wexlin-pack inform -o OUT --update-token TOKEN [--seed N] TEXT_FILE\n"
     "\n"
     "build writes OUT: the stub image followed by the archive (header blocks, one compressed\n"
     "entry per FILE, each stored under its own file name, and the trailer). With --volume-size\n"
@@ -25,6 +30,8 @@ const char kHelp[] =
     "with status 1 when anything is damaged or an entry name could leave the extraction folder\n"
     "(each such name is printed as UNSAFE). With --name-charset GBK names are read as GBK, where\n"
     "a byte 0x5C after a lead byte is part of a character; otherwise every 0x5C is a separator.\n"
+    "inform writes OUT, the inform file of an agent in inform mode: the product's token and the\n"
+    "text of TEXT_FILE (message-box markup, e.g. <B>Version 2</B><P>...), scrambled.\n"
     "\n"
     "Files:\n"
     "  -o, --output OUT         the installer to write (volume 1)\n"
@@ -246,6 +253,41 @@ int Build(const std::vector<std::string>& args) {
   return 0;
 }
 
+int Inform(const std::vector<std::string>& args) {
+  std::string out, token, text_path;
+  unsigned seed = std::random_device{}();
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool valued = a == "-o" || a == "--output" || a == "--update-token" || a == "--seed";
+    if (valued && i + 1 >= args.size()) Fail(a + " needs a value");
+    if (a == "-o" || a == "--output") {
+      out = args[++i];
+    } else if (a == "--update-token") {
+      token = args[++i];
+    } else if (a == "--seed") {
+      seed = unsigned(std::strtoul(args[++i].c_str(), nullptr, 10));
+    } else if (a.size() > 1 && a[0] == '-') {
+      Fail("unknown option " + a + " (see --help)");
+    } else if (!text_path.empty()) {
+      Fail("inform takes one TEXT_FILE");
+    } else {
+      text_path = a;
+    }
+  }
+  if (out.empty() || token.empty() || text_path.empty())
+    Fail("usage: wexlin-pack inform -o OUT --update-token TOKEN [--seed N] TEXT_FILE");
+  std::ifstream in(text_path, std::ios::binary);
+  if (!in) Fail("cannot read " + text_path);
+  const std::string body{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::mt19937 rng(seed);
+  const std::string text = pack::InformFileText(token, body, rng);
+  std::ofstream file(out, std::ios::binary);
+  if (!file.write(text.data(), std::streamsize(text.size())) || !file.flush())
+    Fail("cannot write " + out);
+  std::cout << "wrote " << out << " (" << text.size() << " bytes)\n";
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,6 +297,7 @@ int main(int argc, char** argv) {
     return args.empty() ? 2 : 0;
   }
   if (args[0] == "build") return Build({args.begin() + 1, args.end()});
+  if (args[0] == "inform") return Inform({args.begin() + 1, args.end()});
   if (args[0] == "list") {
     LeadByteTest is_lead = NoLeadBytes;
     std::size_t at = 1;

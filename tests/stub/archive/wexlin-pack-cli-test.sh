@@ -68,4 +68,10 @@ for name in ../evil x/y 'C:evil' ..; do
   grep -q 'refusing entry name' err.log || { cat err.log; fail "unclear error for $name"; }
 done
 [ ! -e bad.exe ] || fail "a refused build left bad.exe"
+# The inform file of an agent in inform mode: written scrambled (read back in inform_file_test).
+printf '<B>Version 2</B><P>See the page' >news.txt
+"$pack" inform -o news.inf --update-token SECRET --seed 3 news.txt >inform.log
+[ -s news.inf ] || fail "no inform file"
+if grep -q -e SECRET -e Version news.inf; then fail "inform file not scrambled"; fi
+if "$pack" inform -o none.inf news.txt 2>err.log; then fail "inform without a token accepted"; fi
 echo "wexlin-pack command line: ok"
