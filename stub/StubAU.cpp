@@ -9,6 +9,7 @@
 #include "HiddenStart.h"
 #include "InfoWindow.h"
 #include "InformFile.h"
+#include "OwnedHandle.h"
 #include "Process.h"
 #include "RunMode.h"
 #include "StubGlob.h"
@@ -147,8 +148,7 @@ void StartProgram(const std::string& program) {
   const char* folder = start.folder.empty() ? nullptr : start.folder.c_str();
   if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
                      &si, &pi)) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    const OwnedHandle process(pi.hProcess), thread(pi.hThread);
     TraceLine() << " Restarted " << start.command_line;
   } else {
     TraceLine() << " Restart of " << program << " failed: " << LastErrorText();
