@@ -128,6 +128,33 @@ TEST_F(FilesTest, DeleteTreeRemovesNestedAndReadOnlyFilesOnlyWhenAskedToClear) {
   EXPECT_FALSE(DeleteTree(tree, true));  // gone already: false, nothing done
 }
 
+TEST_F(FilesTest, DeleteTreeRemovesLinksButNeverWhatTheyPointTo) {
+  const std::string outside = Path("outside"), tree = Path("linked");
+  ASSERT_TRUE(ForceFolders(outside + "\\sub"));
+  ASSERT_TRUE(WriteFileData(outside + "\\keep.txt", "k", 0, WriteMode::Create));
+  ASSERT_TRUE(WriteFileData(outside + "\\sub\\keep2.txt", "k", 0, WriteMode::Create));
+  ASSERT_TRUE(ForceFolders(tree + "\\a"));
+  const std::string inner = tree + "\\a\\to-outside", whole = Path("whole-link");
+  using Link = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  const auto link = reinterpret_cast<Link>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+  // 1 = a folder link, 2 = allowed without elevation where the system knows the flag.
+  if (!link || (!link(inner.c_str(), outside.c_str(), 1 | 2) && !link(inner.c_str(), outside.c_str(), 1)) ||
+      !(GetFileAttributesA(inner.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      !FileExists(inner + "\\keep.txt"))
+    GTEST_SKIP() << "no working folder links here (wine makes links that lead nowhere)";
+  EXPECT_TRUE(DeleteTree(tree, true));
+  EXPECT_FALSE(FolderExists(tree));
+  EXPECT_TRUE(FileExists(outside + "\\keep.txt"));
+  EXPECT_TRUE(FileExists(outside + "\\sub\\keep2.txt"));
+  // A link given as the folder itself: only the link goes.
+  if (link(whole.c_str(), outside.c_str(), 1 | 2) || link(whole.c_str(), outside.c_str(), 1)) {
+    EXPECT_TRUE(DeleteTree(whole, true));
+    EXPECT_FALSE(FolderExists(whole));
+    EXPECT_TRUE(FileExists(outside + "\\sub\\keep2.txt"));
+  }
+}
+
 TEST_F(FilesTest, DeleteFilesMatchesAMaskAndSaysWhetherAnyMatched) {
   for (const char* name : {"a.tmp", "b.tmp", "c.txt"})
     ASSERT_TRUE(WriteFileData(Path(name), "x", 0, WriteMode::Create));
