@@ -178,6 +178,12 @@ bool FolderExists(const std::string& path) {
   return !path.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string FullPathName(const std::string& path) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
+}
+
 bool ForceFolders(const std::string& folder, DWORD* error_code) {
   const std::string path = FixTrailingBackslash(folder, false);
   DWORD error = ERROR_SUCCESS;

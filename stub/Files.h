@@ -46,6 +46,8 @@ std::uint32_t FileDosDateTime(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The absolute form of path (relative to the current folder); path itself when it has none.
+std::string FullPathName(const std::string& path);
 // Creates the folder and every missing parent. True when the folder exists afterwards; else
 // *error_code (when given) holds the error of the failing creation.
 bool ForceFolders(const std::string& folder, DWORD* error_code = nullptr);

@@ -71,11 +71,7 @@ class SystemMacroValues : public MacroValues {
     return clock;
   }
 
-  std::string FullPath(const std::string& path) override {
-    char buffer[MAX_PATH * 4];
-    const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
-  }
+  std::string FullPath(const std::string& path) override { return FullPathName(path); }
 };
 
 // Held once known; an empty result is asked again next time.

@@ -2,14 +2,14 @@
 
 #include <utility>
 
-bool StartHiddenProcess(const std::string& application, const std::string& command_line,
-                        const std::string& folder, DWORD creation_flags, OwnedHandle* process,
-                        DWORD* error_code) {
+bool StartProcessShown(const std::string& application, const std::string& command_line,
+                       const std::string& folder, WORD show, DWORD creation_flags,
+                       OwnedHandle* process, DWORD* error_code) {
   std::string command = command_line;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
+  si.wShowWindow = show;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(application.c_str(), &command[0], nullptr, nullptr, FALSE, creation_flags,
                       nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
@@ -19,4 +19,11 @@ bool StartHiddenProcess(const std::string& application, const std::string& comma
   OwnedHandle owned_process(pi.hProcess), thread(pi.hThread);
   if (process) *process = std::move(owned_process);
   return true;
+}
+
+bool StartHiddenProcess(const std::string& application, const std::string& command_line,
+                        const std::string& folder, DWORD creation_flags, OwnedHandle* process,
+                        DWORD* error_code) {
+  return StartProcessShown(application, command_line, folder, SW_HIDE, creation_flags, process,
+                           error_code);
 }

@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "HiddenStart.h"
 #include "Process.h"
 #include "Utils.h"
 
@@ -61,19 +62,9 @@ bool StartSetupProgram(const LaunchLine& line, bool shown, OwnedHandle* process,
                        DWORD* error_code) {
   const std::string folder = FolderOf(line.program_path);
   const char* directory = folder.empty() ? nullptr : folder.c_str();
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = WORD(shown ? SW_SHOWNORMAL : SW_HIDE);
-  PROCESS_INFORMATION pi{};
-  std::string command_line = line.command_line;
   DWORD error = ERROR_SUCCESS;
-  if (CreateProcessA(line.program_path.c_str(), &command_line[0], nullptr, nullptr, FALSE, 0,
-                     nullptr, directory, &si, &pi)) {
-    CloseHandle(pi.hThread);
-    *process = OwnedHandle(pi.hProcess);
-  } else {
-    error = GetLastError();
+  if (!StartProcessShown(line.program_path, line.command_line, folder,
+                         WORD(shown ? SW_SHOWNORMAL : SW_HIDE), 0, process, &error)) {
     if (error == kElevationRequired) {
       SHELLEXECUTEINFOA info{};
       info.cbSize = sizeof info;

@@ -9,7 +9,6 @@
 #include "OwnedHandle.h"
 #include "RunMode.h"
 #include "StubAU.h"
-#include "StubGlob.h"
 #include "StubSetup.h"
 #include "StubState.h"
 #include "StubWin.h"
@@ -76,10 +75,7 @@ void Dispatcher() {
     case RunBranch::TransientCycle:
       // The override list an update's restart hands on is meant for this copy, which runs the
       // checks that read it.
-      if (HasSwitch("/TRANSIENTx=")) {
-        ApplyOverrideList(SwitchValue("/TRANSIENTx="));
-        TraceLine() << " TRANSIENTx=" << OverrideListText();
-      }
+      ApplyTransientOverrides();
       IsTestMode(true);
       StubWindowRun();
       break;

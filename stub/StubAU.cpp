@@ -9,7 +9,6 @@
 #include "HiddenStart.h"
 #include "InfoWindow.h"
 #include "InformFile.h"
-#include "OwnedHandle.h"
 #include "Process.h"
 #include "RunMode.h"
 #include "StubGlob.h"
@@ -98,12 +97,6 @@ void ShowAgentError(const std::string& text) {
   ErrorBox(nullptr, text, MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
 }
 
-std::string FullPathOf(const std::string& path) {
-  char buffer[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  return (n > 0 && n < sizeof buffer) ? std::string(buffer, n) : path;
-}
-
 // Deletes what an earlier run left at the target; false (with error) when it stays.
 bool RemoveStaleTarget(const std::string& target, std::string& error) {
   if (!FileExists(target)) return true;
@@ -139,20 +132,12 @@ void StopProgram(const std::string& program, ShutDown method) {
 // Starts the program again, shown normally, in its own folder.
 void StartProgram(const std::string& program) {
   const ProgramStart start = RestartCommand(program, CurrentLeadByteTest());
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION pi{};
-  std::string command = start.command_line;
-  const char* folder = start.folder.empty() ? nullptr : start.folder.c_str();
-  if (CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder,
-                     &si, &pi)) {
-    const OwnedHandle process(pi.hProcess), thread(pi.hThread);
+  DWORD error = 0;
+  if (StartProcessShown(program, start.command_line, start.folder, SW_SHOWNORMAL, 0, nullptr,
+                        &error))
     TraceLine() << " Restarted " << start.command_line;
-  } else {
-    TraceLine() << " Restart of " << program << " failed: " << LastErrorText();
-  }
+  else
+    TraceLine() << " Restart of " << program << " failed: " << LastErrorText(error);
 }
 
 }  // namespace
@@ -260,7 +245,7 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
   const std::string target = ExeDir(true) + name;
   std::string source = FolderJoin(base, name);
   // A source folder that is the agent's own holds the file itself: it is the copy.
-  const bool source_is_target = !base.empty() && SameTextIC(FullPathOf(source), FullPathOf(target));
+  const bool source_is_target = !base.empty() && SameTextIC(FullPathName(source), FullPathName(target));
   // Only a file this run wrote whole may be taken for the update: an older one left at the
   // target would pass the token test after a failed or short download and be installed.
   if (kind != AgentFile::Info && !source_is_target && !RemoveStaleTarget(target, error))

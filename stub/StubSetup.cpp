@@ -201,11 +201,14 @@ void SendCommands(bool copy_was_running) {
       }
     }
   }
+  ApplyTransientOverrides();
+}
+
+void ApplyTransientOverrides() {
   const std::string list = SwitchValue("/TRANSIENTx=");
-  if (!list.empty()) {
-    ApplyOverrideList(list);
-    TraceLine() << " TRANSIENTx=" << OverrideListText();
-  }
+  if (list.empty()) return;
+  ApplyOverrideList(list);
+  TraceLine() << " TRANSIENTx=" << OverrideListText();
 }
 
 void SpanCdHandOver() {

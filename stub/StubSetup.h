@@ -11,6 +11,8 @@
 void CreateAndRun_X_Exe();
 // Forwards "/STOP=", "/WM_MSG=", "/TEST=" and "/TRANSIENTx=" to the transient copy.
 void SendCommands(bool copy_was_running);
+// Sets the override slots from "/TRANSIENTx=" when the command line has one.
+void ApplyTransientOverrides();
 // CD-span stub on the medium: copies itself to the extraction folder and starts the copy.
 void SpanCdHandOver();
 // Writes and starts "_DEL_ME_.BAT", which deletes the executable (and its folder) after it ends.
