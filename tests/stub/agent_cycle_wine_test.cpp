@@ -137,17 +137,6 @@ int TickBefore(const TraceViewer& viewer, DWORD pid, const std::string& text) {
   return kNoTick;
 }
 
-// How many ticks the process traced after the first line containing text.
-int TicksAfter(const TraceViewer& viewer, DWORD pid, const std::string& text) {
-  int n = -1;
-  const std::string key = " AutoUpdateTimerCount=";
-  for (const std::string& line : viewer.LinesOf(pid)) {
-    if (n < 0 && line.find(text) != std::string::npos) n = 0;
-    if (n >= 0 && line.compare(0, key.size(), key) == 0) ++n;
-  }
-  return n;
-}
-
 void CloseAgent(ChildProcess& agent) {
   if (const HWND window = WaitForWindow(kAgentClass, 1000, agent.Id())) {
     PostMessageA(window, WM_CLOSE, 0, 0);

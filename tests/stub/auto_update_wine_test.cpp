@@ -51,15 +51,9 @@ pack::UpdateInfo UpdateBlock() {
   return u;
 }
 
-std::string TempPath() {
-  char buffer[MAX_PATH];
-  const DWORD n = GetTempPathA(MAX_PATH, buffer);
-  return std::string(buffer, n);
-}
-
 // The test program's log: every start and stop of app.exe, the restarted one included (it is
 // started without switches, so both write the default log).
-std::string AppLog() { return TempPath() + "WexlinTestApp.log"; }
+std::string AppLog() { return TempFolder() + "WexlinTestApp.log"; }
 
 std::vector<std::string> AppLogLines(const std::string& start) {
   std::vector<std::string> lines;

@@ -22,13 +22,18 @@ inline std::string& TestDirPrefix() {
   return prefix;
 }
 
+// The user's temporary folder, with its final backslash.
+inline std::string TempFolder() {
+  char buffer[MAX_PATH];
+  const DWORD n = GetTempPathA(MAX_PATH, buffer);
+  return std::string(buffer, n);
+}
+
 // A folder of the test's own under the temporary folder, removed with its contents.
 class TestDir {
  public:
   explicit TestDir(const std::string& name) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetTempPathA(MAX_PATH, buffer);
-    path_ = std::string(buffer, n) + TestDirPrefix() + std::to_string(GetCurrentProcessId()) + "_" +
+    path_ = TempFolder() + TestDirPrefix() + std::to_string(GetCurrentProcessId()) + "_" +
             name + "\\";
     std::filesystem::create_directories(path_);
   }
@@ -127,4 +132,16 @@ class TraceViewer {
 inline void CloseStubWindow(HWND window) {
   PostMessageA(window, WM_CLOSE, 0, 0);
   PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// How many ticks of the agent's timer the process traced after its first line holding text;
+// -1 when no line holds it.
+inline int TicksAfter(const TraceViewer& viewer, DWORD pid, const std::string& text) {
+  int n = -1;
+  const std::string key = " AutoUpdateTimerCount=";
+  for (const std::string& line : viewer.LinesOf(pid)) {
+    if (n < 0 && line.find(text) != std::string::npos) n = 0;
+    if (n >= 0 && line.compare(0, key.size(), key) == 0) ++n;
+  }
+  return n;
 }

@@ -48,12 +48,6 @@ bool WaitProcessEnd(DWORD pid, DWORD milliseconds) {
   return ended;
 }
 
-std::string TempFolder() {
-  char buffer[MAX_PATH];
-  const DWORD n = GetTempPathA(MAX_PATH, buffer);
-  return std::string(buffer, n);
-}
-
 std::string BatchOf(DWORD pid) { return TempFolder() + "_DEL_ME_" + std::to_string(pid) + ".BAT"; }
 
 int Count(const std::string& text, const std::string& part) {
@@ -69,16 +63,6 @@ DWORD PidOfStart(const TraceViewer& viewer, const std::string& file_name) {
         line.find("\\" + file_name) != std::string::npos)
       return DWORD(std::strtoul(line.c_str(), nullptr, 10));
   return 0;
-}
-
-// How many ticks the process traced after its first line holding text.
-int TicksAfter(const TraceViewer& viewer, DWORD pid, const std::string& text) {
-  int n = -1;
-  for (const std::string& line : viewer.LinesOf(pid)) {
-    if (n < 0 && line.find(text) != std::string::npos) n = 0;
-    if (n >= 0 && line.rfind(" AutoUpdateTimerCount=", 0) == 0) ++n;
-  }
-  return n;
 }
 
 // The listener program, without registering itself: the agent does that with "/WM_MSG=".
