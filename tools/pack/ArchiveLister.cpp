@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "ArchiveFormat.h"
+#include "ExtractRules.h"
 #include "GFileInfo.h"
 #include "UtilsText.h"
 
@@ -83,6 +85,9 @@ bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lea
   int entry_counter = 0;  // counted over all volumes, as the stub does
   int header_blocks = 0;
   std::uint64_t total_plain = 0;
+  // The stub's own limit on what entries may inflate to: a small archive that unpacks to
+  // gigabytes is refused with bounded memory, here as there.
+  std::optional<InflateBudget> budget;
   const std::string base = VolumeBaseName(path);
   for (int disk = 1;; ++disk) {
     const std::string volume = disk == 1 ? path : VolumeName(base, disk);
@@ -118,6 +123,7 @@ bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lea
     out << "\n";
     if (!t.HasMagic()) return false;
     if (disk == 1) {
+      budget.emplace(t.SpaceNeeded[0]);
       header_blocks = t.HeaderBlockCount();
       ListHeaders(TGFileInfo(*file), out);
     }
@@ -133,8 +139,9 @@ bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lea
         break;
       }
       if (++entry_counter <= header_blocks) continue;
+      if (!budget) budget.emplace(t.SpaceNeeded[0]);
       try {
-        const std::string plain = InflateEntry(block);
+        const std::string plain = InflateEntry(block, {}, budget->EntryLimit());
         const EntryParts e = SplitEntry(plain);
         if (e.header.empty()) {
           out << "  (entry without a header, " << block.size() << " bytes, skipped)\n";
@@ -142,6 +149,11 @@ bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lea
         }
         const std::uint64_t size = plain.size() - e.data_offset;
         total_plain += size;
+        if (!budget->Take(size)) {
+          out << "  " << Printable(e.name) << ": the entries pass the size the archive declares ("
+              << t.SpaceNeeded[0] << " bytes; the stub refuses this archive)\n";
+          return false;
+        }
         out << "  " << Printable(e.name) << (e.is_setup ? "  [setup program" : "")
             << (e.is_setup && !e.setup_args.empty()
                     ? ", extra text \"" + Printable(e.setup_args) + "\""
@@ -154,6 +166,10 @@ bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lea
               << " (the stub refuses to extract this archive)\n";
           sound = false;
         }
+      } catch (const EInflateLimit& error) {
+        out << "  entry of " << block.size() << " bytes inflates beyond " << error.limit()
+            << " bytes, more than the archive declares (the stub refuses this archive)\n";
+        return false;
       } catch (const EZLibError& error) {
         out << "  damaged entry (" << block.size() << " bytes): " << error.what() << "\n";
         sound = false;

@@ -60,6 +60,18 @@ printf 'X' | dd of=out.exe.002 bs=1 seek=40 conv=notrunc status=none
 if "$pack" list out.exe >damaged.log; then fail "damage not reported"; fi
 grep -q 'FAILS' damaged.log || fail "no checksum failure in the listing"
 
+# A bomb: 160 MB of zeros (about 160 KB packed) in an archive whose trailer declares 1000 bytes
+# (SpaceNeeded[0], trailer offset 28). The listing refuses it as the stub would, and does so in
+# a fraction of that memory.
+head -c 160000000 /dev/zero >zeros.bin
+"$pack" build -o bomb.exe --stub stub.exe zeros.bin >/dev/null
+rm -f zeros.bin
+size=$(stat -c %s bomb.exe)
+printf '\xE8\x03\x00\x00' | dd of=bomb.exe bs=1 seek=$((size - 74 + 28)) conv=notrunc status=none
+if (ulimit -v 80000; "$pack" list bomb.exe >bomb.log 2>&1); then fail "the bomb was listed as sound"; fi
+grep -q 'more than the archive declares' bomb.log || { cat bomb.log; fail "the bomb was not refused"; }
+rm -f bomb.exe
+
 # Unsafe names are refused with a clear message and nothing is written.
 for name in ../evil x/y 'C:evil' ..; do
   if "$pack" build -o bad.exe --stub stub.exe --as "$name" Setup.txt 2>err.log; then
