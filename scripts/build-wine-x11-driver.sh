@@ -105,8 +105,17 @@ grep -q '^#define SONAME_LIBX11 ' include/config.h ||
 unix_libs=$(dirname "$system_driver")
 cp "$unix_libs/ntdll.so" dlls/ntdll/ntdll.so
 cp "$unix_libs/win32u.so" dlls/win32u/win32u.so
-make -j "$jobs" -o dlls/ntdll/ntdll.so -o dlls/win32u/win32u.so dlls/winex11.drv/winex11.so \
-  >"$work/make.log" 2>&1 || { tail -n 30 "$work/make.log" >&2; exit 1; }
+# Bison's rules name the .c and the .h as two targets of one run: a parallel make may run it
+# twice at once and leave a broken header ("unterminated #ifndef"). The parsers come first,
+# one at a time; a failed parallel build is tried once more serially.
+parsers=()
+while IFS= read -r y; do parsers+=("${y%.y}.tab.h"); done < <(find tools -name '*.y' | sort)
+make -j1 "${parsers[@]}" >"$work/make.log" 2>&1 || { tail -n 30 "$work/make.log" >&2; exit 1; }
+driver=(-o dlls/ntdll/ntdll.so -o dlls/win32u/win32u.so dlls/winex11.drv/winex11.so)
+make -j "$jobs" "${driver[@]}" >>"$work/make.log" 2>&1 ||
+  { echo "build-wine-x11-driver: parallel build failed; once more serially" >&2
+    make -j1 "${driver[@]}" >>"$work/make.log" 2>&1; } ||
+  { tail -n 30 "$work/make.log" >&2; exit 1; }
 
 mkdir -p "$out.tmp"
 install -m 644 dlls/winex11.drv/winex11.so "$out.tmp/winex11.so"

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -216,6 +217,9 @@ class Session {
       _exit(127);
     }
     wait_for([&] { return (window_ = find_window()) != 0; }, 30s);
+    // The window is mapped before the model and the atlas are read; the viewer's second console
+    // line says it has finished, and only then does its main loop take input (slow under load).
+    if (window_ && !wait_for([&] { return console_lines() >= 2; }, 60s)) window_ = 0;
     if (window_) {
       move(400, 300);
       wait_for([&] { return near(shot().at(400, 300), kBackground, 30); });
@@ -234,6 +238,10 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   bool ready() const { return window_ != 0; }
+  int console_lines() const {
+    std::ifstream in(log_folder_ / "stdout.txt");
+    return int(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
+  }
   // Why the window did not come: no display, the viewer's end, its console.
   std::string start_report() {
     if (!display_) return "no X display";
