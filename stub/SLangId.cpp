@@ -36,12 +36,18 @@ namespace {
 
 // The block named name, or else the table's only block; "" when neither exists. An empty name
 // (an identifier the table does not know) names no block, not one whose name item is empty.
+// One pass over the table: it may hold up to a megabyte of blocks.
 std::string BlockNamed(const std::string& languages, const std::string& name) {
   const int count = ListItemCount(languages);
+  if (count == 0) return std::string();
   if (!name.empty()) {
-    for (int i = 0; i < count; ++i) {
-      const std::string block = ListItem(languages, i, "");
+    const char d = languages.front();
+    for (std::size_t start = 0;;) {
+      const std::size_t end = languages.find(d, start + 1);
+      if (end == std::string::npos) break;
+      const std::string block = languages.substr(start + 1, end - start - 1);
       if (SameTextIC(TrimText(ListItem(block, 0, "")), name)) return block;
+      start = end;
     }
   }
   return count == 1 ? ListItem(languages, 0, "") : std::string();
