@@ -16,9 +16,12 @@
 
 #include "model/bmp_writer.h"
 #include "model/tds_writer.h"
+#include "atlas/acupoint_table.h"
+#include "shell/body.h"
 #include "shell/scene.h"
 #include "shell/start_up.h"
-#include "shell/viewer_state.h"
+#include "shell/windows.h"
+#include "view/views.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

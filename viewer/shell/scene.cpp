@@ -2,12 +2,19 @@
 
 #include <GL/glut.h>
 
-#include "atlas/atlas.h"
-#include "atlas/meridian_popup.h"
-#include "shell/camera.h"
+#include <cstdint>
+
+#include "atlas/acupoint_record.h"
 #include "shell/input.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/markers.h"
+#include "shell/meridian_popup.h"
+#include "shell/panels.h"
+#include "shell/pick.h"
+#include "shell/search_line.h"
+#include "shell/search_view.h"
+#include "shell/windows.h"
+#include "view/camera.h"
+#include "view/views.h"
 
 namespace {
 

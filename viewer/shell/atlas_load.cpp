@@ -1,9 +1,10 @@
+#include "shell/atlas_load.h"
+
 #include <string>
 
-#include "atlas/atlas.h"
+#include "atlas/acupoint_table.h"
 #include "atlas/atlas_files.h"
-#include "shell/console.h"
-#include "shell/viewer_state.h"
+#include "text/console.h"
 
 void load_atlas() {
   AtlasLoadResult result = load_atlas_dir("data", acupoints, kAcupointCapacity);

@@ -3,12 +3,15 @@
 
 #include <string>
 
-#include "atlas/atlas.h"
+#include "atlas/acupoint_table.h"
 #include "atlas/gbk_texts.h"
 #include "atlas/panel_layout.h"
 #include "atlas/pointer_rules.h"
-#include "shell/camera.h"
-#include "shell/viewer_state.h"
+#include "shell/bars.h"
+#include "shell/font.h"
+#include "shell/pick.h"
+#include "shell/windows.h"
+#include "view/camera.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "shell/pose.h"
+#include "view/pose.h"
 
 #include <gtest/gtest.h>
 
-#include "shell/camera.h"
+#include "view/camera.h"
 
 namespace {
 

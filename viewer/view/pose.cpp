@@ -1,4 +1,4 @@
-#include "shell/pose.h"
+#include "view/pose.h"
 
 #include <cmath>
 

@@ -8,7 +8,7 @@
 set -uo pipefail
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/viewer/atlas/wine_test_lib.sh"
+. "$root/viewer/shell/wine_test_lib.sh"
 if ! wine_x11_driver_bound; then
   echo "SKIP: wine's X11 driver is the system's, which never shows GLUT sub-windows; build it with" \
        "scripts/build-wine-x11-driver.sh (as root) and run under scripts/with-display.sh"

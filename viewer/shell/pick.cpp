@@ -1,13 +1,15 @@
-// Hover pick: the markers alone, drawn in selection mode through a 1-pixel pick matrix; the
-// result drives the bottom bar's tip and the detail panel at the next click.
+#include "shell/pick.h"
+
 #include <GL/glut.h>
 
-#include "atlas/atlas.h"
-#include "atlas/meridian_popup.h"
-#include "shell/camera.h"
-#include "shell/input.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/markers.h"
+#include "shell/meridian_popup.h"
+#include "shell/windows.h"
+#include "view/camera.h"
+#include "view/views.h"
+
+uint32_t select_buffer[kSelectBufferSize];
+int hit_count;
 
 void hover_pick(int x, int y) {
   // An open pop-up has the pointer, as a native menu does: nothing under it is picked.

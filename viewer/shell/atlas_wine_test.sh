@@ -6,7 +6,7 @@
 set -uo pipefail
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/viewer/atlas/wine_test_lib.sh"
+. "$root/viewer/shell/wine_test_lib.sh"
 start_viewer
 
 red_at_marker() { [ "$(count_red 224 217 15 15)" -ge 20 ]; }

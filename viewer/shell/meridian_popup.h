@@ -5,6 +5,11 @@
 // the viewer's windows is its own.
 #pragma once
 
+// Creates the pop-up as a hidden sub-window of the current window.
+void build_meridian_menu();
+// A chosen entry: its value (1..12) becomes current_meridian and the main window is redrawn.
+void on_meridian_menu(int value);
+
 // GLUT buttons 3 and 4: one notch of the wheel away from and towards the user.
 constexpr int kWheelUpButton = 3;
 constexpr int kWheelDownButton = 4;

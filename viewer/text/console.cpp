@@ -1,4 +1,4 @@
-#include "shell/console.h"
+#include "text/console.h"
 
 #include <cstring>
 

@@ -29,9 +29,9 @@
 #include <vector>
 
 #include "atlas/atlas_files.h"
-#include "atlas/record_pose.h"
 #include "atlas/meridian_menu_model.h"
-#include "shell/pose.h"
+#include "view/pose.h"
+#include "view/record_pose.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -1,12 +1,13 @@
-#include "atlas/meridian_popup.h"
+#include "shell/meridian_popup.h"
 
 #include <GL/glut.h>
 
-#include "atlas/atlas.h"
 #include "atlas/meridian_menu_model.h"
 #include "atlas/popup_menu_state.h"
-#include "shell/camera.h"
-#include "shell/viewer_state.h"
+#include "shell/font.h"
+#include "shell/windows.h"
+#include "view/camera.h"
+#include "view/views.h"
 
 namespace {
 
@@ -112,6 +113,12 @@ void build_meridian_menu() {
   glutSpecialFunc(popup_special);
   glutHideWindow();
   glutSetWindow(parent);
+}
+
+void on_meridian_menu(int value) {
+  current_meridian = value;
+  glutSetWindow(main_window);
+  glutPostRedisplay();
 }
 
 bool meridian_popup_mouse(int button, int state, int x, int y, bool in_main_window) {

@@ -1,11 +1,12 @@
-// The meridian view and the red acupoint markers. Each marker carries its table index as its
-// selection name, so the same routines serve the screen and the hover pick.
+#include "shell/markers.h"
+
 #include <GL/glut.h>
 
-#include "atlas/atlas.h"
+#include "atlas/acupoint_table.h"
 #include "model/model_gl.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/body.h"
+#include "shell/pose_gl.h"
+#include "view/views.h"
 
 namespace {
 
@@ -43,12 +44,6 @@ void draw_marker(int name, const Pose& pose, float x, float y, float z) {
 }
 
 }  // namespace
-
-void on_meridian_menu(int value) {
-  current_meridian = value;
-  glutSetWindow(main_window);
-  glutPostRedisplay();
-}
 
 void draw_meridian_view() {
   glPushMatrix();

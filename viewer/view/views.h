@@ -2,7 +2,18 @@
 // view) and the operations the keyboard applies to them. None of them redraws: the caller asks.
 #pragma once
 
-#include "shell/pose.h"
+#include "view/pose.h"
+
+// The views' values: 0 = search view, 1..12 = meridian view of that meridian.
+extern int current_meridian;
+extern float search_rot_x, search_rot_y;  // degrees
+extern double search_tx, search_ty;        // scene units
+extern float search_scale;
+extern float marker_position[3];  // starts outside the view volume: no marker before a search
+extern int selected_acupoint;     // table index found by the last search
+extern float meridian_tx, meridian_ty;
+extern float meridian_rot_x, meridian_rot_y;
+extern float meridian_scale;
 
 bool meridian_view_active();
 

@@ -1,8 +1,6 @@
-#include "shell/views.h"
+#include "view/views.h"
 
 #include <gtest/gtest.h>
-
-#include "shell/viewer_state.h"
 
 namespace {
 

@@ -1,10 +1,15 @@
+#include "shell/search_view.h"
+
 #include <GL/glut.h>
 
-#include "atlas/atlas.h"
+#include "atlas/acupoint_table.h"
 #include "atlas/pinyin_search.h"
 #include "model/model_gl.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/body.h"
+#include "shell/markers.h"
+#include "shell/pose_gl.h"
+#include "shell/search_line.h"
+#include "view/views.h"
 
 int find_pending_query() { return find_pinyin_code(pending_query, acupoints, acupoint_count); }
 

@@ -1,13 +1,15 @@
-// The translucent help and detail panels over the centre of the main window.
+#include "shell/panels.h"
+
 #include <GL/glut.h>
 
 #include <string>
 
-#include "atlas/atlas.h"
+#include "atlas/acupoint_table.h"
 #include "atlas/atlas_files.h"
 #include "atlas/panel_layout.h"
-#include "shell/console.h"
-#include "shell/viewer_state.h"
+#include "shell/font.h"
+#include "shell/windows.h"
+#include "text/console.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // How a view's values pose the body and its markers: translate by (tx, ty, 0), rotate rot_x
 // degrees about X, then rot_y degrees about Y, then scale uniformly. The matrix is pure
-// arithmetic for tests and picking; apply_pose issues the same transform as GL calls.
+// arithmetic for tests and picking; apply_pose (shell/pose_gl.h) issues the same transform as GL
+// calls.
 #pragma once
 
 #include <array>
@@ -17,9 +18,3 @@ using Matrix4 = std::array<double, 16>;
 Matrix4 pose_matrix(const Pose& pose);
 // The model-space point (x, y, z) under the pose, in the coordinates the pose is applied in.
 std::array<double, 3> pose_point(const Pose& pose, double x, double y, double z);
-
-// Multiplies the current GL matrix by the pose (the caller pushes and pops).
-void apply_pose(float tx, float ty, float rot_x, float rot_y, float scale);
-inline void apply_pose(const Pose& pose) {
-  apply_pose(pose.tx, pose.ty, pose.rot_x, pose.rot_y, pose.scale);
-}

@@ -1,4 +1,4 @@
-#include "shell/camera.h"
+#include "view/camera.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "atlas/acupoint_record.h"
-#include "shell/pose.h"
+#include "view/pose.h"
 
 inline Pose record_view(const AcupointRecord& r) {
   return {r.view_tx, r.view_ty, r.view_rot_x, r.view_rot_y, r.view_scale};

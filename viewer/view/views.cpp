@@ -1,6 +1,14 @@
-#include "shell/views.h"
+#include "view/views.h"
 
-#include "shell/viewer_state.h"
+int current_meridian;
+float search_rot_x, search_rot_y;
+double search_tx, search_ty;
+float search_scale = 1.0f;
+float marker_position[3] = {100, 100, 100};
+int selected_acupoint;
+float meridian_tx, meridian_ty;
+float meridian_rot_x, meridian_rot_y;
+float meridian_scale = 1.0f;
 
 namespace {
 
