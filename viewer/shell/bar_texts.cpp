@@ -6,7 +6,6 @@
 #include "atlas/acupoint_table.h"
 #include "atlas/gbk_texts.h"
 #include "atlas/panel_layout.h"
-#include "atlas/pointer_rules.h"
 #include "shell/bars.h"
 #include "shell/font.h"
 #include "shell/pick.h"
@@ -47,7 +46,7 @@ void display_bottom_bar() {
   begin_bar();
   edge_line(bottom_bar_half_width, bottom_bar_half_height - kEdgeInset);
   screen_font.set_colour(255, 255, 0);
-  const int index = first_hit_index(select_buffer, kSelectBufferSize, hit_count, acupoint_count);
+  const int index = hovered_acupoint();
   if (index < 0) {
     screen_font.draw_text(1, 150, 800, 600, kGeneralTip);
   } else {

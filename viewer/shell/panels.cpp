@@ -60,9 +60,6 @@ void draw_help_panel() {
 
 void draw_detail_panel(int index) {
   draw_panel_background();
-  // Only a picked marker's index comes here; anything else names no record.
-  if (index >= 0 && index < acupoint_count) {
-    draw_texts(detail_panel_texts(acupoints[index], window_width));
-  }
+  draw_texts(detail_panel_texts(acupoints[index], window_width));
   glEnable(GL_DEPTH_TEST);
 }

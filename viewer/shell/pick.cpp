@@ -2,6 +2,8 @@
 
 #include <GL/glut.h>
 
+#include "atlas/acupoint_table.h"
+#include "atlas/pointer_rules.h"
 #include "shell/markers.h"
 #include "shell/meridian_popup.h"
 #include "shell/windows.h"
@@ -10,6 +12,12 @@
 
 uint32_t select_buffer[kSelectBufferSize];
 int hit_count;
+
+int hovered_acupoint() {
+  return first_hit_index(select_buffer, kSelectBufferSize, hit_count, acupoint_count);
+}
+
+int detail_acupoint() { return recorded_index(select_buffer, kSelectBufferSize, acupoint_count); }
 
 void hover_pick(int x, int y) {
   // An open pop-up has the pointer, as a native menu does: nothing under it is picked.

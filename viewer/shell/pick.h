@@ -12,3 +12,9 @@ extern int hit_count;  // hit records of the last hover pick; -1 when the buffer
 
 // Passive motion callback of the main window.
 void hover_pick(int x, int y);
+
+// The acupoint under the pointer at the last hover pick, or -1: the bottom bar's tip.
+int hovered_acupoint();
+// The acupoint of the records the buffer keeps, or -1: the detail panel's, which stays on the
+// acupoint last hit while the pointer moves off it.
+int detail_acupoint();

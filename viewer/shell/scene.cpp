@@ -2,9 +2,6 @@
 
 #include <GL/glut.h>
 
-#include <cstdint>
-
-#include "atlas/acupoint_record.h"
 #include "shell/input.h"
 #include "shell/markers.h"
 #include "shell/meridian_popup.h"
@@ -74,12 +71,12 @@ void display_main() {
     overlays_off();
     draw_help_panel();
   }
-  // The first hit record of the last pick names the acupoint: count, min and max depth, name.
-  // A name outside the table (none can be picked there) must not index past it.
-  const uint32_t picked = select_buffer[3];
-  if (detail_shown && picked < uint32_t(kAcupointCapacity)) {
-    overlays_off();
-    draw_detail_panel(int(picked));
+  if (detail_shown) {
+    const int index = detail_acupoint();
+    if (index >= 0) {
+      overlays_off();
+      draw_detail_panel(index);
+    }
   }
 
   glEnable(GL_DEPTH_TEST);
