@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-namespace {
+#include "model/angles.h"
 
-constexpr double kPi = 3.14159265358979323846;
+namespace {
 
 Matrix4 identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }
 
