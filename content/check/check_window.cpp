@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "shell/start_up.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 
 bool open_check_window(const char* run_folder, const char* title) {

@@ -23,7 +23,7 @@
 #include "shell/pose_gl.h"
 #include "shell/scene.h"
 #include "shell/search_view.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 #include "view/views.h"
 

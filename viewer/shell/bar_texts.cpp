@@ -9,7 +9,7 @@
 #include "shell/bars.h"
 #include "shell/font.h"
 #include "shell/pick.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 
 namespace {

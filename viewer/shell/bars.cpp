@@ -5,7 +5,7 @@
 #include "shell/font.h"
 #include "shell/input.h"
 #include "shell/meridian_popup.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 
 namespace {

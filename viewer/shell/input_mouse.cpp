@@ -6,7 +6,7 @@
 #include "shell/input.h"
 #include "shell/meridian_popup.h"
 #include "shell/pick.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/views.h"
 
 bool detail_shown;

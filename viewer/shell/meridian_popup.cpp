@@ -5,7 +5,7 @@
 #include "atlas/meridian_menu_model.h"
 #include "atlas/popup_menu_state.h"
 #include "shell/font.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 #include "view/views.h"
 

@@ -8,7 +8,7 @@
 #include "atlas/atlas_files.h"
 #include "atlas/panel_layout.h"
 #include "shell/font.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "text/console.h"
 
 namespace {

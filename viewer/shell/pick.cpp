@@ -6,7 +6,7 @@
 #include "atlas/pointer_rules.h"
 #include "shell/markers.h"
 #include "shell/meridian_popup.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 #include "view/views.h"
 

@@ -9,7 +9,7 @@
 #include "shell/pick.h"
 #include "shell/search_line.h"
 #include "shell/search_view.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 #include "view/views.h"
 

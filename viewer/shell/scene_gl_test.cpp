@@ -9,7 +9,7 @@
 #include "shell/pose_gl.h"
 #include "shell/scene.h"
 #include "shell/start_up.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "view/camera.h"
 #include "view/pose.h"
 

@@ -3,7 +3,7 @@
 #include "atlas/gbk_texts.h"
 #include "atlas/key_rules.h"
 #include "shell/font.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 
 void draw_search_line() {
   const SearchLineLayout layout = layout_search_line(window_width, search_line.size());

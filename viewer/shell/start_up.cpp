@@ -13,7 +13,7 @@
 #include "shell/meridian_popup.h"
 #include "shell/pick.h"
 #include "shell/scene.h"
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 #include "text/console.h"
 #include "view/camera.h"
 

@@ -1,4 +1,4 @@
-#include "shell/windows.h"
+#include "shell/viewer_windows.h"
 
 int main_window;
 int top_bar;
