@@ -27,6 +27,10 @@ constexpr std::size_t kSignatureChars = 96;  // base64 of 72 bytes, no padding
 // stand for any other message signed with the same key.
 constexpr std::string_view kSignedContext = "WexlinStub signed file v1\n";
 
+// The installer's header block 2 (the update info list) carries the update key's text as this
+// item, after the run-hidden item; absent or empty: the product's updates are not signed.
+constexpr int kUpdateKeyItem = 5;
+
 using KeyId = std::array<std::uint8_t, kKeyIdBytes>;
 
 enum class Status {
