@@ -255,6 +255,9 @@ int Build(const std::vector<std::string>& args) {
     if (update_key.empty() && o.update.url != pack::UpdateInfo{}.url)
       std::cerr << "wexlin-pack: warning: --update-url without --update-key: updates are "
                    "unsigned, and whoever answers the agent's requests can run a program\n";
+    if (update_key.empty() && has_download && !download.url.empty())
+      std::cerr << "wexlin-pack: warning: --download-url without --update-key: the downloaded "
+                   "setup is not verified before it runs\n";
     for (pack::PackEntry& e : o.entries) {
       e.dos_date = date;
       if (!name_charset.empty()) e.name = pack::NameInCharset(e.name, name_charset);

@@ -84,6 +84,13 @@ grep -q 'warning: --update-url without --update-key: updates are unsigned' err.l
   { cat err.log; fail "no warning for an unsigned update URL"; }
 "$pack" list unsigned.exe | grep -q '5 update key: (none: updates are not signed)' ||
   fail "unsigned build not listed as such"
+"$pack" build -o inet.exe --stub stub.exe --internet-setup --download-url http://127.0.0.1/d/ \
+  --download-file S.exe Setup.exe >/dev/null 2>err.log
+grep -q 'warning: --download-url without --update-key' err.log ||
+  { cat err.log; fail "no warning for an unverified internet setup"; }
+"$pack" build -o inet2.exe --stub stub.exe --internet-setup --download-url http://127.0.0.1/d/ \
+  --download-file S.exe --update-key pub.pub Setup.exe >/dev/null 2>err.log
+[ ! -s err.log ] || { cat err.log; fail "a verified internet setup warns"; }
 "$pack" build -o plain.exe --stub stub.exe Setup.exe >/dev/null 2>err.log
 [ ! -s err.log ] || { cat err.log; fail "a build without updates warns"; }
 if "$pack" build -o bad.exe --stub stub.exe --update-key T.inf Setup.exe 2>err.log; then
