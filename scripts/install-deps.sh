@@ -12,8 +12,8 @@ packages=(
   wine wine64
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix binutils-mingw-w64
-  libz-mingw-w64-dev zlib1g-dev
-  dpkg-dev locales
+  libz-mingw-w64-dev zlib1g-dev libsodium-dev openssl
+  dpkg-dev locales autoconf automake libtool
   nginx-light python3
 )
 

@@ -16,6 +16,7 @@ build native
 build fuzz -DTOLVANE_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 for arch in x86_64 i686; do
   "$root/scripts/build-freeglut-mingw.sh" "$arch"
+  "$root/scripts/build-libsodium-mingw.sh" "$arch"
 done
 # Wine's X11 driver for the tests of the Windows viewer's sub-windows (cached; once two to three
 # minutes). Only where it cannot be built at all (no wine, not root: status 3) do those tests

@@ -18,10 +18,10 @@
 #include "atlas/location_text.h"
 #include "atlas/meridian_menu_model.h"
 #include "atlas/pinyin_search.h"
-#include "atlas/record_pose.h"
+#include "view/record_pose.h"
 #include "atlas/ptab_format.h"
 #include "atlas/source_table.h"
-#include "shell/pose.h"
+#include "view/pose.h"
 
 namespace {
 

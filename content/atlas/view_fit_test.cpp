@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "shell/pose.h"
+#include "view/pose.h"
 
 namespace {
 

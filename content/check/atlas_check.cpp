@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "check_window.h"
-#include "atlas/atlas.h"
+#include "atlas/acupoint_table.h"
 #include "atlas/pinyin_search.h"
+#include "shell/body.h"
 #include "shell/scene.h"
-#include "shell/viewer_state.h"
+#include "shell/search_line.h"
+#include "shell/search_view.h"
+#include "view/views.h"
 
 namespace {
 

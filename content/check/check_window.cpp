@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "shell/camera.h"
 #include "shell/start_up.h"
-#include "shell/viewer_state.h"
+#include "shell/viewer_windows.h"
+#include "view/camera.h"
 
 bool open_check_window(const char* run_folder, const char* title) {
   if (chdir(run_folder) != 0) {

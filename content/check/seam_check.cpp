@@ -17,13 +17,15 @@
 #include <vector>
 
 #include "check_window.h"
-#include "atlas/atlas.h"
 #include "atlas/view_fit.h"
 #include "model/model_gl.h"
-#include "shell/camera.h"
+#include "shell/body.h"
+#include "shell/pose_gl.h"
 #include "shell/scene.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/search_view.h"
+#include "shell/viewer_windows.h"
+#include "view/camera.h"
+#include "view/views.h"
 
 namespace {
 

@@ -14,11 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "atlas/acupoint_table.h"
 #include "model/bmp_writer.h"
 #include "model/tds_writer.h"
+#include "shell/body.h"
 #include "shell/scene.h"
 #include "shell/start_up.h"
-#include "shell/viewer_state.h"
+#include "shell/viewer_windows.h"
+#include "view/views.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -8,6 +8,7 @@
 #include "ExtractRules.h"
 #include "GFileInfo.h"
 #include "UtilsText.h"
+#include "format/Signature.h"
 
 namespace pack {
 
@@ -52,6 +53,15 @@ std::string TokenText(const std::string& stored) {
                                             : "damaged (" + Printable(stored) + ")";
 }
 
+std::string UpdateKeyText(const std::string& info) {
+  const std::string text = ListItem(info, sig::kUpdateKeyItem, "");
+  if (text.empty()) return "(none: updates are not signed)";
+  sig::PublicKey key;
+  const sig::Status status = sig::ParsePublicKey(text, &key);
+  if (status != sig::Status::Good) return "damaged (" + Printable(text) + ")";
+  return text + " (key id " + sig::KeyIdHex(key.id) + ")";
+}
+
 void ListItems(const std::string& title, const std::string& list, const char* const names[],
                int count, std::ostream& out) {
   out << title << ": " << Printable(list) << "\n";
@@ -67,6 +77,7 @@ void ListHeaders(const TGFileInfo& info, std::ostream& out) {
   static const char* const kInfo[] = {"update info address", "update file", "agent executable",
                                       "update token (stored)", "run hidden"};
   ListItems("Update info", info.Info, kInfo, 5, out);
+  out << "  " << sig::kUpdateKeyItem << " update key: " << UpdateKeyText(info.Info) << "\n";
   out << "  update token: " << TokenText(info.UpdateToken(false)) << "\n"
       << "  info file: " << Printable(info.InfoFileName())
       << ", settings file: " << Printable(info.SettingsFileName()) << "\n";

@@ -120,8 +120,11 @@ class Volume {
 
 std::string InfoBlock(const UpdateInfo& u, std::mt19937& rng) {
   const std::string token = u.scrambled_token ? *u.scrambled_token : ScrambleToken(u.token, rng);
-  return JoinDelimitedList({u.url, u.update_file, u.agent_exe, token, u.run_hidden ? "1" : "0"},
-                           "|,;#~^");
+  std::vector<std::string> items = {u.url, u.update_file, u.agent_exe, token,
+                                    u.run_hidden ? "1" : "0"};
+  // Without a key the block stays as the unsigned builds wrote it.
+  if (!u.update_key.empty()) items.push_back(u.update_key);
+  return JoinDelimitedList(items, "|,;#~^");
 }
 
 std::string DownloadBlock(const DownloadInfo& d, std::mt19937& rng) {

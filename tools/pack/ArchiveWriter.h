@@ -32,6 +32,7 @@ struct UpdateInfo {
   std::string token;                           // item 3, plain; scrambled when written
   std::optional<std::string> scrambled_token;  // item 3 stored as given
   bool run_hidden = false;                     // item 4 "1" / "0"
+  std::string update_key;  // item 5 (sig::kUpdateKeyItem), a public key's text; empty: none
 };
 
 struct DownloadInfo {

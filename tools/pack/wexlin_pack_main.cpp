@@ -14,6 +14,7 @@
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
 #include "InformWriter.h"
+#include "KeyCommands.h"
 #include "NameCharset.h"
 
 namespace {
@@ -22,6 +23,9 @@ const char kHelp[] =
     "usage: wexlin-pack build -o OUT --stub STUB [OPTION...] FILE...\n"
     "       wexlin-pack list [--name-charset SET] FILE\n"
     "       wexlin-pack inform -o OUT --update-token TOKEN [--seed N] TEXT_FILE\n"
+    "       wexlin-pack keygen --out PATH/NAME\n"
+    "       wexlin-pack sign --key NAME.key FILE...\n"
+    "       wexlin-pack verify --key NAME.pub FILE...\n"
     "\n"
     "build writes OUT: the stub image followed by the archive (header blocks, one compressed\n"
     "entry per FILE, each stored under its own file name, and the trailer). With --volume-size\n"
@@ -32,6 +36,11 @@ const char kHelp[] =
     "a byte 0x5C after a lead byte is part of a character; otherwise every 0x5C is a separator.\n"
     "inform writes OUT, the inform file of an agent in inform mode: the product's token and the\n"
     "text of TEXT_FILE (message-box markup, e.g. <B>Version 2</B><P>...), scrambled.\n"
+    "keygen writes a new signing key pair: NAME.key, the secret key (mode 0600; keep it off the\n"
+    "update server), and NAME.pub, the public key for --update-key; it never overwrites a key.\n"
+    "sign writes FILE.sig beside each FILE: its signature with the secret key NAME.key. Publish\n"
+    "each .sig with its file (setup, inform file and info file).\n"
+    "verify checks FILE.sig of each FILE as the agent will; status 1 when any is refused.\n"
     "\n"
     "Files:\n"
     "  -o, --output OUT         the installer to write (volume 1)\n"
@@ -52,6 +61,8 @@ const char kHelp[] =
     "  --agent-exe NAME         update info: file name of the agent executable (default \".exe\")\n"
     "  --update-token TOKEN     update info: product token, stored scrambled\n"
     "  --run-hidden             update info: the setup runs hidden\n"
+    "  --update-key KEY         update info: the public key (a NAME.pub file or its text) that\n"
+    "                           every update and internet setup must be signed with\n"
     "  --download-url URL       add the download block: folder of the setup on the web server\n"
     "  --download-file NAME     download block: file name of the setup executable\n"
     "  --download-always        download block: always download\n"
@@ -146,6 +157,7 @@ int Build(const std::vector<std::string>& args) {
   std::vector<pack::PackEntry> files;
   pack::DownloadInfo download;
   bool has_download = false;
+  std::string update_key;
   using Valued = std::function<void(const std::string& option, const std::string& value)>;
   auto text = [](std::string& field) {
     return [&field](auto&, const std::string& v) { field = v; };
@@ -175,6 +187,7 @@ int Build(const std::vector<std::string>& args) {
       {"--update-file", text(o.update.update_file)},
       {"--agent-exe", text(o.update.agent_exe)},
       {"--update-token", text(o.update.token)},
+      {"--update-key", text(update_key)},
       {"--download-url", download_text(download.url)},
       {"--download-file", download_text(download.file_name)},
       {"--download-token", download_text(download.token)},
@@ -238,6 +251,13 @@ int Build(const std::vector<std::string>& args) {
   o.entries.insert(o.entries.end(), files.begin(), files.end());
   if (has_download) o.download = download;
   try {
+    if (!update_key.empty()) o.update.update_key = pack::UpdateKeyText(update_key);
+    if (update_key.empty() && o.update.url != pack::UpdateInfo{}.url)
+      std::cerr << "wexlin-pack: warning: --update-url without --update-key: updates are "
+                   "unsigned, and whoever answers the agent's requests can run a program\n";
+    if (update_key.empty() && has_download && !download.url.empty())
+      std::cerr << "wexlin-pack: warning: --download-url without --update-key: the downloaded "
+                   "setup is not verified before it runs\n";
     for (pack::PackEntry& e : o.entries) {
       e.dos_date = date;
       if (!name_charset.empty()) e.name = pack::NameInCharset(e.name, name_charset);
@@ -251,6 +271,36 @@ int Build(const std::vector<std::string>& args) {
     Fail(e.what());
   }
   return 0;
+}
+
+int Keygen(const std::vector<std::string>& args) {
+  if (args.size() != 2 || args[0] != "--out") Fail("usage: wexlin-pack keygen --out PATH/NAME");
+  try {
+    pack::GenerateKeyFiles(args[1], std::cout);
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  }
+  return 0;
+}
+
+int Sign(const std::vector<std::string>& args) {
+  if (args.size() < 3 || args[0] != "--key") Fail("usage: wexlin-pack sign --key NAME.key FILE...");
+  try {
+    pack::SignFiles(args[1], {args.begin() + 2, args.end()}, std::cout);
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  }
+  return 0;
+}
+
+int Verify(const std::vector<std::string>& args) {
+  if (args.size() < 3 || args[0] != "--key")
+    Fail("usage: wexlin-pack verify --key NAME.pub FILE...");
+  try {
+    return pack::VerifyFiles(args[1], {args.begin() + 2, args.end()}, std::cout) ? 0 : 1;
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  }
 }
 
 int Inform(const std::vector<std::string>& args) {
@@ -298,6 +348,9 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "build") return Build({args.begin() + 1, args.end()});
   if (args[0] == "inform") return Inform({args.begin() + 1, args.end()});
+  if (args[0] == "keygen") return Keygen({args.begin() + 1, args.end()});
+  if (args[0] == "sign") return Sign({args.begin() + 1, args.end()});
+  if (args[0] == "verify") return Verify({args.begin() + 1, args.end()});
   if (args[0] == "list") {
     LeadByteTest is_lead = NoLeadBytes;
     std::size_t at = 1;

@@ -70,9 +70,12 @@ bool unproject_point(double wx, double wy, double wz, const double model_view[16
   return true;
 }
 
-int first_hit_index(const uint32_t* buffer, int buffer_size, int hits, int count) {
-  // Record layout: name count, minimum depth, maximum depth, names.
-  if (hits < 1 || buffer_size < 4 || buffer[0] < 1) return -1;
-  uint32_t index = buffer[3];
+int recorded_index(const uint32_t* buffer, int buffer_size, int count) {
+  if (buffer_size < 4 || buffer[0] < 1 || count <= 0) return -1;
+  const uint32_t index = buffer[3];
   return index < static_cast<uint32_t>(count) ? static_cast<int>(index) : -1;
+}
+
+int first_hit_index(const uint32_t* buffer, int buffer_size, int hits, int count) {
+  return hits > 0 ? recorded_index(buffer, buffer_size, count) : -1;
 }

@@ -23,6 +23,13 @@ bool unproject_point(double wx, double wy, double wz, const double model_view[16
 // The window row of OpenGL's bottom-up y for a top-down pointer y.
 inline int gl_window_y(int viewport_height, int pointer_y) { return viewport_height - pointer_y; }
 
-// The first name of the first hit record, when it is a table index in [0, count); else -1.
-// hits is what switching back to render mode returned (-1 after an overflow).
+// The pick rule. Records in a selection buffer: name count, minimum depth, maximum depth, names;
+// each marker is drawn with one name, its table index.
+//
+// The first name of the buffer's first record, when that record is whole, holds a name and the
+// name is a table index in [0, count); else -1. A pick that hits nothing writes no record, so the
+// buffer keeps the records of the last pick that hit.
+int recorded_index(const uint32_t* buffer, int buffer_size, int count);
+// The acupoint a pick hit: its recorded_index when hits, what switching back to render mode
+// returned, is above 0; -1 for no hit (0) and for an overflow (-1).
 int first_hit_index(const uint32_t* buffer, int buffer_size, int hits, int count);

@@ -61,13 +61,33 @@ TEST(Pointer, SingularMatricesAndEmptyViewportsFail) {
 
 TEST(Pointer, FirstHitRecordNamesTheIndex) {
   const uint32_t two_hits[8] = {1, 100, 200, 5, 1, 50, 60, 3};
-  EXPECT_EQ(first_hit_index(two_hits, 8, 2, 309), 5) << "first in the buffer, not nearest";
-  EXPECT_EQ(first_hit_index(two_hits, 8, 0, 309), -1) << "no hit keeps old records unread";
-  EXPECT_EQ(first_hit_index(two_hits, 8, -1, 309), -1) << "overflow counts as no hit";
-  EXPECT_EQ(first_hit_index(two_hits, 8, 2, 5), -1) << "an index outside the table";
   const uint32_t no_names[4] = {0, 1, 2, 3};
-  EXPECT_EQ(first_hit_index(no_names, 4, 1, 309), -1);
-  EXPECT_EQ(first_hit_index(two_hits, 3, 1, 309), -1);
+  const uint32_t beyond_capacity[4] = {1, 7, 7, 500};
+  const uint32_t huge_name[4] = {1, 7, 7, 0xFFFFFFFFu};  // not read as a negative index
+  const uint32_t index_zero[4] = {1, 7, 7, 0};
+  struct Case {
+    const char* what;
+    const uint32_t* buffer;
+    int size, hits, count;
+    int hit;       // first_hit_index: the hover's tip
+    int recorded;  // recorded_index: the detail panel
+  } cases[] = {
+      {"first in the buffer, not nearest", two_hits, 8, 2, 309, 5, 5},
+      {"no hit keeps the last hit's records", two_hits, 8, 0, 309, -1, 5},
+      {"overflow counts as no hit", two_hits, 8, -1, 309, -1, 5},
+      {"an index outside the table", two_hits, 8, 2, 5, -1, -1},
+      {"the last index in use", two_hits, 8, 1, 6, 5, 5},
+      {"a record without names", no_names, 4, 1, 309, -1, -1},
+      {"a buffer shorter than one record", two_hits, 3, 1, 309, -1, -1},
+      {"a name past the table's capacity", beyond_capacity, 4, 1, 500, -1, -1},
+      {"a name that is no int", huge_name, 4, 1, 309, -1, -1},
+      {"an empty table", index_zero, 4, 1, 0, -1, -1},
+      {"index 0 is an acupoint", index_zero, 4, 1, 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(first_hit_index(c.buffer, c.size, c.hits, c.count), c.hit) << c.what;
+    EXPECT_EQ(recorded_index(c.buffer, c.size, c.count), c.recorded) << c.what;
+  }
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-// The two 35-pixel sub-windows: title bar at the top, tip bar at the bottom.
+#include "shell/bars.h"
+
 #include <GL/glut.h>
 
-#include "atlas/meridian_popup.h"
-#include "shell/camera.h"
+#include "shell/font.h"
 #include "shell/input.h"
-#include "shell/start_up.h"
-#include "shell/viewer_state.h"
+#include "shell/meridian_popup.h"
+#include "shell/viewer_windows.h"
+#include "view/camera.h"
 
 namespace {
 

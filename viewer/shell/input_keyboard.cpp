@@ -2,12 +2,14 @@
 // help; the meridian pop-up has the keys while it is open.
 #include <GL/glut.h>
 
-#include "atlas/gbk_texts.h"
 #include "atlas/key_rules.h"
-#include "atlas/meridian_popup.h"
 #include "shell/input.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/meridian_popup.h"
+#include "shell/search_line.h"
+#include "shell/viewer_windows.h"
+#include "view/views.h"
+
+bool help_shown;
 
 void keyboard(unsigned char key, int, int) {
   if (meridian_popup_keyboard(key)) return;
@@ -37,12 +39,4 @@ void special_key(int key, int, int) {
   if (!is_help_key(key)) return;
   help_shown = !help_shown;
   glutPostWindowRedisplay(main_window);  // also from the bars' callbacks
-}
-
-void draw_search_line() {
-  const SearchLineLayout layout = layout_search_line(window_width, search_line.size());
-  screen_font.draw_text(layout.label_x, layout.y, 800, 600, kSearchLabel);
-  if (!layout.show_text) return;
-  screen_font.draw_text(layout.text_x, layout.y, 800, 600, search_line.c_str());
-  screen_font.draw_text(layout.cursor_x, layout.y, 800, 600, "_");
 }

@@ -2,11 +2,18 @@
 // click, the wheel's zoom, and the right button's meridian pop-up.
 #include <GL/glut.h>
 
-#include "atlas/meridian_popup.h"
 #include "atlas/pointer_rules.h"
 #include "shell/input.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/meridian_popup.h"
+#include "shell/pick.h"
+#include "shell/viewer_windows.h"
+#include "view/views.h"
+
+bool detail_shown;
+bool move_mode;
+int last_mouse_x, last_mouse_y;
+double drag_anchor_x, drag_anchor_y;
+double drag_start_tx, drag_start_ty;
 
 bool pointer_to_scene(int x, int y, double& scene_x, double& scene_y) {
   GLdouble model_view[16], projection[16];

@@ -1,6 +1,6 @@
 #include <GL/glut.h>
 
-#include "shell/pose.h"
+#include "shell/pose_gl.h"
 
 void apply_pose(float tx, float ty, float rot_x, float rot_y, float scale) {
   glTranslatef(tx, ty, 0);

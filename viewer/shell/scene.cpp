@@ -2,12 +2,16 @@
 
 #include <GL/glut.h>
 
-#include "atlas/atlas.h"
-#include "atlas/meridian_popup.h"
-#include "shell/camera.h"
 #include "shell/input.h"
-#include "shell/viewer_state.h"
-#include "shell/views.h"
+#include "shell/markers.h"
+#include "shell/meridian_popup.h"
+#include "shell/panels.h"
+#include "shell/pick.h"
+#include "shell/search_line.h"
+#include "shell/search_view.h"
+#include "shell/viewer_windows.h"
+#include "view/camera.h"
+#include "view/views.h"
 
 namespace {
 
@@ -67,12 +71,12 @@ void display_main() {
     overlays_off();
     draw_help_panel();
   }
-  // The first hit record of the last pick names the acupoint: count, min and max depth, name.
-  // A name outside the table (none can be picked there) must not index past it.
-  const uint32_t picked = select_buffer[3];
-  if (detail_shown && picked < uint32_t(kAcupointCapacity)) {
-    overlays_off();
-    draw_detail_panel(int(picked));
+  if (detail_shown) {
+    const int index = detail_acupoint();
+    if (index >= 0) {
+      overlays_off();
+      draw_detail_panel(index);
+    }
   }
 
   glEnable(GL_DEPTH_TEST);

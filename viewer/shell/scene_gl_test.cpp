@@ -6,11 +6,12 @@
 #include <chrono>
 #include <thread>
 
-#include "shell/camera.h"
-#include "shell/pose.h"
+#include "shell/pose_gl.h"
 #include "shell/scene.h"
 #include "shell/start_up.h"
-#include "shell/viewer_state.h"
+#include "shell/viewer_windows.h"
+#include "view/camera.h"
+#include "view/pose.h"
 
 namespace {
 

@@ -4,13 +4,18 @@
 
 #include <cstdio>
 
-#include "atlas/atlas.h"
 #include "model/model_gl.h"
-#include "shell/camera.h"
-#include "shell/console.h"
+#include "shell/atlas_load.h"
+#include "shell/bars.h"
+#include "shell/body.h"
+#include "shell/font.h"
 #include "shell/input.h"
+#include "shell/meridian_popup.h"
+#include "shell/pick.h"
 #include "shell/scene.h"
-#include "shell/viewer_state.h"
+#include "shell/viewer_windows.h"
+#include "text/console.h"
+#include "view/camera.h"
 
 void init_main() {
   glClearColor(kMainBackground[0], kMainBackground[1], kMainBackground[2], kMainBackground[3]);

@@ -9,19 +9,9 @@ constexpr const char* kReadingModelText =  // 正在读取模型，请稍后。�
 constexpr const char* kReadingDoneText =  // 读取完毕！主程序关闭前请不要关闭此窗口。
     "\xB6\xC1\xC8\xA1\xCD\xEA\xB1\xCF\xA3\xA1\xD6\xF7\xB3\xCC\xD0\xF2\xB9\xD8\xB1\xD5"
     "\xC7\xB0\xC7\xEB\xB2\xBB\xD2\xAA\xB9\xD8\xB1\xD5\xB4\xCB\xB4\xB0\xBF\xDA\xA1\xA3";
-constexpr const char* kModelFile = "man.3ds";
-constexpr const char* kFontFace = "\xCB\xCE\xCC\xE5";  // 宋体
-constexpr int kFontHeight = 15;
-constexpr int kFontWeight = 15;
 
 // Everything main does between glutInit and glutMainLoop: the three windows, the loading and
 // the callbacks. glutInit must have run.
 void open_viewer_windows();
 
 void init_main();
-void init_top_bar();
-void init_bottom_bar();
-void reshape_top_bar(int width, int height);
-void reshape_bottom_bar(int width, int height);
-// Keyboard, mouse and motion callbacks of the current bar.
-void register_bar_input(bool bottom);

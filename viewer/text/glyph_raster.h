@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "text/screen_font.h"
+#include "text/font_face.h"
 #include "text/text_bitmap.h"
 
 using FontFacePtr = std::unique_ptr<FontFace, FontFaceDeleter>;

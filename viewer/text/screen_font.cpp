@@ -1,4 +1,6 @@
 // The OpenGL half of ScreenFont, shared by both back ends.
+#include "text/screen_font.h"
+
 #ifdef _WIN32
 #include <windows.h>  // GL/gl.h of MinGW needs its calling-convention macros
 #endif

@@ -5,10 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-class FontFace;  // back end's font: a GDI HFONT on Windows, a FreeType face on Linux
-struct FontFaceDeleter {
-  void operator()(FontFace* face) const;
-};
+#include "text/font_face.h"
 
 class ScreenFont {
  public:

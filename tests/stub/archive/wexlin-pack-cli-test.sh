@@ -17,7 +17,8 @@ printf 'script text\n' >Setup.txt
 head -c 30000 /dev/urandom >data.bin
 printf '|English|s1=Extracting|' >english.lng
 
-"$pack" --help | grep -q -- '--volume-size' || fail "help does not show the options"
+"$pack" --help >help.txt
+grep -q -- '--volume-size' help.txt || fail "help does not show the options"
 
 "$pack" build -o out.exe --stub stub.exe --setup Setup.exe --setup-args /S --confirm-extract \
   --write-agent --language english.lng --update-url http://127.0.0.1/u/ --update-file T.dat \

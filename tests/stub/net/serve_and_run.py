@@ -18,6 +18,8 @@ Paths of the scripted server (NAME is a file in DOCROOT):
   /slow/NAME           1000 bytes every 100 ms
   /status/CODE/NAME    that status with an HTML page of that code as the body
 Every other path is served like nginx would, ranges included.
+With --tls yes nginx also serves DOCROOT over https, from a server whose certificate a test CA
+issued and from one with a self-signed certificate (tls_servers.py names their variables).
 """
 import ctypes
 import email.utils
@@ -79,7 +81,7 @@ http {{
     listen 127.0.0.1:{port};
     root {docroot};
   }}
-}}
+{tls_servers}}}
 """
 
 
@@ -196,7 +198,8 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
 def main():
     args = sys.argv[1:]
     if "--" not in args or len(args) < 5:
-        sys.stderr.write("usage: serve_and_run.py --docroot DIR --prefix DIR -- COMMAND...\n")
+        sys.stderr.write("usage: serve_and_run.py --docroot DIR --prefix DIR [--tls yes] -- "
+                         "COMMAND...\n")
         return 2
     split = args.index("--")
     options, command = args[:split], args[split + 1:]
@@ -213,9 +216,14 @@ def main():
         sys.stderr.write("serve_and_run: nginx is not installed (scripts/install-deps.sh)\n")
         return 1
     port = free_port()
+    tls_conf, tls_env, tls_ports = "", {}, []
+    if opts.get("--tls") == "yes":
+        import tls_servers
+        tls_conf, tls_env, tls_ports = tls_servers.setup(prefix, docroot, port, free_port)
     conf = os.path.join(prefix, "nginx.conf")
     with open(conf, "w") as f:
-        f.write(NGINX_CONF.format(prefix=prefix, port=port, docroot=docroot))
+        f.write(NGINX_CONF.format(prefix=prefix, port=port, docroot=docroot,
+                                  tls_servers=tls_conf))
     server = subprocess.Popen([nginx, "-p", prefix, "-c", conf], stdin=subprocess.DEVNULL,
                               preexec_fn=end_with_parent)
 
@@ -224,7 +232,7 @@ def main():
     fault.daemon_threads = True
     threading.Thread(target=fault.serve_forever, daemon=True).start()
     try:
-        if not wait_for_port(port, 20):
+        if not all(wait_for_port(p, 20) for p in [port] + tls_ports):
             sys.stderr.write("serve_and_run: nginx did not start\n")
             return 1
         env = dict(os.environ)
@@ -236,6 +244,7 @@ def main():
         env["WEXLIN_TEST_HTTP"] = "http://127.0.0.1:%d" % port
         env["WEXLIN_TEST_FAULT"] = "http://127.0.0.1:%d" % fault.server_address[1]
         env["WEXLIN_TEST_DOCROOT"] = docroot
+        env.update(tls_env)
         env["WEXLIN_TEST_NGINX_LOG"] = os.path.join(prefix, "access.log")
         try:
             # Within the test's own time limit, so that the servers are always stopped here.
