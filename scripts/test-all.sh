@@ -32,17 +32,18 @@ build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cma
 build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake"
 
 # One display and one wineserver serve every test; Windows tests run serially after the rest.
-# The ctest logs and each GoogleTest binary's XML report (wine passes the variable on, and the
-# Unix path reaches the same folder through drive Z:) let the summary name every skipped test.
+# The ctest logs and each GoogleTest binary's XML report let the summary name every skipped
+# test. Windows programs get the folder as Z:, wine's drive for /, whatever their own folder.
 logs=$root/build/test-logs
 rm -rf "$logs"
 mkdir -p "$logs/gtest"
-export GTEST_OUTPUT="xml:$logs/gtest/"
 "$root/scripts/with-display.sh" bash -c '
   set -e
-  ctest --test-dir build/native --output-on-failure -j '"$jobs"' --output-log '"$logs"'/native.log
+  GTEST_OUTPUT="xml:'"$logs"'/gtest/" \
+    ctest --test-dir build/native --output-on-failure -j '"$jobs"' --output-log '"$logs"'/native.log
   ctest --test-dir build/fuzz --output-on-failure --output-log '"$logs"'/fuzz.log
-  ctest --test-dir build/win64 --output-on-failure --output-log '"$logs"'/win64.log
+  GTEST_OUTPUT="xml:Z:'"$logs"'/gtest/" \
+    ctest --test-dir build/win64 --output-on-failure --output-log '"$logs"'/win64.log
 '
 "$root/scripts/skipped-tests.sh" "$logs"
 echo "test-all: every test passed"
