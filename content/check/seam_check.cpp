@@ -18,7 +18,7 @@
 
 #include "check_window.h"
 #include "atlas/atlas.h"
-#include "atlas/view_fit.h"
+#include "atlas_gen/view_fit.h"
 #include "model/model_gl.h"
 #include "shell/camera.h"
 #include "shell/scene.h"

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "atlas/atlas_files.h"
-#include "atlas/placement_check.h"
-#include "atlas/source_table.h"
+#include "atlas_gen/placement_check.h"
+#include "atlas_gen/source_table.h"
+#include "body/pi.h"
 
 namespace {
 
@@ -70,9 +71,9 @@ TEST(ShippedViews, LimbPointsAreFramedOnTheirOwnLimbFromTheirOwnSide) {
   }
   constexpr double kMostOthers = 0.25, kCrowdedSlack = 0.1;
   constexpr double kMarkerMiddle = 0.012;  // the marker's middle above the skin
-  const double kMostBelow = std::sin(20 * 3.14159265358979 / 180);  // sight 20 degrees upward
+  const double kMostBelow = std::sin(20 * kPi / 180);  // sight 20 degrees upward
   constexpr double kSoleFacing = -0.7;
-  const double kLeastCos = std::cos(85 * 3.14159265358979 / 180);
+  const double kLeastCos = std::cos(85 * kPi / 180);
   int limb_points = 0;
   double worst = 0;
   for (size_t i = 0; i < source.size(); ++i) {
@@ -87,7 +88,7 @@ TEST(ShippedViews, LimbPointsAreFramedOnTheirOwnLimbFromTheirOwnSide) {
     const Vec3 toward = direction_to_viewer(view);
     const Vec3 normal = smoothed_normal(body, p);
     EXPECT_GT(dot(toward, normal), kLeastCos)
-        << source[i].code << " is seen from the side: " << std::acos(dot(toward, normal)) * 180 / 3.14159265358979 << " degrees";
+        << source[i].code << " is seen from the side: " << std::acos(dot(toward, normal)) * 180 / kPi << " degrees";
     const bool on_hand_or_foot = length(hand_or_foot.nearest_surface_point(p) - p) < 1e-3;
     if (on_hand_or_foot && normal.y > kSoleFacing) {
       EXPECT_GE(toward.y, -kMostBelow) << source[i].code << " " << source[i].pinyin

@@ -1,13 +1,14 @@
-#include "atlas/placement.h"
-#include "atlas/placement_check.h"
+#include "atlas_gen/placement.h"
+#include "atlas_gen/placement_check.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "body/pi.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kR = 0.3;  // about a trunk's half width in scene units
 
 // A closed UV sphere, triangles counter-clockwise seen from outside.

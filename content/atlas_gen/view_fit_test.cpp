@@ -1,4 +1,4 @@
-#include "atlas/view_fit.h"
+#include "atlas_gen/view_fit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "atlas/gbk_convert.h"
+#include "atlas_gen/gbk_convert.h"
 
 #include <gtest/gtest.h>
 

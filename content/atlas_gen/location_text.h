@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "atlas/ptab_format.h"
-#include "atlas/source_table.h"
+#include "atlas_gen/ptab_format.h"
+#include "atlas_gen/source_table.h"
 
 // "【定位】…。" (UTF-8). False with a message when the rule names a landmark that has no
 // Chinese term.

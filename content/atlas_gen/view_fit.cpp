@@ -1,10 +1,11 @@
-#include "atlas/view_fit.h"
+#include "atlas_gen/view_fit.h"
 
 #include <cmath>
 
+#include "body/pi.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 double radians(double degrees) { return degrees * kPi / 180; }
 double degrees(double radians) { return radians * 180 / kPi; }
 

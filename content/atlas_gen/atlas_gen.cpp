@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "atlas/gbk_convert.h"
-#include "atlas/location_text.h"
-#include "atlas/placement.h"
-#include "atlas/ptab_format.h"
-#include "atlas/source_table.h"
+#include "atlas_gen/gbk_convert.h"
+#include "atlas_gen/location_text.h"
+#include "atlas_gen/placement.h"
+#include "atlas_gen/ptab_format.h"
+#include "atlas_gen/source_table.h"
 #include "body/body.h"
 
 namespace {

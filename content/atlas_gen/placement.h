@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "atlas/source_table.h"
-#include "atlas/view_fit.h"
+#include "atlas_gen/source_table.h"
+#include "atlas_gen/view_fit.h"
 #include "body/body.h"
 
 // Bilateral points all go on the body's right side (-X, on the viewer's left while the body

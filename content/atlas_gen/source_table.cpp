@@ -1,4 +1,4 @@
-#include "atlas/source_table.h"
+#include "atlas_gen/source_table.h"
 
 #include <dirent.h>
 

@@ -1,4 +1,4 @@
-#include "atlas/placement_check.h"
+#include "atlas_gen/placement_check.h"
 
 #include <algorithm>
 #include <cmath>

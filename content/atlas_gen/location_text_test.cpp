@@ -1,6 +1,6 @@
-#include "atlas/location_text.h"
+#include "atlas_gen/location_text.h"
 
-#include "atlas/gbk_convert.h"
+#include "atlas_gen/gbk_convert.h"
 
 #include <gtest/gtest.h>
 

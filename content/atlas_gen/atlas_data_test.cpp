@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "atlas/atlas_files.h"
-#include "atlas/gbk_convert.h"
-#include "atlas/location_text.h"
+#include "atlas_gen/gbk_convert.h"
+#include "atlas_gen/location_text.h"
 #include "atlas/meridian_menu_model.h"
 #include "atlas/pinyin_search.h"
 #include "atlas/record_pose.h"
-#include "atlas/ptab_format.h"
-#include "atlas/source_table.h"
+#include "atlas_gen/ptab_format.h"
+#include "atlas_gen/source_table.h"
 #include "shell/pose.h"
 
 namespace {

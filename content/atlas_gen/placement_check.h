@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "atlas/placement.h"
-#include "atlas/source_table.h"
+#include "atlas_gen/placement.h"
+#include "atlas_gen/source_table.h"
 #include "body/body.h"
 
 struct PlacementMeasure {

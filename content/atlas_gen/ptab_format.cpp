@@ -1,4 +1,4 @@
-#include "atlas/ptab_format.h"
+#include "atlas_gen/ptab_format.h"
 
 #include <cstdio>
 

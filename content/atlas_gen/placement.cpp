@@ -1,8 +1,10 @@
-#include "atlas/placement.h"
+#include "atlas_gen/placement.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "body/pi.h"
 
 bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::string* error) {
   // "a+b": the point midway between two landmarks.
@@ -27,7 +29,6 @@ bool find_landmark(const Body& body, const std::string& name, Vec3* p, std::stri
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 const Vec3 kUp{0, 1, 0}, kForward{0, 0, 1}, kLateral{kSide, 0, 0};
 
 // A skin point is looked for at most this far from where the walk out starts (scene units; the

@@ -1,10 +1,11 @@
-#include "atlas/location_text.h"
+#include "atlas_gen/location_text.h"
 
 #include <cmath>
 #include <cstdio>
 #include <map>
 
-#include "atlas/gbk_convert.h"
+#include "atlas_gen/gbk_convert.h"
+#include "body/pi.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ std::string offsets(double up, double lat, double fwd) {
 }
 
 bool sideways(const LocationRule& r) {
-  return !r.face_normal && std::abs(std::sin(r.yaw * 3.14159265358979323846 / 180)) > 0.7;
+  return !r.face_normal && std::abs(std::sin(r.yaw * kPi / 180)) > 0.7;
 }
 
 bool trunk_words(const LocationRule& r, std::string* out, std::string* error) {
