@@ -26,7 +26,7 @@
 namespace {
 
 const std::string kData = ATLAS_DATA_DIR;
-constexpr int kShipped = 309;
+constexpr int kShipped = 361;
 
 std::string read_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -69,14 +69,14 @@ AtlasLoadResult* ShippedAtlas::result = nullptr;
 std::vector<SourcePoint>* ShippedAtlas::source = nullptr;
 
 TEST_F(ShippedAtlas, LoadsAllRecordsWithoutComplaint) {
-  EXPECT_EQ(read_bytes(kData + "/dm.tz"), "309");
+  EXPECT_EQ(read_bytes(kData + "/dm.tz"), "361");
   EXPECT_EQ(result->count, kShipped);
   EXPECT_TRUE(result->messages.empty()) << result->messages.front();
   ASSERT_EQ(int(source->size()), kShipped);
 }
 
 TEST_F(ShippedAtlas, MeridiansInOrderWithStandardCountsAndMenuNames) {
-  const int counts[kMeridianCount] = {11, 20, 45, 21, 9, 19, 67, 27, 9, 23, 44, 14};
+  const int counts[kMeridianCount] = {11, 20, 45, 21, 9, 19, 67, 27, 9, 23, 44, 14, 24, 28};
   int i = 0;
   for (int m = 0; m < kMeridianCount; ++m)
     for (int k = 0; k < counts[m]; ++k, ++i) {
@@ -102,7 +102,8 @@ TEST_F(ShippedAtlas, NumbersRunFromOneInEachMeridianSoEveryCodeLeadsBack) {
 // A search by pinyin shows the acupoint it names: DICANG follows JULIAO on the Stomach meridian
 // and must not share its number, or its search would show JULIAO.
 TEST_F(ShippedAtlas, SearchLeadsToTheNamedAcupoint) {
-  for (const char* pinyin : {"DICANG", "JULIAO", "ZHONGFU", "ZHIYIN", "QIMEN"}) {
+  for (const char* pinyin :
+       {"DICANG", "JULIAO", "ZHONGFU", "ZHIYIN", "QIMEN", "BAIHUI", "SHENQUE", "SHUIGOU"}) {
     std::string query = pinyin;
     const int code = find_pinyin_code(query, table->data(), result->count);
     ASSERT_NE(code, 0) << pinyin;
@@ -110,15 +111,22 @@ TEST_F(ShippedAtlas, SearchLeadsToTheNamedAcupoint) {
   }
 }
 
-// The twelve meridians hold only bilateral acupoints, all drawn on the body's right side.
-TEST_F(ShippedAtlas, AcupointsSitOnTheBodysRightSide) {
-  for (int i = 0; i < result->count; ++i) EXPECT_LT(at(i).x, 0.0f) << at(i).pinyin;
+// The twelve meridians hold only bilateral acupoints, all drawn on the body's right side; the
+// two vessels' points lie on the midline, one marker each.
+TEST_F(ShippedAtlas, AcupointsSitOnTheBodysRightSideOrOnTheMidline) {
+  for (int i = 0; i < result->count; ++i) {
+    if (at(i).meridian <= 12) {
+      EXPECT_LT(at(i).x, 0.0f) << at(i).pinyin;
+    } else {
+      EXPECT_NEAR(at(i).x, 0.0f, 0.01f) << at(i).pinyin;
+    }
+  }
 }
 
 TEST_F(ShippedAtlas, PinyinSharedUnderTheStandardNamesIsOnBothMeridians) {
   const std::map<std::string, std::set<int>> shared = {
       {"FUTU", {2, 3}}, {"JULIAO", {3, 11}}, {"WANGU", {6, 11}},
-      {"ZHONGZHU", {8, 10}}, {"ZHONGDU", {11, 12}}};
+      {"ZHONGZHU", {8, 10}}, {"ZHONGDU", {11, 12}}, {"YINJIAO", {13, 14}}};
   std::map<std::string, std::set<int>> found;
   std::map<std::string, int> uses;
   for (int i = 0; i < result->count; ++i) {
@@ -132,6 +140,17 @@ TEST_F(ShippedAtlas, PinyinSharedUnderTheStandardNamesIsOnBothMeridians) {
     }
   for (int i = 0; i < result->count; ++i)
     EXPECT_TRUE(std::regex_match(at(i).pinyin, std::regex("[A-Z]+"))) << i;
+}
+
+// A shared key finds the first acupoint in table order, as every lookup does: YINJIAO is CV7
+// (not GV28), ZHONGDU is GB32 (not LR6); the other is shown by its meridian's menu entry.
+TEST_F(ShippedAtlas, SharedKeyFindsTheFirstInTableOrder) {
+  const std::pair<const char*, int> cases[] = {{"YINJIAO", 13007}, {"ZHONGDU", 11032}};
+  for (const auto& c : cases) {
+    std::string query = c.first;
+    EXPECT_EQ(find_pinyin_code(query, table->data(), result->count), c.second) << c.first;
+    EXPECT_TRUE(query.empty());
+  }
 }
 
 TEST_F(ShippedAtlas, FirstRecordCarriesTheClassicTexts) {
@@ -156,13 +175,18 @@ TEST_F(ShippedAtlas, FirstRecordCarriesTheClassicTexts) {
 }
 
 // Every text survives GBK and back unchanged and is exactly the table's text; every explanation
-// ends with the location written from the same rule that placed the marker.
+// ends with its location: the table's words, which name a landmark of the rule that placed the
+// marker, or the words written from that rule.
 TEST_F(ShippedAtlas, TextsRoundTripThroughGbkToTheTable) {
   ASSERT_EQ(int(source->size()), result->count);
   for (int i = 0; i < result->count; ++i) {
     const SourcePoint& s = (*source)[i];
-    std::string location, error;
-    ASSERT_TRUE(location_text(s.rule, &location, &error)) << s.code << ": " << error;
+    std::string location = s.location, error;
+    if (location.empty()) {
+      ASSERT_TRUE(location_text(s.rule, &location, &error)) << s.code << ": " << error;
+    } else {
+      EXPECT_EQ(unnamed_landmark(s.rule, location), "") << s.code;
+    }
     const std::string explanation = s.explanation + location;
     const std::pair<const char*, const std::string*> fields[] = {
         {at(i).pinyin, &s.pinyin},
@@ -217,10 +241,10 @@ TEST_F(ShippedAtlas, SearchViewsCentreTheirAcupoint) {
   }
 }
 
-TEST_F(ShippedAtlas, HelpHasTheEightInstructionsAndThreeMoreLines) {
+TEST_F(ShippedAtlas, HelpHasTheEightInstructionsAndFourMoreLines) {
   const HelpText help = read_help_file(kData + "/help.tz");
   EXPECT_EQ(help.message, "");
-  ASSERT_EQ(help.lines.size(), 11u);
+  ASSERT_EQ(help.lines.size(), 12u);
   const char* const instructions[8] = {
       "(\xD2\xBB)\xB0\xB4\xD7\xA1\xCA\xF3\xB1\xEA\xD2\xC6\xB6\xAF\xA3\xAC\xD0\xFD\xD7\xAA\xC4\xA3"
       "\xD0\xCD\xA1\xA3",
@@ -245,9 +269,13 @@ TEST_F(ShippedAtlas, HelpHasTheEightInstructionsAndThreeMoreLines) {
     EXPECT_TRUE(gbk_to_utf8(help.lines[i], &utf8)) << i;
     EXPECT_LT(help.lines[i].size(), size_t(kHelpLineField)) << i;
   }
+  // The last line names the menu's fourteen entries, the two vessels among them.
+  const std::string& menu = help.lines.back();
+  for (const char* entries : {"14", "\xC8\xCE\xC2\xF6", "\xB6\xBD\xC2\xF6"})  // 任脉 督脉
+    EXPECT_NE(menu.find(entries), std::string::npos) << entries;
   const std::string bytes = read_bytes(kData + "/help.tz");
-  EXPECT_EQ(bytes.substr(0, 4), "11\r\n");
-  EXPECT_EQ(split(bytes, "\r\n").size(), 12u + 1u);  // count, 11 lines, nothing after the last end
+  EXPECT_EQ(bytes.substr(0, 4), "12\r\n");
+  EXPECT_EQ(split(bytes, "\r\n").size(), 13u + 1u);  // count, 12 lines, nothing after the last end
   // Every line feed is part of a CR LF.
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::count(bytes.begin(), bytes.end(), '\r'));
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #include "atlas_gen/gbk_convert.h"
 #include "body/pi.h"
@@ -47,6 +48,9 @@ const std::map<std::string, std::string>& terms() {
       {"finger1", "拇指"}, {"finger2", "食指"}, {"finger3", "中指"}, {"finger4", "无名指"},
       {"finger5", "小指"}, {"toe1", "足大趾"}, {"toe2", "第2趾"}, {"toe3", "第3趾"},
       {"toe4", "第4趾"}, {"toe5", "小趾"},
+      {"xiphoid", "剑胸结合"}, {"perineum", "会阴部"}, {"hyoid", "舌骨上缘"},
+      {"mentolabial", "颏唇沟"}, {"nose_tip", "鼻尖"}, {"lip_upper", "上唇结节"},
+      {"mouth_line", "口裂正中"}, {"sacral_hiatus", "骶管裂孔"},
   };
   return kTerms;
 }
@@ -174,7 +178,48 @@ bool nail_words(const LocationRule& r, std::string* out, std::string* error) {
   return true;
 }
 
+// A level of the sternum in cun below the sternal notch, as the intercostal space it is level
+// with (the first five).
+std::string intercostal_term(const LocationRule& r) {
+  static const double kLevels[] = {-2.0, -3.6, -5.2, -6.8, -8.4};
+  if (r.frame != Frame::kTrunk || r.ref != "sternal_notch") return "";
+  for (int i = 0; i < 5; ++i)
+    if (std::abs(r.along - kLevels[i]) < 1e-9) return "第" + std::to_string(i + 1) + "肋间隙";
+  return "";
+}
+
 }  // namespace
+
+std::vector<std::string> rule_terms(const LocationRule& r) {
+  std::vector<std::string> out;
+  if (r.frame == Frame::kHead) return {"前发际正中", "后发际正中"};
+  std::vector<std::string> names;
+  for (const std::string& ref : {r.ref, r.ref_to}) {
+    size_t start = 0;
+    while (!ref.empty() && start <= ref.size()) {
+      const size_t plus = ref.find('+', start);
+      names.push_back(ref.substr(start, plus == std::string::npos ? std::string::npos : plus - start));
+      if (plus == std::string::npos) break;
+      start = plus + 1;
+    }
+  }
+  for (const std::string& name : names) {
+    std::string term, error;
+    if (term_of(name, &term, &error)) out.push_back(term);
+  }
+  const std::string space = intercostal_term(r);
+  if (!space.empty()) out.push_back(space);
+  return out;
+}
+
+std::string unnamed_landmark(const LocationRule& r, const std::string& text) {
+  const std::vector<std::string> terms = rule_terms(r);
+  for (const std::string& t : terms)
+    if (text.find(t) != std::string::npos) return "";
+  std::string wanted;
+  for (const std::string& t : terms) wanted += (wanted.empty() ? "" : " / ") + t;
+  return "the location names none of its rule's landmarks (" + wanted + ")";
+}
 
 bool location_text(const LocationRule& r, std::string* text, std::string* error) {
   std::string words;
@@ -206,8 +251,13 @@ bool location_text(const LocationRule& r, std::string* text, std::string* error)
 }
 
 bool record_texts(const SourcePoint& p, ShippedRecord* r, std::string* error) {
-  std::string location;
-  if (!location_text(p.rule, &location, error)) return false;
+  std::string location = p.location;
+  if (location.empty()) {
+    if (!location_text(p.rule, &location, error)) return false;
+  } else {
+    *error = unnamed_landmark(p.rule, location);
+    if (!error->empty()) return false;
+  }
   const std::pair<const std::string*, std::string*> texts[] = {
       {&p.pinyin, &r->pinyin}, {&p.name, &r->name}, {&p.meridian_name, &r->meridian_name},
       {&p.effects, &r->effects}};

@@ -10,7 +10,7 @@ namespace {
 
 // A table line's location columns read as a rule, the way the table is read.
 LocationRule rule_of(const std::string& columns) {
-  const std::string line = "XX1\tA\tA\t1\tA\t" + columns + "\t【释义】甲\t【功能】乙";
+  const std::string line = "XX1\tA\tA\t1\tA\t" + columns + "\t-\t【释义】甲\t【功能】乙";
   SourcePoint p;
   std::string error;
   EXPECT_TRUE(parse_source_line(line, &p, &error)) << error;
@@ -78,6 +78,43 @@ TEST(LocationText, RecordTextsRefuseWhatDoesNotFit) {
     } else {
       EXPECT_NE(error.find("explanation"), std::string::npos) << error;
     }
+  }
+}
+
+// The table's own words stand for the made ones, but only when they name a landmark the rule
+// measures from (a level of the sternum by its intercostal space, the scalp by a hairline).
+TEST(LocationText, TableWordsMustNameALandmarkOfTheRule) {
+  const struct {
+    const char* columns;
+    const char* words;
+    bool named;
+  } cases[] = {
+      {"TR\tnavel\t-3\t0\t0\t0", "【定位】在下腹部，脐中下3寸，前正中线上。", true},
+      {"TR\tnavel\t-3\t0\t0\t0", "【定位】在下腹部，前正中线上。", false},
+      {"TR\tsternal_notch\t-6.8\t0\t0\t0", "【定位】在胸部，横平第4肋间隙，前正中线上。", true},
+      {"TR\tsternal_notch\t-6.8\t0\t0\t0", "【定位】在胸部，横平第3肋间隙，前正中线上。", false},
+      {"TR\tl2\t0\t0\t0\t180", "【定位】在脊柱区，第2腰椎棘突下凹陷中。", true},
+      {"TR\tl2\t0\t0\t0\t180", "【定位】在脊柱区，第3腰椎棘突下凹陷中。", false},
+      {"HD\thairline_front\t11\t0\t0\t-", "【定位】在颈后区，后发际正中直上1寸。", true},
+      {"LN\tsubnasale>lip_upper/3\t1\t0\t0\t-", "【定位】人中沟中，鼻中隔下缘下1/3处。", true},
+      {"LN\tsubnasale>lip_upper/3\t1\t0\t0\t-", "【定位】在面部，人中沟中。", false},
+  };
+  for (const auto& c : cases) {
+    SourcePoint p;
+    p.pinyin = "A";
+    p.name = "甲";
+    p.meridian_name = "乙";
+    p.explanation = "【释义】丁";
+    p.effects = "【功能】丙";
+    p.rule = rule_of(c.columns);
+    p.location = c.words;
+    ShippedRecord r;
+    std::string error, utf8;
+    EXPECT_EQ(unnamed_landmark(p.rule, p.location).empty(), c.named) << c.words;
+    ASSERT_EQ(record_texts(p, &r, &error), c.named) << c.words << ": " << error;
+    if (!c.named) continue;
+    ASSERT_TRUE(gbk_to_utf8(r.explanation, &utf8));
+    EXPECT_EQ(utf8, "【释义】丁" + std::string(c.words));
   }
 }
 

@@ -21,7 +21,7 @@ void load_shipped(std::vector<SourcePoint>* source, std::vector<AcupointRecord>*
   table->assign(kAcupointCapacity, AcupointRecord{});
   const AtlasLoadResult loaded = load_atlas_dir(ATLAS_DATA_DIR, table->data(), kAcupointCapacity);
   ASSERT_EQ(loaded.count, int(source->size()));
-  ASSERT_EQ(loaded.count, 309);
+  ASSERT_EQ(loaded.count, 361);
   table->resize(source->size());
 }
 
@@ -48,6 +48,52 @@ TEST(ShippedPlacement, EveryAcupointLiesWhereItsRuleSays) {
   }
   std::printf("placement: %d of %zu off their rule; worst %.2f cun across, %.2f cun along a line\n",
               wrong, source.size(), worst_off, worst_along);
+}
+
+// The two vessels run on the midline, one marker per point, in their order: the Conception
+// Vessel up the front from the perineum to the chin; the Governor Vessel up the back from below
+// the coccyx to the vertex, then forward over the head and down the face to the upper lip.
+TEST(ShippedPlacement, VesselsRunOnTheMidlineInTheirOrder) {
+  std::vector<SourcePoint> source;
+  std::vector<AcupointRecord> table;
+  ASSERT_NO_FATAL_FAILURE(load_shipped(&source, &table));
+  std::vector<Vec3> cv, gv;
+  for (size_t i = 0; i < source.size(); ++i) {
+    const AcupointRecord& r = table[i];
+    if (source[i].meridian < 13) continue;
+    EXPECT_NEAR(r.x, 0, 1e-3) << source[i].code << " off the midline";
+    (source[i].meridian == 13 ? cv : gv).push_back({r.x, r.y, r.z});
+  }
+  ASSERT_EQ(cv.size(), 24u);
+  ASSERT_EQ(gv.size(), 28u);
+  for (size_t k = 1; k < cv.size(); ++k) {
+    EXPECT_GT(cv[k].y, cv[k - 1].y) << "CV" << k + 1 << " not above CV" << k;
+    if (k > 1) {
+      EXPECT_GT(cv[k].z, 0) << "CV" << k + 1 << " not on the front";
+    }
+  }
+  // Up the back (GV1-GV14); then, turning about the middle between the ear apices, from the
+  // nape over the vertex to the forehead (GV14-GV24); then down the face (GV24-GV28).
+  const Body body = build_body();
+  Vec3 apex_l, apex_r, vertex;
+  std::string error;
+  ASSERT_TRUE(find_landmark(body, "ear_apex_l", &apex_l, &error) &&
+              find_landmark(body, "ear_apex_r", &apex_r, &error) &&
+              find_landmark(body, "vertex", &vertex, &error)) << error;
+  const Vec3 centre = (apex_l + apex_r) * 0.5;
+  auto turn = [&centre](Vec3 p) { return std::atan2(p.y - centre.y, centre.z - p.z); };
+  for (size_t k = 1; k < gv.size(); ++k) {
+    const std::string at = "GV" + std::to_string(k + 1) + " after GV" + std::to_string(k);
+    if (k < 14) {
+      EXPECT_GT(gv[k].y, gv[k - 1].y) << at << ": not above it";
+      EXPECT_LT(gv[k].z, 0) << at << ": not on the back";
+    } else if (k < 24) {
+      EXPECT_GT(turn(gv[k]), turn(gv[k - 1])) << at << ": not further over the head";
+    } else {
+      EXPECT_LT(gv[k].y, gv[k - 1].y) << at << ": not below it";
+    }
+  }
+  EXPECT_GT(gv[19].y, vertex.y - 0.05) << "GV20 is on top of the head";
 }
 
 // A limb point's search view shows the limb that carries it, facing the side the point is on:

@@ -11,8 +11,9 @@
 
 namespace {
 
-constexpr int kColumns = 13;
+constexpr int kColumns = 14;
 constexpr const char* kExplanationLabel = "\xE3\x80\x90\xE9\x87\x8A\xE4\xB9\x89\xE3\x80\x91";  // 【释义】
+constexpr const char* kLocationLabel = "\xE3\x80\x90\xE5\xAE\x9A\xE4\xBD\x8D\xE3\x80\x91";    // 【定位】
 constexpr const char* kEffectsLabel = "\xE3\x80\x90\xE5\x8A\x9F\xE8\x83\xBD\xE3\x80\x91";      // 【功能】
 
 std::vector<std::string> split_tabs(const std::string& line) {
@@ -108,8 +109,9 @@ bool parse_source_line(const std::string& line, SourcePoint* point, std::string*
   p.pinyin = c[1];
   p.name = c[2];
   p.meridian_name = c[4];
-  p.explanation = c[11];
-  p.effects = c[12];
+  p.location = c[11] == "-" ? std::string() : c[11];
+  p.explanation = c[12];
+  p.effects = c[13];
   // The code is the meridian's letters and the point's number in it.
   const size_t digits = p.code.find_first_of("0123456789");
   if (digits == 0 || digits == std::string::npos || !parse_int(p.code.substr(digits), &p.number) ||
@@ -117,7 +119,7 @@ bool parse_source_line(const std::string& line, SourcePoint* point, std::string*
     *error = "bad code " + p.code;
     return false;
   }
-  if (!parse_int(c[3], &p.meridian) || p.meridian < 1 || p.meridian > 12) {
+  if (!parse_int(c[3], &p.meridian) || p.meridian < 1 || p.meridian > kLastMeridian) {
     *error = "bad meridian number " + c[3];
     return false;
   }
@@ -143,8 +145,9 @@ bool parse_source_line(const std::string& line, SourcePoint* point, std::string*
     *error = "bad face " + c[10];
     return false;
   }
-  if (!starts_with(p.explanation, kExplanationLabel) || !starts_with(p.effects, kEffectsLabel)) {
-    *error = "explanation and effects must begin with their labels";
+  if (!starts_with(p.explanation, kExplanationLabel) || !starts_with(p.effects, kEffectsLabel) ||
+      (!p.location.empty() && !starts_with(p.location, kLocationLabel))) {
+    *error = "location, explanation and effects must begin with their labels";
     return false;
   }
   *point = p;
@@ -207,7 +210,8 @@ bool check_source_table(const std::vector<SourcePoint>& points, std::string* err
     }
     if (p.meridian != meridian) {
       if (p.meridian != meridian + 1) {
-        *error = at + "meridians must follow each other 1..12, each in one run";
+        *error = at + "meridians must follow each other 1.." + std::to_string(kLastMeridian) +
+                 ", each in one run";
         return false;
       }
       meridian = p.meridian;
@@ -229,8 +233,9 @@ bool check_source_table(const std::vector<SourcePoint>& points, std::string* err
       return false;
     }
   }
-  if (meridian != 12) {
-    *error = "the table ends at meridian " + std::to_string(meridian) + ", not 12";
+  if (meridian != kLastMeridian) {
+    *error = "the table ends at meridian " + std::to_string(meridian) + ", not " +
+             std::to_string(kLastMeridian);
     return false;
   }
   return true;

@@ -1,8 +1,9 @@
 // The reviewable acupoint table: one UTF-8 TSV file per meridian (table/NN_XX.tsv), a header
 // line and then one acupoint per line, in the standard order of its meridian.
 //
-// Columns: code pinyin name meridian meridian_name frame ref along lat fwd face explanation
-// effects. The location columns say where the point lies on the body, in B-cun from landmarks
+// Columns: code pinyin name meridian meridian_name frame ref along lat fwd face location
+// explanation effects. `location` is the 【定位】 text in the standard's landmark terms, or "-"
+// for the words made from the rule. The location columns say where the point lies on the body, in B-cun from landmarks
 // of the body model (names without their side suffix, the generator picks the side; "a+b" is
 // the point midway between landmarks a and b):
 //   TR  trunk and neck: `ref` a midline landmark; `along` cun upward (on the front the cun of
@@ -40,9 +41,13 @@ struct LocationRule {
 // level of the spine) from the back.
 bool is_front_chain(const std::string& ref);
 
+// The twelve principal meridians, then the Conception (13) and Governor (14) vessels.
+constexpr int kLastMeridian = 14;
+
 struct SourcePoint {
   std::string code;  // e.g. "LU1"
   std::string pinyin, name, meridian_name, explanation, effects;  // UTF-8
+  std::string location;  // 【定位】 text, UTF-8; empty: made from the rule
   int meridian = 0;
   int number = 0;    // 1..n within the meridian, from the code
   LocationRule rule;
@@ -56,6 +61,6 @@ bool parse_source_line(const std::string& line, SourcePoint* point, std::string*
 bool read_source_table(const std::string& dir, std::vector<SourcePoint>* points,
                        std::string* error);
 
-// The table as a whole: meridians 1..12 in order, each contiguous, numbered 1..n by its codes,
+// The table as a whole: meridians 1..kLastMeridian in order, each contiguous, numbered 1..n by its codes,
 // codes unique, pinyin upper-case letters only, texts labelled and free of whitespace.
 bool check_source_table(const std::vector<SourcePoint>& points, std::string* error);

@@ -7,13 +7,15 @@
 
 namespace {
 
-// 【释义】 and 【功能】 with a short text after each, as UTF-8.
+// 【定位】, 【释义】 and 【功能】 with a short text after each, as UTF-8.
+const std::string kLocation = "\xE3\x80\x90\xE5\xAE\x9A\xE4\xBD\x8D\xE3\x80\x91z";
 const std::string kExplanation = "\xE3\x80\x90\xE9\x87\x8A\xE4\xB9\x89\xE3\x80\x91x";
 const std::string kEffects = "\xE3\x80\x90\xE5\x8A\x9F\xE8\x83\xBD\xE3\x80\x91y";
 
-std::string line(const std::string& code, int meridian, const std::string& location) {
-  return code + "\tPINYIN\tname\t" + std::to_string(meridian) + "\tmeridian\t" + location + "\t" +
-         kExplanation + "\t" + kEffects;
+std::string line(const std::string& code, int meridian, const std::string& rule,
+                 const std::string& words = "-") {
+  return code + "\tPINYIN\tname\t" + std::to_string(meridian) + "\tmeridian\t" + rule + "\t" +
+         words + "\t" + kExplanation + "\t" + kEffects;
 }
 
 TEST(SourceLine, ReadsEveryFrameAndFace) {
@@ -41,6 +43,12 @@ TEST(SourceLine, ReadsEveryFrameAndFace) {
   ASSERT_TRUE(parse_source_line(line("LU11", 1, "NL\tfinger1\t0.3\t0.25\t0\t-"), &p, &error));
   EXPECT_EQ(p.rule.frame, Frame::kNail);
   EXPECT_EQ(p.rule.ref, "finger1");
+  EXPECT_TRUE(p.location.empty());  // "-": the words come from the rule
+
+  ASSERT_TRUE(parse_source_line(line("GV20", 14, "HD\thairline_front\t5\t0\t0\t-", kLocation), &p,
+                                &error)) << error;
+  EXPECT_EQ(p.meridian, 14);
+  EXPECT_EQ(p.location, kLocation);
 }
 
 TEST(SourceLine, RejectsMalformedLines) {
@@ -49,13 +57,14 @@ TEST(SourceLine, RejectsMalformedLines) {
       {"space inside a text", line("LU1", 1, "TR\tnavel\t0\t2\t0\t0").replace(4, 1, " ")},
       {"code without number", line("LU", 1, "TR\tnavel\t0\t2\t0\t0")},
       {"code without letters", line("12", 1, "TR\tnavel\t0\t2\t0\t0")},
-      {"meridian 13", line("LU1", 13, "TR\tnavel\t0\t2\t0\t0")},
+      {"meridian 15", line("LU1", 15, "TR\tnavel\t0\t2\t0\t0")},
       {"unknown frame", line("LU1", 1, "XX\tnavel\t0\t2\t0\t0")},
       {"line without span", line("LU1", 1, "LN\ta>b\t0\t0\t0\t-")},
       {"line with zero span", line("LU1", 1, "LN\ta>b/0\t0\t0\t0\t-")},
       {"offset not a number", line("LU1", 1, "TR\tnavel\t1x\t2\t0\t0")},
       {"pitch beyond straight up", line("LU1", 1, "TR\tnavel\t0\t2\t0\t0/95")},
-      {"explanation without its label", "LU1\tP\tn\t1\tm\tTR\tnavel\t0\t2\t0\t0\tx\t" + kEffects},
+      {"explanation without its label", "LU1\tP\tn\t1\tm\tTR\tnavel\t0\t2\t0\t0\t-\tx\t" + kEffects},
+      {"location without its label", line("LU1", 1, "TR\tnavel\t0\t2\t0\t0", "z")},
   };
   for (const auto& c : cases) {
     SourcePoint p;
@@ -76,9 +85,9 @@ std::vector<SourcePoint> table(const std::vector<std::pair<std::string, int>>& c
   return out;
 }
 
-std::vector<std::pair<std::string, int>> twelve_meridians() {
+std::vector<std::pair<std::string, int>> all_meridians() {
   std::vector<std::pair<std::string, int>> codes;
-  for (int m = 1; m <= 12; ++m) {
+  for (int m = 1; m <= kLastMeridian; ++m) {
     const std::string letters(2, char('A' + m));
     codes.push_back({letters + "1", m});
     codes.push_back({letters + "2", m});
@@ -86,26 +95,26 @@ std::vector<std::pair<std::string, int>> twelve_meridians() {
   return codes;
 }
 
-TEST(SourceTable, AcceptsTwelveMeridiansNumberedFromOne) {
+TEST(SourceTable, AcceptsEveryMeridianNumberedFromOne) {
   std::string error;
-  EXPECT_TRUE(check_source_table(table(twelve_meridians()), &error)) << error;
+  EXPECT_TRUE(check_source_table(table(all_meridians()), &error)) << error;
 }
 
 TEST(SourceTable, RejectsBadOrderAndNumbers) {
-  auto gap = twelve_meridians();
+  auto gap = all_meridians();
   gap[1].first = "BB3";  // 1, 3
-  auto repeat = twelve_meridians();
+  auto repeat = all_meridians();
   repeat[1].first = "BB1";  // the same code twice
-  auto split = twelve_meridians();
+  auto split = all_meridians();
   std::swap(split[1], split[2]);  // meridian 1, 2, 1
-  auto short_table = twelve_meridians();
-  short_table.resize(22);  // ends at meridian 11
+  auto short_table = all_meridians();
+  short_table.resize(24);  // ends at meridian 12, without the two vessels
   for (const auto& codes : {gap, repeat, split, short_table}) {
     std::string error;
     EXPECT_FALSE(check_source_table(table(codes), &error));
     EXPECT_FALSE(error.empty());
   }
-  auto lower = table(twelve_meridians());
+  auto lower = table(all_meridians());
   lower[0].pinyin = "Zhongfu";
   std::string error;
   EXPECT_FALSE(check_source_table(lower, &error));

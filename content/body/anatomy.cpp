@@ -483,6 +483,9 @@ void add_head_landmarks(RayList& rays) {
   rays.from_front("lip_upper", 0, 1.5675);
   rays.from_front("lip_lower", 0, 1.555);
   rays.from_front("chin", 0, 1.530);
+  rays.from_front("mentolabial", 0, 1.544);  // the groove between the lower lip and the chin
+  // The upper lip's edge at the middle of the mouth's line (the line itself is a closed slit).
+  rays.from_front("mouth_line", 0, 1.5638);
   // From just in front of the throat (a ray from lower down starts inside the chest).
   rays.add({"chin_under", {0, 1.49, 0.075}, {0, 1, 0}});
   rays.from_back("hairline_back", 0, 1.585);
@@ -509,11 +512,14 @@ void add_head_landmarks(RayList& rays) {
 void add_trunk_landmarks(RayList& rays) {
   const double e = kNeckExtra;
   rays.from_front("adams_apple", 0, 1.502 + e / 2);
+  rays.from_front("hyoid", 0, 1.528);  // the hollow above the larynx, under the chin
   rays.from_front("sternal_notch", 0, 1.433);
   rays.from_front("sternal_angle", 0, 1.39);
   rays.from_front("xiphoid", 0, 1.215);
   rays.from_front("navel", 0, 1.02);
   rays.from_front("pubic_symphysis", 0, 0.888);
+  // Between the thighs, from below.
+  rays.add({"perineum", {0, 0.6, -0.01}, {0, 1, 0}});
   rays.from_front("clavicle_medial_l", 0.025, 1.436);
   rays.from_front("clavicle_mid_l", 0.085, 1.432);
   rays.from_front("clavicle_lateral_l", 0.15, 1.428);
@@ -543,6 +549,7 @@ void add_trunk_landmarks(RayList& rays) {
       rays.from_back("l" + std::to_string(i), 0, 1.095 - (i - 1) * 0.0305);
     for (int i = 1; i <= 4; ++i)
       rays.from_back("s" + std::to_string(i), 0, 0.955 - (i - 1) * 0.021);
+    rays.from_back("sacral_hiatus", 0, 0.874);
     rays.from_back("coccyx", 0, 0.855);
   }
   rays.from_back("scapula_medial_l", 0.066, 1.413);

@@ -561,25 +561,25 @@ TEST_F(AtlasXvfb, MeridianPopupIsANativeMenu) {
   EXPECT_TRUE(wait_for(bladder_shown)) << "a right click on entry 7 chooses it";
 }
 
-// Window heights where the pop-up no longer fits between the bars (300) or at all (150).
+// Window heights where the pop-up no longer fits between the bars (330) or at all (150).
 TEST_F(AtlasXvfb, MeridianPopupOffersEveryEntryInShortWindows) {
   Session v(folder_.path(), folder_.path());
   ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& liver = named("LIVER");
 
-  ASSERT_TRUE(v.resize(kWidth, 300));
-  const Point liver_at_300{kWidth / 2.0 + 100 * liver.x, 150 - 100 * liver.y};
-  EXPECT_FALSE(v.shot().red_centroid(liver_at_300, 3));
+  ASSERT_TRUE(v.resize(kWidth, 330));
+  const Point liver_at_330{kWidth / 2.0 + 100 * liver.x, 165 - 100 * liver.y};
+  EXPECT_FALSE(v.shot().red_centroid(liver_at_330, 3));
   open_meridian_popup(v);
-  ASSERT_TRUE(wait_for([&] { return popup_shown(v, 300); }));
-  const Point last = menu_entry_point(11, 300);
-  ASSERT_LT(last.y, 300 - 4) << "entry 12 lies inside the window";
-  v.click_at(int(last.x), int(last.y));
-  EXPECT_TRUE(v.marker_at(liver_at_300)) << "entry 12 chosen in a 300 px window";
+  ASSERT_TRUE(wait_for([&] { return popup_shown(v, 330); }));
+  const Point liver_entry = menu_entry_point(11, 330);
+  ASSERT_LT(menu_entry_point(kMeridianCount - 1, 330).y, 330 - 4) << "the last entry lies inside";
+  v.click_at(int(liver_entry.x), int(liver_entry.y));
+  EXPECT_TRUE(v.marker_at(liver_at_330)) << "entry 12 chosen in a 330 px window";
   v.key("Return");
-  ASSERT_TRUE(wait_for([&] { return !v.shot().red_centroid(liver_at_300, 3); }));
+  ASSERT_TRUE(wait_for([&] { return !v.shot().red_centroid(liver_at_330, 3); }));
 
-  // Too short for all twelve: the down arrow scrolls to entry 12.
+  // Too short for all fourteen: the down arrow scrolls to the end, which shows entry 12.
   ASSERT_TRUE(v.resize(kWidth, 150));
   PopupGeometry g = place_popup(300, 60, kWidth, 150, kBar);
   ASSERT_TRUE(g.scrolls());

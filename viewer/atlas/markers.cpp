@@ -3,6 +3,7 @@
 #include <GL/glut.h>
 
 #include "atlas/atlas.h"
+#include "atlas/meridian_menu_model.h"
 #include "model/model_gl.h"
 #include "shell/viewer_state.h"
 #include "shell/views.h"
@@ -46,6 +47,14 @@ void draw_marker(int name, const Pose& pose, float x, float y, float z) {
 
 void on_meridian_menu(int value) {
   current_meridian = value;
+  const EntryView view = entry_view(value);
+  if (!view.keeps_view) {
+    meridian_tx = view.tx;
+    meridian_ty = view.ty;
+    meridian_rot_x = view.rot_x;
+    meridian_rot_y = view.rot_y;
+    meridian_scale = view.scale;
+  }
   glutSetWindow(main_window);
   glutPostRedisplay();
 }
