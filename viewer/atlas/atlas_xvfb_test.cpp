@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -742,7 +743,7 @@ TEST_F(AtlasXvfb, ShippedData) {
     GTEST_SKIP() << "no shipped run folder";
   }
   std::vector<AcupointRecord> shipped = read_table(shipped_run_folder / "data");
-  ASSERT_EQ(shipped.size(), 309u);
+  ASSERT_EQ(shipped.size(), 361u);
   {
     Session v(shipped_run_folder, folder_.path());
     ASSERT_TRUE(v.ready()) << v.start_report();
@@ -770,6 +771,61 @@ TEST_F(AtlasXvfb, ShippedData) {
   expect_meridian_markers(v, shipped, 7, checked);
   EXPECT_GT(checked, 0);
   std::printf("bladder meridian: %d markers, %d inside the window checked\n", bladder, checked);
+}
+
+// The vessels in the shipped data, with the body drawn: a search for BAIHUI turns the body so
+// that its marker shows on top of the head, looked down on; entry 14 turns the back to the viewer
+// with the Governor Vessel's markers up the spine and over the head, and no other marker.
+TEST_F(AtlasXvfb, ShippedVessels) {
+  if (shipped_run_folder.empty() || !fs::exists(shipped_run_folder / "data" / "ptab.tz")) {
+    GTEST_SKIP() << "no shipped run folder";
+  }
+  const std::vector<AcupointRecord> shipped = read_table(shipped_run_folder / "data");
+  ASSERT_EQ(shipped.size(), 361u);
+  auto find = [&shipped](const char* pinyin) {
+    for (const AcupointRecord& r : shipped)
+      if (std::string(r.pinyin) == pinyin) return &r;
+    return static_cast<const AcupointRecord*>(nullptr);
+  };
+  const AcupointRecord* baihui = find("BAIHUI");
+  ASSERT_NE(baihui, nullptr);
+  EXPECT_EQ(baihui->meridian, 14);
+  float top = -10;
+  for (const AcupointRecord& r : shipped) top = std::max(top, r.y);
+  EXPECT_GT(baihui->y, top - 0.05f) << "BAIHUI lies on top of the head";
+  const Pose view = record_view(*baihui);
+  const auto at = pose_point(view, baihui->x, baihui->y, baihui->z);
+  const auto above = pose_point(view, baihui->x, baihui->y + 1, baihui->z);
+  EXPECT_GT((above[2] - at[2]) / view.scale, 0.5) << "the view looks down on the vertex";
+
+  Session v(shipped_run_folder, folder_.path());
+  ASSERT_TRUE(v.ready()) << v.start_report();
+  v.move(700, 120);
+  v.search("baihui");
+  EXPECT_TRUE(v.marker_at(project(view, *baihui), 3.0)) << "BAIHUI's marker shows";
+
+  choose_meridian_entry(v, 13);
+  const EntryView entry = entry_view(14);
+  const Pose behind{entry.tx, entry.ty, entry.rot_x, entry.rot_y, entry.scale};
+  std::vector<Point> governor, others;
+  for (const AcupointRecord& r : shipped) {
+    if (r.meridian != 14) {
+      others.push_back(project(behind, r));
+    } else if (r.number >= 3 && r.number <= 20) {  // the back from L4 and the head to the vertex
+      governor.push_back(project(behind, r));
+    }
+  }
+  ASSERT_TRUE(wait_for([&] { return v.shot().red_centroid(governor.front(), 3).has_value(); }))
+      << "entry 14 never showed the Governor Vessel";
+  const Shot s = v.shot();
+  for (Point p : governor) EXPECT_TRUE(s.red_centroid(p, 3)) << "marker missing at (" << p.x << ", " << p.y << ")";
+  int foreign = 0;
+  for (Point p : others) {
+    bool shared = false;
+    for (Point q : governor) shared |= std::hypot(p.x - q.x, p.y - q.y) < 8;
+    foreign += !shared && s.red_centroid(p, 1).has_value();
+  }
+  EXPECT_EQ(foreign, 0) << "markers of other meridians shown";
 }
 
 }  // namespace
