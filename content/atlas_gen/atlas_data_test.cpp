@@ -158,7 +158,7 @@ TEST_F(ShippedAtlas, FirstRecordCarriesTheClassicTexts) {
   EXPECT_STREQ(at(0).name, "\xD6\xD0\xB8\xAE");  // 中府
   EXPECT_EQ(at(0).number, 1);
   EXPECT_EQ(at(0).meridian, 1);
-  // The classic explanation, then the location written from the rule.
+  // The classic explanation, then its location.
   EXPECT_EQ(std::string(at(0).explanation).find(
                "\xA1\xBE\xCA\xCD\xD2\xE5\xA1\xBF\xCA\xD6\xCC\xAB\xD2\xF5\xBE\xAD\xD6\xAE\xC2\xF6"
                "\xC6\xF0\xD3\xDA\xD6\xD0\xBD\xB9\xA3\xAC\xB1\xBE\xD1\xA8\xCA\xC7\xD6\xD0\xC6\xF8"

@@ -55,6 +55,26 @@ const std::map<std::string, std::string>& terms() {
   return kTerms;
 }
 
+// Shorter or standard names of a landmark that a location text may use in place of its term
+// (the standard names the distal wrist crease, the crease of the elbow as a whole ...).
+const std::map<std::string, std::vector<std::string>>& aliases() {
+  static const std::map<std::string, std::vector<std::string>> kAliases = {
+      {"acromion", {"肩峰"}}, {"axilla", {"腋窝"}}, {"ankle_front", {"踝关节前"}},
+      {"axillary_fold_back", {"腋后纹"}}, {"axillary_fold_front", {"腋前纹"}},
+      {"cubital_crease", {"肘横纹"}}, {"cubital_crease_radial", {"肘横纹"}},
+      {"cubital_crease_ulnar", {"肘横纹"}}, {"gluteal_fold", {"臀沟", "臀横纹"}},
+      {"inguinal_mid", {"腹股沟"}}, {"popliteal_crease", {"腘横纹"}},
+      {"scapula_spine_mid", {"肩胛冈"}}, {"scapula_spine_root", {"肩胛冈"}},
+      {"tibia_medial_condyle", {"胫骨内侧髁"}}, {"wrist_crease", {"腕掌侧远端横纹"}},
+      {"wrist_crease_radial", {"腕掌侧远端横纹"}}, {"wrist_crease_ulnar", {"腕掌侧远端横纹"}},
+      {"wrist_dorsal", {"腕背侧远端横纹"}}, {"zygoma", {"颧骨"}}, {"tragus", {"耳屏"}},
+      {"ear_front", {"耳屏"}}, {"mastoid", {"乳突"}}, {"hairline_back", {"后发际"}},
+      {"hairline_front", {"前发际"}}, {"coracoid", {"喙突"}},
+      {"finger5_nail_ulnar", {"小指"}}, {"heel", {"足跟"}}, {"brow_middle", {"眉头", "眉梢", "眉上"}},
+  };
+  return kAliases;
+}
+
 // Spine levels: t1..t12, l1..l5 (the hollow below the spinous process), s1..s4 (the sacral
 // foramina).
 bool spine_term(const std::string& name, std::string* term) {
@@ -206,6 +226,10 @@ std::vector<std::string> rule_terms(const LocationRule& r) {
   for (const std::string& name : names) {
     std::string term, error;
     if (term_of(name, &term, &error)) out.push_back(term);
+    // "平第2骶后孔": the foramen itself names the level too.
+    if (term.rfind("平", 0) == 0) out.push_back(term.substr(std::string("平").size()));
+    const auto alias = aliases().find(name);
+    if (alias != aliases().end()) out.insert(out.end(), alias->second.begin(), alias->second.end());
   }
   const std::string space = intercostal_term(r);
   if (!space.empty()) out.push_back(space);
