@@ -50,6 +50,39 @@ TEST(ShippedPlacement, EveryAcupointLiesWhereItsRuleSays) {
               wrong, source.size(), worst_off, worst_along);
 }
 
+// The thigh ends at the knee's crease: a point below the popliteal crease lies on the shin
+// alone, one above it on the thigh alone.
+TEST(ShippedPlacement, ThighAndShinMeetAtTheKneesCrease) {
+  std::vector<SourcePoint> source;
+  std::vector<AcupointRecord> table;
+  ASSERT_NO_FATAL_FAILURE(load_shipped(&source, &table));
+  const Body body = build_body();
+  const PlacementChecker checker(body);
+  const struct {
+    const char* code;
+    const char* on;
+    const char* not_on;
+  } cases[] = {
+      {"BL55", "SHIN_R", "THIGH_R"}, {"BL56", "SHIN_R", "THIGH_R"},
+      {"ST36", "SHIN_R", "THIGH_R"}, {"BL38", "THIGH_R", "SHIN_R"},
+      {"ST34", "THIGH_R", "SHIN_R"}, {"BL37", "THIGH_R", "SHIN_R"},
+  };
+  for (const auto& c : cases) {
+    size_t i = 0;
+    while (i < source.size() && source[i].code != c.code) ++i;
+    ASSERT_LT(i, source.size()) << c.code;
+    PlacementMeasure m;
+    std::string error;
+    ASSERT_TRUE(checker.measure(source[i].rule, {table[i].x, table[i].y, table[i].z}, &m, &error))
+        << error;
+    auto has = [&m](const char* mesh) {
+      return std::find(m.meshes.begin(), m.meshes.end(), mesh) != m.meshes.end();
+    };
+    EXPECT_TRUE(has(c.on)) << c.code << " not on " << c.on;
+    EXPECT_FALSE(has(c.not_on)) << c.code << " on " << c.not_on;
+  }
+}
+
 // The two vessels run on the midline, one marker per point, in their order: the Conception
 // Vessel up the front from the perineum to the chin; the Governor Vessel up the back from below
 // the coccyx to the vertex, then forward over the head and down the face to the upper lip.

@@ -403,12 +403,16 @@ void add_region_bones(Anatomy& an, const ArmAxes& arm, const LegAxes& leg, const
   const Vec3 shoulder = arm.shoulder, elbow = arm.elbow, wrist = arm.wrist;
   const Vec3 hip = leg.hip, knee = leg.knee, ankle = leg.ankle, ff = foot.forward;
   const Vec3 heel_bone = ankle + Vec3{0, -0.045, -0.03};
+  // The plane between thigh and shin: through the popliteal crease at the back of the knee,
+  // sloping down to below the kneecap at the front.
+  const Vec3 crease = knee + Vec3{0, 0, -0.045};
+  const Vec3 knee_cut = normalize(Vec3{0, 1, 0.4});
   const RegionBone left[] = {
       {kUpperArm, shoulder, elbow, 0.045},
       {kForearm, elbow, wrist, 0.035},
       {kHand, wrist, an.hand_tip, 0.04},
-      {kThigh, hip, knee, 0.075},
-      {kShin, knee, ankle, 0.045},
+      {kThigh, hip, knee, 0.075, true, crease, -knee_cut},
+      {kShin, knee, ankle, 0.045, true, crease, knee_cut},
       {kFoot, heel_bone, ankle + ff * 0.17 + Vec3{0, -0.06, 0}, 0.035},
   };
   an.bones.push_back({kHead, {0, 1.6 + e, 0.01}, {0, 1.68 + e, -0.01}, 0.085});
@@ -416,7 +420,8 @@ void add_region_bones(Anatomy& an, const ArmAxes& arm, const LegAxes& leg, const
   an.bones.push_back({kTrunk, {0, 0.9, -0.01}, {0, 1.36, -0.01}, 0.14});
   for (const RegionBone& bone : left) {
     an.bones.push_back(bone);
-    an.bones.push_back({right_of(bone.group), mirror_x(bone.a), mirror_x(bone.b), bone.radius});
+    an.bones.push_back({right_of(bone.group), mirror_x(bone.a), mirror_x(bone.b), bone.radius,
+                        bone.has_cut, mirror_x(bone.cut), mirror_x(bone.cut_normal)});
   }
 }
 
@@ -608,7 +613,8 @@ void add_leg_landmarks(RayList& rays, const LegAxes& leg, const FootAxes& foot) 
 double RegionBone::distance(Vec3 p) const {
   const Vec3 ab = b - a;
   const double t = std::clamp(dot(p - a, ab) / dot(ab, ab), 0.0, 1.0);
-  return length(p - (a + ab * t)) - radius;
+  double d = length(p - (a + ab * t)) - radius;
+  return has_cut ? std::max(d, dot(p - cut, cut_normal)) : d;
 }
 
 Anatomy make_anatomy() {
