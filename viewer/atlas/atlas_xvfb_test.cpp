@@ -775,7 +775,8 @@ TEST_F(AtlasXvfb, ShippedData) {
 
 // The vessels in the shipped data, with the body drawn: a search for BAIHUI turns the body so
 // that its marker shows on top of the head, looked down on; entry 14 turns the back to the viewer
-// with the Governor Vessel's markers up the spine and over the head, and no other marker.
+// with the Governor Vessel's markers up the spine and over the head, entry 13 the front with the
+// Conception Vessel's.
 TEST_F(AtlasXvfb, ShippedVessels) {
   if (shipped_run_folder.empty() || !fs::exists(shipped_run_folder / "data" / "ptab.tz")) {
     GTEST_SKIP() << "no shipped run folder";
@@ -804,28 +805,38 @@ TEST_F(AtlasXvfb, ShippedVessels) {
   v.search("baihui");
   EXPECT_TRUE(v.marker_at(project(view, *baihui), 3.0)) << "BAIHUI's marker shows";
 
-  choose_meridian_entry(v, 13);
-  const EntryView entry = entry_view(14);
-  const Pose behind{entry.tx, entry.ty, entry.rot_x, entry.rot_y, entry.scale};
-  std::vector<Point> governor, others;
-  for (const AcupointRecord& r : shipped) {
-    if (r.meridian != 14) {
-      others.push_back(project(behind, r));
-    } else if (r.number >= 3 && r.number <= 20) {  // the back from L4 and the head to the vertex
-      governor.push_back(project(behind, r));
+  // Each vessel's entry: its view, the markers of its course that face that view, and no other
+  // marker. The Governor Vessel from behind: up the back from L4 and over the head to the
+  // vertex; the Conception Vessel from the front: from the pubic symphysis to the chin.
+  const struct {
+    int entry, meridian, first, last;
+  } vessels[] = {{13, 14, 3, 20}, {12, 13, 2, 24}};
+  for (const auto& vessel : vessels) {
+    choose_meridian_entry(v, vessel.entry);
+    const EntryView entry = entry_view(vessel.meridian);
+    const Pose pose{entry.tx, entry.ty, entry.rot_x, entry.rot_y, entry.scale};
+    std::vector<Point> course, others;
+    for (const AcupointRecord& r : shipped) {
+      if (r.meridian != vessel.meridian) {
+        others.push_back(project(pose, r));
+      } else if (r.number >= vessel.first && r.number <= vessel.last) {
+        course.push_back(project(pose, r));
+      }
     }
+    ASSERT_TRUE(wait_for([&] { return v.shot().red_centroid(course.back(), 3).has_value(); }))
+        << "entry " << vessel.entry + 1 << " never showed its vessel";
+    const Shot s = v.shot();
+    for (Point p : course)
+      EXPECT_TRUE(s.red_centroid(p, 3)) << "entry " << vessel.entry + 1 << ": marker missing at ("
+                                        << p.x << ", " << p.y << ")";
+    int foreign = 0;
+    for (Point p : others) {
+      bool shared = false;
+      for (Point q : course) shared |= std::hypot(p.x - q.x, p.y - q.y) < 8;
+      foreign += !shared && s.red_centroid(p, 1).has_value();
+    }
+    EXPECT_EQ(foreign, 0) << "entry " << vessel.entry + 1 << " shows markers of other meridians";
   }
-  ASSERT_TRUE(wait_for([&] { return v.shot().red_centroid(governor.front(), 3).has_value(); }))
-      << "entry 14 never showed the Governor Vessel";
-  const Shot s = v.shot();
-  for (Point p : governor) EXPECT_TRUE(s.red_centroid(p, 3)) << "marker missing at (" << p.x << ", " << p.y << ")";
-  int foreign = 0;
-  for (Point p : others) {
-    bool shared = false;
-    for (Point q : governor) shared |= std::hypot(p.x - q.x, p.y - q.y) < 8;
-    foreign += !shared && s.red_centroid(p, 1).has_value();
-  }
-  EXPECT_EQ(foreign, 0) << "markers of other meridians shown";
 }
 
 }  // namespace
