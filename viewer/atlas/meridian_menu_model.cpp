@@ -22,8 +22,8 @@ const MeridianEntry kMeridianEntries[kMeridianCount] = {
 EntryView entry_view(int value) {
   // Model units: the body stands from y = -2.5 to 2.5; the perineum is near y = -0.25. The
   // window shows 6 units high at scale 1.
-  constexpr double kPi = 3.14159265358979323846;
-  constexpr float kMiddle = 1.13f, kScale = 1.8f, kGovernorTilt = 30;
+  constexpr float kMiddle = 1.13f, kScale = 1.8f;
+  constexpr float kGovernorTilt = 30, kCosGovernorTilt = 0.8660254f;
   EntryView v;
   if (value != 13 && value != 14) return v;
   v.keeps_view = false;
@@ -32,7 +32,8 @@ EntryView entry_view(int value) {
     v.rot_y = 180;
     v.rot_x = kGovernorTilt;  // the top of the head turned toward the viewer
   }
-  v.ty = float(-kMiddle * kScale * std::cos(v.rot_x * kPi / 180));
+  // The middle of the span, turned by the tilt, at the window centre.
+  v.ty = -kMiddle * kScale * (value == 14 ? kCosGovernorTilt : 1.0f);
   return v;
 }
 
