@@ -46,7 +46,7 @@ std::string MarkupToRtf(const std::string& markup, int code_page) {
   const LeadByteTest is_lead = code_page == 936 ? GbkLeadByte : NoLeadBytes;
   const box::PlainText plain = box::TranslateMarkup(markup, is_lead);
   std::string out = "{\\rtf1\\ansi\\ansicpg" + std::to_string(code_page) + "\\deff0" +
-                    FontTable(code_page) + "\\f0\\fs18 ";
+                    FontTable(code_page) + "\\plain\\f0\\fs18 ";
   const std::string& t = plain.text;
   const std::vector<box::BoldRun>& bold = plain.bold;
   std::size_t run = 0;

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr char kHead1252[] = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}\\f0\\fs18 ";
+constexpr char kHead1252[] = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}\\plain\\f0\\fs18 ";
 
 TEST(MarkupToRtf, MarkupBecomesRtfControlWords) {
   const struct {
