@@ -5,12 +5,15 @@
 # install Tolvane with its agent and publish version 2; the files that publish lists are uploaded
 # in its order, and the installed agent, started under its own name, must take version 2 with its
 # bookkeeping kept through the merged settings file. A README that drifts from the program fails.
-# Usage: readme_wine_test.sh README WEXLIN_PACK WINDOWS_BUILD_DIR RUN_FOLDER
+# The agent's question before the download comes in the Chinese of the installed settings (its
+# title and buttons; box-driver reads the text of a GBK RichEdit in another process as empty, so
+# the sentence itself is checked in the settings file); box-driver answers it.
+# Usage: readme_wine_test.sh README WEXLIN_PACK WINDOWS_BUILD_DIR RUN_FOLDER BOX_DRIVER
 #        (under scripts/with-display.sh, through tests/stub/net/serve_and_run.py)
 set -uo pipefail
 http=${WEXLIN_TEST_HTTP:-} docroot=${WEXLIN_TEST_DOCROOT:-}
-usage="usage: readme_wine_test.sh README WEXLIN_PACK WINDOWS_BUILD_DIR RUN_FOLDER"
-readme=${1:?$usage} pack=${2:?$usage} w=${3:?$usage} run=${4:?$usage}
+usage="usage: readme_wine_test.sh README WEXLIN_PACK WINDOWS_BUILD_DIR RUN_FOLDER BOX_DRIVER"
+readme=${1:?$usage} pack=${2:?$usage} w=${3:?$usage} run=${4:?$usage} box_driver=${5:?$usage}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 skip=77
 
@@ -83,6 +86,8 @@ done
 setting() { tr -d '\r' <"$installed/Tolvane.original" | sed -n "s/^$1=//p"; }
 [ "$(setting VersionOriginal)" = 1 ] || fail "installed version $(setting VersionOriginal)"
 [ "$(setting s35 | iconv -f GBK -t UTF-8)" = 下载 ] || fail "the agent's texts are not Chinese"
+[ "$(setting s11 | iconv -f GBK -t UTF-8)$(setting s12 | iconv -f GBK -t UTF-8)" = \
+  "<B>PROG_NAME 有新版本可用。</B><P><P>现在下载并安装吗？" ] || fail "the download question"
 
 # Uploaded in the order publish printed: the first list of the README's commands.
 sed -n '/^upload to .*, in this order:$/,/^[^ ]/p' "$work/readme.log" | head -1 |
@@ -98,6 +103,17 @@ for f in $uploads; do cp "$work/$f" "$docroot/" || fail "cannot upload $f"; done
 logs=$(find "$drive_c/users" -maxdepth 5 -type d -name Temp 2>/dev/null)
 for d in $logs; do rm -f "$d/WexlinSampleSetup.log"; done
 (cd "$installed" && wine ./TolvaneAU.exe >/dev/null 2>&1) &
+# The box is found as soon as it exists; it is read again once it has had time to fill in.
+timeout 120 wine "$box_driver" --timeout 90000 >"$work/box.txt" 2>&1 ||
+  fail "no question before the download: $(cat "$work/box.txt")"
+sleep 1
+timeout 60 wine "$box_driver" --timeout 10000 --press 6 >"$work/box.txt" 2>&1 ||
+  fail "the question could not be answered: $(cat "$work/box.txt")"
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+for want in "caption=确认" "button=6:是(&Y)" "button=7:否(&N)" "font=宋体,134"; do
+  grep -qF "$(gbk "$want")" "$work/box.txt" ||
+    fail "the question lacks \"$want\": $(iconv -f GBK -t UTF-8 "$work/box.txt")"
+done
 for _ in $(seq 1 900); do
   [ "$(setting VersionOriginal)" = 2 ] && [ ! -f "$installed/TolvaneSetup2.exe" ] && break
   sleep 0.1
