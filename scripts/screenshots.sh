@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real viewer on a virtual display and writes the README's screenshots under docs/:
-# a found acupoint with its detail panel, a meridian view and the help panel.
+# a found acupoint with its detail panel, a meridian view, the help panel and the Governor
+# Vessel's view.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/native; RUN_FOLDER overrides the
 # run folder, which is otherwise BUILD_DIR/run as the run_folder target makes it)
 set -euo pipefail
@@ -74,3 +75,14 @@ shoot meridian-view.png
 
 xdotool key F1
 shoot help-panel.png
+xdotool key F1
+
+# The Governor Vessel, the fourteenth entry: its own view from behind and a little above.
+at 100 100
+xdotool mousedown 3
+sleep 0.3
+at 150 300
+at 150 403
+xdotool mouseup 3
+at 700 120
+shoot governor-vessel.png

@@ -4,6 +4,9 @@
 set -uo pipefail
 . "$(dirname "$0")/wine-env.sh"
 
+# Inside a run already (a test that runs documented commands): its display and wineserver serve.
+if [ -n "${WEXLIN_WITH_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then exec "$@"; fi
+
 # The X11 driver rebuilt by scripts/build-wine-x11-driver.sh shows the GLUT sub-windows of the
 # Windows viewer: when it is there, the whole run goes into a private mount namespace where it is
 # bound over the system's driver. Nothing outside this run sees the change. Without it (not
@@ -67,4 +70,4 @@ if [ -n "$have_wine" ]; then
   wineserver -p >/dev/null 2>&1 9>&- || true
 fi
 
-"$@" 9>&-
+WEXLIN_WITH_DISPLAY=1 "$@" 9>&-

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "body/pi.h"
+
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 double rad(double deg) { return deg * kPi / 180.0; }
 
 Primitive mirrored(Primitive p) {
@@ -87,23 +88,59 @@ Vec3 march(const Shape& s, Vec3 origin, Vec3 dir) {
   return origin + dir * hi;
 }
 
-}  // namespace
 
-double RegionBone::distance(Vec3 p) const {
-  const Vec3 ab = b - a;
-  const double t = std::clamp(dot(p - a, ab) / dot(ab, ab), 0.0, 1.0);
-  return length(p - (a + ab * t)) - radius;
+Primitive ell(Vec3 c, Vec3 r) { return ellipsoid(c, r); }
+Primitive cone(Vec3 a, Vec3 c, double ra, double rc, double flat = 1, Vec3 ax = {0, 0, 1}) {
+  return round_cone(a, c, ra, rc, flat, ax);
 }
 
-Anatomy make_anatomy() {
-  Anatomy an;
-  Builder b(an.shape);
-  auto ell = [](Vec3 c, Vec3 r) { return ellipsoid(c, r); };
-  auto cone = [](Vec3 a, Vec3 c, double ra, double rc, double flat = 1, Vec3 ax = {0, 0, 1}) {
-    return round_cone(a, c, ra, rc, flat, ax);
-  };
+// The left limbs' joints and directions, which the shape, the region bones and the landmarks
+// share.
+struct ArmAxes {
+  Vec3 shoulder, arm_dir, elbow, fore_dir, wrist;
+};
+struct HandAxes {
+  Vec3 along, palm, thumb;  // toward the fingertips, out of the palm, toward the thumb
+};
+struct LegAxes {
+  Vec3 hip, knee, ankle;
+};
+struct FootAxes {
+  Vec3 forward, lateral, heel;
+};
 
-  // ---- Trunk -------------------------------------------------------------------------------
+ArmAxes arm_axes() {
+  ArmAxes a;
+  a.shoulder = {0.172, 1.405, -0.012};
+  // Abducted enough that the arm hangs clear of the flank under the armpit.
+  a.arm_dir = normalize(Vec3{std::sin(rad(16)), -std::cos(rad(16)), 0.0});
+  a.elbow = a.shoulder + a.arm_dir * 0.305;
+  a.fore_dir = normalize(Vec3{std::sin(rad(20)), -std::cos(rad(20)), 0.04});
+  a.wrist = a.elbow + a.fore_dir * 0.255;
+  return a;
+}
+
+HandAxes hand_axes(const ArmAxes& arm) {
+  HandAxes h;
+  h.along = normalize(arm.fore_dir + Vec3{0.02, 0, 0.0});
+  h.palm = {0, 0, 1};
+  // Palm forward and the arm hanging down the left side, the thumb side is +X: away from the body.
+  h.thumb = normalize(cross(h.palm, h.along));
+  return h;
+}
+
+LegAxes leg_axes() { return {{0.088, 0.925, 0.0}, {0.096, 0.5, 0.008}, {0.108, 0.083, -0.02}}; }
+
+// Toes turned out a little.
+FootAxes foot_axes(const LegAxes& leg) {
+  FootAxes f;
+  f.forward = normalize(Vec3{std::sin(rad(7)), 0, std::cos(rad(7))});
+  f.lateral = {f.forward.z, 0, -f.forward.x};
+  f.heel = leg.ankle + Vec3{0, -0.052, -0.03};
+  return f;
+}
+
+void add_trunk(Builder& b) {
   b.mid(ell({0, 1.275, -0.01}, {0.142, 0.185, 0.108}), 0, kTrunk);           // rib cage
   b.mid(cone({0, 1.415, -0.03}, {0, 1.10, -0.02}, 0.10, 0.115, 0.78), 0.05, kTrunk);
   // Shoulder girdle, sloping down outward: with the trapezius, deltoid and arm blended over it the
@@ -126,15 +163,18 @@ Anatomy make_anatomy() {
   b.side(ell({0.112, 1.22, -0.045}, {0.045, 0.12, 0.065}), 0.04, kTrunk);    // latissimus
   b.side(cone({0.028, 1.5, -0.05}, {0.148, 1.405, -0.03}, 0.018, 0.03), 0.04, kTrunk);
   b.side(cone({0.0, 1.48, -0.06}, {0.06, 1.36, -0.08}, 0.02, 0.018), 0.03, kTrunk);  // trapezius
+}
 
-  // ---- Neck --------------------------------------------------------------------------------
+void add_neck(Builder& b) {
   const double e = kNeckExtra;
   b.mid(cone({0, 1.43, -0.025}, {0, 1.575 + e, -0.018}, 0.056, 0.05, 0.92), 0.035, kNeck);
   b.side(cone({0.055, 1.6 + e, -0.025}, {0.018, 1.44, 0.035}, 0.011, 0.012), 0.02, kNeck);  // SCM
   b.mid(ell({0, 1.5 + e / 2, 0.031}, {0.009, 0.013, 0.009}), 0.014, kNeck);  // larynx
   b.mid(ell({0, 1.503, -0.068}, {0.013, 0.011, 0.012}), 0.014, kNeck);      // C7 spinous process
+}
 
-  // ---- Head --------------------------------------------------------------------------------
+void add_head(Builder& b) {
+  const double e = kNeckExtra;
   b.lift(e);
   b.mid(ell({0, 1.657, -0.014}, {0.074, 0.093, 0.097}), 0.0, kHead);        // cranium
   b.mid(ell({0, 1.668, 0.03}, {0.068, 0.062, 0.064}), 0.02, kHead);         // forehead
@@ -167,14 +207,11 @@ Anatomy make_anatomy() {
     b.cut_side(ellipsoid({0.086, 1.624, -0.008}, {0.006, 0.014, 0.0095}, ear), 0.004);
   }
   b.lift(0);
+}
 
-  // ---- Arm (left) ----------------------------------------------------------------------------
-  const Vec3 shoulder{0.172, 1.405, -0.012};
-  // Abducted enough that the arm hangs clear of the flank under the armpit.
-  const Vec3 arm_dir = normalize(Vec3{std::sin(rad(16)), -std::cos(rad(16)), 0.0});
-  const Vec3 elbow = shoulder + arm_dir * 0.305;
-  const Vec3 fore_dir = normalize(Vec3{std::sin(rad(20)), -std::cos(rad(20)), 0.04});
-  const Vec3 wrist = elbow + fore_dir * 0.255;
+void add_arm(Anatomy& an, Builder& b, const ArmAxes& arm) {
+  const Vec3 shoulder = arm.shoulder, arm_dir = arm.arm_dir, elbow = arm.elbow;
+  const Vec3 fore_dir = arm.fore_dir, wrist = arm.wrist;
   an.shoulder = shoulder;
   an.elbow = elbow;
   an.wrist = wrist;
@@ -196,12 +233,12 @@ Anatomy make_anatomy() {
                    frame_of({1, 0, 0}, fore_dir, {0, 0, 1})), 0.02, kForearm);   // forearm flesh
   b.side(ell(elbow + Vec3{0.033, 0.002, -0.005}, {0.008, 0.01, 0.01}), 0.01, kForearm);
   b.side(ell(elbow + Vec3{-0.036, 0.004, -0.008}, {0.009, 0.011, 0.011}), 0.01, kForearm);
+}
 
-  // ---- Hand (left, palm forward, thumb outward) ----------------------------------------------
-  const Vec3 hd = normalize(fore_dir + Vec3{0.02, 0, 0.0});   // along the fingers
-  const Vec3 hn{0, 0, 1};                                    // out of the palm
-  // Palm forward and the arm hanging down the left side, the thumb side is +X: away from the body.
-  const Vec3 hl = normalize(cross(hn, hd));                  // toward the thumb
+// Palm forward, thumb outward.
+void add_hand(Anatomy& an, Builder& b, const ArmAxes& arm, const HandAxes& hand) {
+  const Vec3 wrist = arm.wrist;
+  const Vec3 hd = hand.along, hn = hand.palm, hl = hand.thumb;
   an.hand_palm_normal = hn;
   an.hand_lateral = hl;
   const Frame palm_frame = frame_of(hl, hd, hn);
@@ -276,11 +313,10 @@ Anatomy make_anatomy() {
     add_finger(1, cmc, tdir, len, r, rad(5), normalize(cross(tback, tdir)), tback);
     an.landmark_rays.push_back({"finger1_mcp_l", cmc + tdir * 0.044 + tback * 0.05, -tback});
   }
+}
 
-  // ---- Leg (left) ------------------------------------------------------------------------------
-  const Vec3 hip{0.088, 0.925, 0.0};
-  const Vec3 knee{0.096, 0.5, 0.008};
-  const Vec3 ankle{0.108, 0.083, -0.02};
+void add_leg(Anatomy& an, Builder& b, const LegAxes& leg) {
+  const Vec3 hip = leg.hip, knee = leg.knee, ankle = leg.ankle;
   an.hip = hip;
   an.knee = knee;
   an.ankle = ankle;
@@ -314,12 +350,11 @@ Anatomy make_anatomy() {
          kShin);                                                            // Achilles
   b.side(ell(ankle + Vec3{-0.022, 0.004, 0.002}, {0.011, 0.013, 0.013}), 0.008, kShin);
   b.side(ell(ankle + Vec3{0.024, -0.008, -0.008}, {0.011, 0.013, 0.013}), 0.008, kShin);
+}
 
-  // ---- Foot (left), toes turned out a little -------------------------------------------------
-  const Vec3 ff = normalize(Vec3{std::sin(rad(7)), 0, std::cos(rad(7))});
-  const Vec3 fl{ff.z, 0, -ff.x};  // lateral
+void add_foot(Anatomy& an, Builder& b, const LegAxes& leg, const FootAxes& foot) {
+  const Vec3 ankle = leg.ankle, ff = foot.forward, fl = foot.lateral, heel = foot.heel;
   an.foot_forward = ff;
-  const Vec3 heel = ankle + Vec3{0, -0.052, -0.03};
   const Frame foot_frame = frame_of(fl, {0, 1, 0}, ff);
   b.side(ell(heel, {0.029, 0.032, 0.034}), 0.03, kFoot);
   b.side(ellipsoid(ankle + ff * 0.055 + Vec3{0, -0.045, 0} + fl * 0.004, {0.036, 0.036, 0.07},
@@ -361,28 +396,37 @@ Anatomy make_anatomy() {
   }
   // Flat sole: a huge sphere below the floor takes away everything under y = 0.
   b.cut_mid(ell({0, -20, 0}, {20, 20, 20}), 0.004);
+}
 
-  // ---- Region bones ------------------------------------------------------------------------------
-  {
-    const Vec3 heel_bone = ankle + Vec3{0, -0.045, -0.03};
-    const RegionBone left[] = {
-        {kUpperArm, shoulder, elbow, 0.045},
-        {kForearm, elbow, wrist, 0.035},
-        {kHand, wrist, an.hand_tip, 0.04},
-        {kThigh, hip, knee, 0.075},
-        {kShin, knee, ankle, 0.045},
-        {kFoot, heel_bone, ankle + ff * 0.17 + Vec3{0, -0.06, 0}, 0.035},
-    };
-    an.bones.push_back({kHead, {0, 1.6 + e, 0.01}, {0, 1.68 + e, -0.01}, 0.085});
-    an.bones.push_back({kNeck, {0, 1.44, -0.02}, {0, 1.56 + e, -0.015}, 0.055});
-    an.bones.push_back({kTrunk, {0, 0.9, -0.01}, {0, 1.36, -0.01}, 0.14});
-    for (const RegionBone& bone : left) {
-      an.bones.push_back(bone);
-      an.bones.push_back({right_of(bone.group), mirror_x(bone.a), mirror_x(bone.b), bone.radius});
-    }
+void add_region_bones(Anatomy& an, const ArmAxes& arm, const LegAxes& leg, const FootAxes& foot) {
+  const double e = kNeckExtra;
+  const Vec3 shoulder = arm.shoulder, elbow = arm.elbow, wrist = arm.wrist;
+  const Vec3 hip = leg.hip, knee = leg.knee, ankle = leg.ankle, ff = foot.forward;
+  const Vec3 heel_bone = ankle + Vec3{0, -0.045, -0.03};
+  // The plane between thigh and shin: through the popliteal crease at the back of the knee,
+  // sloping down to below the kneecap at the front.
+  const Vec3 crease = knee + Vec3{0, 0, -0.045};
+  const Vec3 knee_cut = normalize(Vec3{0, 1, 0.4});
+  const RegionBone left[] = {
+      {kUpperArm, shoulder, elbow, 0.045},
+      {kForearm, elbow, wrist, 0.035},
+      {kHand, wrist, an.hand_tip, 0.04},
+      {kThigh, hip, knee, 0.075, true, crease, -knee_cut},
+      {kShin, knee, ankle, 0.045, true, crease, knee_cut},
+      {kFoot, heel_bone, ankle + ff * 0.17 + Vec3{0, -0.06, 0}, 0.035},
+  };
+  an.bones.push_back({kHead, {0, 1.6 + e, 0.01}, {0, 1.68 + e, -0.01}, 0.085});
+  an.bones.push_back({kNeck, {0, 1.44, -0.02}, {0, 1.56 + e, -0.015}, 0.055});
+  an.bones.push_back({kTrunk, {0, 0.9, -0.01}, {0, 1.36, -0.01}, 0.14});
+  for (const RegionBone& bone : left) {
+    an.bones.push_back(bone);
+    an.bones.push_back({right_of(bone.group), mirror_x(bone.a), mirror_x(bone.b), bone.radius,
+                        bone.has_cut, mirror_x(bone.cut), mirror_x(bone.cut_normal)});
   }
+}
 
-  // ---- Reliefs placed on the surface found so far ---------------------------------------------
+// Reliefs placed on the surface found so far.
+void add_reliefs(const Anatomy& an, Builder& b) {
   const Shape base = an.shape;
   // Spinal furrow down the back.
   {
@@ -404,128 +448,196 @@ Anatomy make_anatomy() {
     const Vec3 bottom = march(base, {0, 0.80, -0.4}, {0, 0, 1});
     b.cut_mid(cone(top + Vec3{0, 0, -0.012}, bottom + Vec3{0, 0, -0.006}, 0.016, 0.02), 0.012);
   }
+}
 
-  // ---- Landmark rays (body frame, metres) ------------------------------------------------------
-  const Vec3 front{0, 0, -1}, back_dir{0, 0, 1};
-  auto from_front = [&](const std::string& n, double x, double y) {
-    an.landmark_rays.push_back({n, {x, y, 0.5}, front});
-  };
-  auto from_back = [&](const std::string& n, double x, double y) {
-    an.landmark_rays.push_back({n, {x, y, -0.5}, back_dir});
-  };
-  auto from_side = [&](const std::string& n, double y, double z) {
-    an.landmark_rays.push_back({n, {0.6, y, z}, {-1, 0, 0}, true});
-  };
+// Landmark rays by where they start (body frame, metres).
+class RayList {
+ public:
+  explicit RayList(std::vector<LandmarkRay>& rays) : rays_(rays) {}
+  void add(const LandmarkRay& ray) { rays_.push_back(ray); }
+  void from_front(const std::string& n, double x, double y) {
+    rays_.push_back({n, {x, y, 0.5}, {0, 0, -1}});
+  }
+  void from_back(const std::string& n, double x, double y) {
+    rays_.push_back({n, {x, y, -0.5}, {0, 0, 1}});
+  }
+  void from_side(const std::string& n, double y, double z) {
+    rays_.push_back({n, {0.6, y, z}, {-1, 0, 0}, true});
+  }
   // Rays from the inner side of a limb start close, between the limbs.
-  auto toward = [&](const std::string& n, Vec3 target, Vec3 from_dir, double reach = 0.25) {
-    an.landmark_rays.push_back({n, target + normalize(from_dir) * reach, -from_dir});
-  };
-  const size_t head_rays = an.landmark_rays.size();  // from here to the jaw: raised with the head
-  an.landmark_rays.push_back({"vertex", {0, 2.2, -0.012}, {0, -1, 0}});
-  from_front("hairline_front", 0, 1.708);
-  from_front("glabella", 0, 1.650);
-  from_front("nasion", 0, 1.638);
-  from_front("nose_tip", 0, 1.600);
-  from_front("subnasale", 0, 1.583);
-  from_front("philtrum", 0, 1.576);
-  from_front("lip_upper", 0, 1.5675);
-  from_front("lip_lower", 0, 1.555);
-  from_front("chin", 0, 1.530);
+  void toward(const std::string& n, Vec3 target, Vec3 from_dir, double reach = 0.25) {
+    rays_.push_back({n, target + normalize(from_dir) * reach, -from_dir});
+  }
+  size_t size() const { return rays_.size(); }
+  LandmarkRay& operator[](size_t i) { return rays_[i]; }
+
+ private:
+  std::vector<LandmarkRay>& rays_;
+};
+
+void add_head_landmarks(RayList& rays) {
+  const double e = kNeckExtra;
+  const size_t first = rays.size();  // every head ray is raised with the head
+  rays.add({"vertex", {0, 2.2, -0.012}, {0, -1, 0}});
+  rays.from_front("hairline_front", 0, 1.708);
+  rays.from_front("glabella", 0, 1.650);
+  rays.from_front("nasion", 0, 1.638);
+  rays.from_front("nose_tip", 0, 1.600);
+  rays.from_front("subnasale", 0, 1.583);
+  rays.from_front("philtrum", 0, 1.576);
+  rays.from_front("lip_upper", 0, 1.5675);
+  rays.from_front("lip_lower", 0, 1.555);
+  rays.from_front("chin", 0, 1.530);
+  rays.from_front("mentolabial", 0, 1.544);  // the groove between the lower lip and the chin
+  // The upper lip's edge at the middle of the mouth's line (the line itself is a closed slit).
+  rays.from_front("mouth_line", 0, 1.5638);
   // From just in front of the throat (a ray from lower down starts inside the chest).
-  an.landmark_rays.push_back({"chin_under", {0, 1.49, 0.075}, {0, 1, 0}});
-  from_back("hairline_back", 0, 1.585);
-  from_back("external_occipital", 0, 1.64);
-  from_front("mouth_corner_l", 0.0235, 1.5615);
-  from_front("eye_inner_l", 0.0185, 1.636);
-  from_front("pupil_l", 0.032, 1.635);
-  from_front("eye_outer_l", 0.047, 1.635);
-  from_front("brow_middle_l", 0.031, 1.654);
-  from_front("zygoma_l", 0.032, 1.607);
-  from_front("hairline_temple_l", 0.05, 1.697);
-  toward("tragus_l", {0.07, 1.622, 0.008}, {1, 0, 0.5});
-  toward("ear_front_l", {0.07, 1.626, 0.006}, {1, 0, 0.9});
-  an.landmark_rays.push_back({"ear_apex_l", {0.082, 1.8, -0.018}, {0, -1, 0}});
+  rays.add({"chin_under", {0, 1.49, 0.075}, {0, 1, 0}});
+  rays.from_back("hairline_back", 0, 1.585);
+  rays.from_back("external_occipital", 0, 1.64);
+  rays.from_front("mouth_corner_l", 0.0235, 1.5615);
+  rays.from_front("eye_inner_l", 0.0185, 1.636);
+  rays.from_front("pupil_l", 0.032, 1.635);
+  rays.from_front("eye_outer_l", 0.047, 1.635);
+  rays.from_front("brow_middle_l", 0.031, 1.654);
+  rays.from_front("zygoma_l", 0.032, 1.607);
+  rays.from_front("hairline_temple_l", 0.05, 1.697);
+  rays.toward("tragus_l", {0.07, 1.622, 0.008}, {1, 0, 0.5});
+  rays.toward("ear_front_l", {0.07, 1.626, 0.006}, {1, 0, 0.9});
+  rays.add({"ear_apex_l", {0.082, 1.8, -0.018}, {0, -1, 0}});
   // The lowest point of the lobe: nearest to a point just inside its bottom (a ray from below
   // meets the shoulder first).
-  an.landmark_rays.push_back({"ear_lobe_l", {0.074, 1.5902, -0.004}, {}});
-  toward("mastoid_l", {0.06, 1.592, -0.035}, {1, -0.2, -0.6});
-  toward("mandible_angle_l", {0.052, 1.565, -0.002}, {1, -0.4, 0});
-  toward("jaw_muscle_l", {0.05, 1.575, 0.03}, {1, 0, 0.5});
-  for (size_t i = head_rays; i < an.landmark_rays.size(); ++i) an.landmark_rays[i].origin.y += e;
-  from_front("adams_apple", 0, 1.502 + e / 2);
-  from_front("sternal_notch", 0, 1.433);
-  from_front("sternal_angle", 0, 1.39);
-  from_front("xiphoid", 0, 1.215);
-  from_front("navel", 0, 1.02);
-  from_front("pubic_symphysis", 0, 0.888);
-  from_front("clavicle_medial_l", 0.025, 1.436);
-  from_front("clavicle_mid_l", 0.085, 1.432);
-  from_front("clavicle_lateral_l", 0.15, 1.428);
-  an.landmark_rays.push_back({"acromion_l", {0.168, 1.8, -0.012}, {0, -1, 0}});
-  from_front("coracoid_l", 0.135, 1.395);
-  from_front("nipple_l", 0.098, 1.268);
-  from_front("axillary_fold_front_l", 0.145, 1.32);
-  from_back("axillary_fold_back_l", 0.145, 1.305);
+  rays.add({"ear_lobe_l", {0.074, 1.5902, -0.004}, {}});
+  rays.toward("mastoid_l", {0.06, 1.592, -0.035}, {1, -0.2, -0.6});
+  rays.toward("mandible_angle_l", {0.052, 1.565, -0.002}, {1, -0.4, 0});
+  rays.toward("jaw_muscle_l", {0.05, 1.575, 0.03}, {1, 0, 0.5});
+  for (size_t i = first; i < rays.size(); ++i) rays[i].origin.y += e;
+}
+
+void add_trunk_landmarks(RayList& rays) {
+  const double e = kNeckExtra;
+  rays.from_front("adams_apple", 0, 1.502 + e / 2);
+  rays.from_front("hyoid", 0, 1.528);  // the hollow above the larynx, under the chin
+  rays.from_front("sternal_notch", 0, 1.433);
+  rays.from_front("sternal_angle", 0, 1.39);
+  rays.from_front("xiphoid", 0, 1.215);
+  rays.from_front("navel", 0, 1.02);
+  rays.from_front("pubic_symphysis", 0, 0.888);
+  // Between the thighs, from below.
+  rays.add({"perineum", {0, 0.6, -0.01}, {0, 1, 0}});
+  rays.from_front("clavicle_medial_l", 0.025, 1.436);
+  rays.from_front("clavicle_mid_l", 0.085, 1.432);
+  rays.from_front("clavicle_lateral_l", 0.15, 1.428);
+  rays.add({"acromion_l", {0.168, 1.8, -0.012}, {0, -1, 0}});
+  rays.from_front("coracoid_l", 0.135, 1.395);
+  rays.from_front("nipple_l", 0.098, 1.268);
+  rays.from_front("axillary_fold_front_l", 0.145, 1.32);
+  rays.from_back("axillary_fold_back_l", 0.145, 1.305);
   // The apex of the armpit as it shows: the top of the hollow between the arm and the chest
   // wall, reached from below. Higher up the arm's mesh runs on into the chest wall and hides it.
-  an.landmark_rays.push_back({"axilla_l", {0.161, 1.15, -0.012}, {0, 1, 0}});
-  from_front("costal_margin_l", 0.098, 1.14);
-  from_side("rib_free_end_11_l", 1.12, -0.02);
-  from_side("rib_free_end_12_l", 1.10, -0.06);
-  from_front("asis_l", 0.118, 0.96);
-  from_side("iliac_crest_l", 1.0, -0.01);
-  from_front("inguinal_mid_l", 0.078, 0.9);
+  rays.add({"axilla_l", {0.161, 1.15, -0.012}, {0, 1, 0}});
+  rays.from_front("costal_margin_l", 0.098, 1.14);
+  rays.from_side("rib_free_end_11_l", 1.12, -0.02);
+  rays.from_side("rib_free_end_12_l", 1.10, -0.06);
+  rays.from_front("asis_l", 0.118, 0.96);
+  rays.from_side("iliac_crest_l", 1.0, -0.01);
+  rays.from_front("inguinal_mid_l", 0.078, 0.9);
   // Spine: C7 at the base of the neck, about 0.85 of the stature and well above the sternal
   // notch; T3 level with the root of the scapular spine, T7 with the inferior angle; lumbar L4 at
   // the iliac crest level, sacrum below. Each level is the hollow below its spinous process.
   {
-    from_back("c7", 0, 1.50);
+    rays.from_back("c7", 0, 1.50);
     const double t1 = 1.476, t12 = 1.13;
-    for (int i = 1; i <= 12; ++i) from_back("t" + std::to_string(i), 0, t1 + (t12 - t1) * (i - 1) / 11.0);
-    for (int i = 1; i <= 5; ++i) from_back("l" + std::to_string(i), 0, 1.095 - (i - 1) * 0.0305);
-    for (int i = 1; i <= 4; ++i) from_back("s" + std::to_string(i), 0, 0.955 - (i - 1) * 0.021);
-    from_back("coccyx", 0, 0.855);
+    for (int i = 1; i <= 12; ++i)
+      rays.from_back("t" + std::to_string(i), 0, t1 + (t12 - t1) * (i - 1) / 11.0);
+    for (int i = 1; i <= 5; ++i)
+      rays.from_back("l" + std::to_string(i), 0, 1.095 - (i - 1) * 0.0305);
+    for (int i = 1; i <= 4; ++i)
+      rays.from_back("s" + std::to_string(i), 0, 0.955 - (i - 1) * 0.021);
+    rays.from_back("sacral_hiatus", 0, 0.874);
+    rays.from_back("coccyx", 0, 0.855);
   }
-  from_back("scapula_medial_l", 0.066, 1.413);
-  from_back("scapula_spine_root_l", 0.068, 1.415);
-  from_back("scapula_spine_mid_l", 0.11, 1.425);
-  from_back("scapula_inferior_l", 0.095, 1.285);
-  from_back("psis_l", 0.042, 0.955);
-  from_side("greater_trochanter_l", 0.885, -0.01);
-  from_back("gluteal_fold_l", 0.065, 0.782);
-  from_back("buttock_l", 0.07, 0.86);
-  // Arm.
+  rays.from_back("scapula_medial_l", 0.066, 1.413);
+  rays.from_back("scapula_spine_root_l", 0.068, 1.415);
+  rays.from_back("scapula_spine_mid_l", 0.11, 1.425);
+  rays.from_back("scapula_inferior_l", 0.095, 1.285);
+  rays.from_back("psis_l", 0.042, 0.955);
+  rays.from_side("greater_trochanter_l", 0.885, -0.01);
+  rays.from_back("gluteal_fold_l", 0.065, 0.782);
+  rays.from_back("buttock_l", 0.07, 0.86);
+}
+
+void add_arm_landmarks(RayList& rays, const ArmAxes& arm, const HandAxes& hand) {
+  const Vec3 shoulder = arm.shoulder, elbow = arm.elbow, wrist = arm.wrist;
+  const Vec3 hd = hand.along, hn = hand.palm, hl = hand.thumb;
   const Vec3 arm_front{0, 0, 1};
-  toward("deltoid_insertion_l", lerp(shoulder, elbow, 0.45) + Vec3{0.03, 0, 0}, {1, 0, 0.3});
-  toward("cubital_crease_l", elbow, arm_front);
-  toward("cubital_crease_radial_l", elbow + hl * 0.022, arm_front);
-  toward("cubital_crease_ulnar_l", elbow - hl * 0.024, arm_front);
-  toward("elbow_lateral_l", elbow + Vec3{0.033, 0.002, -0.005}, {1, 0, -0.1});
-  toward("elbow_medial_l", elbow + Vec3{-0.036, 0.004, -0.008}, {-1, 0, -0.1}, 0.04);
-  toward("olecranon_l", elbow + Vec3{0, 0.01, 0}, {0, 0, -1});
-  toward("wrist_crease_l", wrist, arm_front);
-  toward("wrist_crease_radial_l", wrist + hl * 0.016, arm_front);
-  toward("wrist_crease_ulnar_l", wrist - hl * 0.016, arm_front);
-  toward("wrist_dorsal_l", wrist, -arm_front);
-  toward("radial_styloid_l", wrist - hd * 0.004 + hl * 0.02, hl);
-  toward("ulnar_styloid_l", wrist - hd * 0.004 - hl * 0.02, -hl, 0.04);
-  toward("palm_centre_l", wrist + hd * 0.06 + hl * 0.002, hn);
-  toward("hand_dorsum_centre_l", wrist + hd * 0.055, -hn);
-  // Leg.
-  toward("patella_base_l", knee + Vec3{0, 0.037, 0.03}, {0, 0, 1});
-  toward("patella_apex_l", knee + Vec3{0, -0.013, 0.03}, {0, 0, 1});
-  toward("patella_centre_l", knee + Vec3{0, 0.012, 0.03}, {0, 0, 1});
-  toward("knee_eye_lateral_l", knee + Vec3{0.02, -0.022, 0.03}, {0.3, 0, 1});
-  toward("knee_eye_medial_l", knee + Vec3{-0.02, -0.022, 0.03}, {-0.3, 0, 1});
-  toward("popliteal_crease_l", knee + Vec3{0, 0.0, 0}, {0, 0, -1});
-  toward("tibia_medial_condyle_l", knee + Vec3{-0.03, -0.045, 0.0}, {-1, 0, 0.2}, 0.05);
-  toward("tibial_tuberosity_l", knee + Vec3{0, -0.05, 0.03}, {0, 0, 1});
-  toward("fibula_head_l", knee + Vec3{0.035, -0.04, -0.01}, {1, 0, 0});
-  toward("malleolus_medial_l", ankle + Vec3{-0.022, 0.004, 0.002}, {-1, 0, 0}, 0.06);
-  toward("malleolus_lateral_l", ankle + Vec3{0.024, -0.008, -0.008}, {1, 0, 0});
-  toward("ankle_front_l", ankle + Vec3{0, -0.005, 0.02}, {0, 0.3, 1});
-  toward("achilles_l", ankle + Vec3{0, 0.0, -0.04}, {0, 0, -1});
-  toward("heel_l", heel, {0, 0, -1});
-  an.landmark_rays.push_back({"sole_l", ankle + Vec3{-0.022, -0.2, 0.002}, {0, 1, 0}});
+  rays.toward("deltoid_insertion_l", lerp(shoulder, elbow, 0.45) + Vec3{0.03, 0, 0}, {1, 0, 0.3});
+  rays.toward("cubital_crease_l", elbow, arm_front);
+  rays.toward("cubital_crease_radial_l", elbow + hl * 0.022, arm_front);
+  rays.toward("cubital_crease_ulnar_l", elbow - hl * 0.024, arm_front);
+  rays.toward("elbow_lateral_l", elbow + Vec3{0.033, 0.002, -0.005}, {1, 0, -0.1});
+  rays.toward("elbow_medial_l", elbow + Vec3{-0.036, 0.004, -0.008}, {-1, 0, -0.1}, 0.04);
+  rays.toward("olecranon_l", elbow + Vec3{0, 0.01, 0}, {0, 0, -1});
+  rays.toward("wrist_crease_l", wrist, arm_front);
+  rays.toward("wrist_crease_radial_l", wrist + hl * 0.016, arm_front);
+  rays.toward("wrist_crease_ulnar_l", wrist - hl * 0.016, arm_front);
+  rays.toward("wrist_dorsal_l", wrist, -arm_front);
+  rays.toward("radial_styloid_l", wrist - hd * 0.004 + hl * 0.02, hl);
+  rays.toward("ulnar_styloid_l", wrist - hd * 0.004 - hl * 0.02, -hl, 0.04);
+  rays.toward("palm_centre_l", wrist + hd * 0.06 + hl * 0.002, hn);
+  rays.toward("hand_dorsum_centre_l", wrist + hd * 0.055, -hn);
+}
+
+void add_leg_landmarks(RayList& rays, const LegAxes& leg, const FootAxes& foot) {
+  const Vec3 knee = leg.knee, ankle = leg.ankle, heel = foot.heel;
+  rays.toward("patella_base_l", knee + Vec3{0, 0.037, 0.03}, {0, 0, 1});
+  rays.toward("patella_apex_l", knee + Vec3{0, -0.013, 0.03}, {0, 0, 1});
+  rays.toward("patella_centre_l", knee + Vec3{0, 0.012, 0.03}, {0, 0, 1});
+  rays.toward("knee_eye_lateral_l", knee + Vec3{0.02, -0.022, 0.03}, {0.3, 0, 1});
+  rays.toward("knee_eye_medial_l", knee + Vec3{-0.02, -0.022, 0.03}, {-0.3, 0, 1});
+  rays.toward("popliteal_crease_l", knee + Vec3{0, 0.0, 0}, {0, 0, -1});
+  rays.toward("tibia_medial_condyle_l", knee + Vec3{-0.03, -0.045, 0.0}, {-1, 0, 0.2}, 0.05);
+  rays.toward("tibial_tuberosity_l", knee + Vec3{0, -0.05, 0.03}, {0, 0, 1});
+  rays.toward("fibula_head_l", knee + Vec3{0.035, -0.04, -0.01}, {1, 0, 0});
+  rays.toward("malleolus_medial_l", ankle + Vec3{-0.022, 0.004, 0.002}, {-1, 0, 0}, 0.06);
+  rays.toward("malleolus_lateral_l", ankle + Vec3{0.024, -0.008, -0.008}, {1, 0, 0});
+  rays.toward("ankle_front_l", ankle + Vec3{0, -0.005, 0.02}, {0, 0.3, 1});
+  rays.toward("achilles_l", ankle + Vec3{0, 0.0, -0.04}, {0, 0, -1});
+  rays.toward("heel_l", heel, {0, 0, -1});
+  rays.add({"sole_l", ankle + Vec3{-0.022, -0.2, 0.002}, {0, 1, 0}});
+}
+
+}  // namespace
+
+
+double RegionBone::distance(Vec3 p) const {
+  const Vec3 ab = b - a;
+  const double t = std::clamp(dot(p - a, ab) / dot(ab, ab), 0.0, 1.0);
+  double d = length(p - (a + ab * t)) - radius;
+  return has_cut ? std::max(d, dot(p - cut, cut_normal)) : d;
+}
+
+Anatomy make_anatomy() {
+  Anatomy an;
+  Builder b(an.shape);
+  const ArmAxes arm = arm_axes();
+  const HandAxes hand = hand_axes(arm);
+  const LegAxes leg = leg_axes();
+  const FootAxes foot = foot_axes(leg);
+  // The order of the parts is the order of the shape's operations.
+  add_trunk(b);
+  add_neck(b);
+  add_head(b);
+  add_arm(an, b, arm);
+  add_hand(an, b, arm, hand);
+  add_leg(an, b, leg);
+  add_foot(an, b, leg, foot);
+  add_region_bones(an, arm, leg, foot);
+  add_reliefs(an, b);
+  RayList rays(an.landmark_rays);
+  add_head_landmarks(rays);
+  add_trunk_landmarks(rays);
+  add_arm_landmarks(rays, arm, hand);
+  add_leg_landmarks(rays, leg, foot);
   return an;
 }

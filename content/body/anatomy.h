@@ -36,11 +36,15 @@ struct Nail {
 };
 
 // The bone of a region: the surface belongs to the region whose bone (a capsule) is nearest,
-// which gives clean, smooth borders between the meshes.
+// which gives clean, smooth borders between the meshes. A bone may also end at a plane (`cut`,
+// `cut_normal` pointing out of the region): the thigh and the shin meet at the knee's crease,
+// which the thigh's thicker bone alone would pass at the back of the knee.
 struct RegionBone {
   BodyGroup group;
   Vec3 a, b;
   double radius;
+  bool has_cut = false;
+  Vec3 cut{}, cut_normal{};
   double distance(Vec3 p) const;
 };
 

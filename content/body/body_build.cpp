@@ -10,11 +10,11 @@
 #include "body/body.h"
 #include "body/border_split.h"
 #include "body/decimate.h"
+#include "body/pi.h"
 #include "body/regions.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Each region's mesh runs this far past its border, shrinking into the neighbour, so that the
 // two closed meshes overlap without a gap or a visible double surface.
 constexpr double kOverlap = 0.01;

@@ -1,7 +1,6 @@
 // Developer preview: renders the generated body with a software z-buffer into PPM images
 // (front, back, side, face, hand and its side, foot), so the shape can be judged without the viewer.
 // Usage: body_preview OUTPUT_PREFIX
-#define _USE_MATH_DEFINES  // kPi from MinGW's <cmath> in strict C++17
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,11 +8,11 @@
 #include <vector>
 
 #include "body/body.h"
+#include "body/pi.h"
 #include "body/skin_textures.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 struct View {
   const char* name;

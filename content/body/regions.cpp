@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "body/pi.h"
+
 Vec2 map_uv(const UvMap& m, Vec3 p) {
   const Vec3 d = p - m.origin;
   const double h = dot(d, m.axis);
@@ -10,7 +12,7 @@ Vec2 map_uv(const UvMap& m, Vec3 p) {
   const Vec3 side = cross(m.axis, m.front);
   const double angle = std::atan2(dot(r, side), dot(r, m.front));
   Vec2 uv;
-  uv.u = std::abs(angle) / 3.14159265358979323846;
+  uv.u = std::abs(angle) / kPi;
   // Parts of a mesh beyond the ends of its map (the hidden overlap into a neighbour) take the
   // edge of the texture.
   uv.v = std::clamp((h - m.h0) / (m.h1 - m.h0), 0.0, 1.0);

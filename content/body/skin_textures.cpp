@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <map>
 
+#include "body/pi.h"
 #include "body/regions.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 // Lattice value noise from an integer hash: deterministic on every platform.
 double hash2(int x, int y, uint32_t seed) {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "check_window.h"
-#include "atlas/view_fit.h"
+#include "atlas_gen/view_fit.h"
 #include "model/model_gl.h"
 #include "shell/body.h"
 #include "shell/pose_gl.h"

@@ -14,7 +14,7 @@ count=$(cat "$build/run/data/dm.tz")
 "$build/content/check/atlas_check" "$build/run" "$count" "$work" >"$work/check.txt" || {
   cat "$work/check.txt" >&2; exit 1; }
 # The codes in table order, the order of the frames.
-mapfile -t codes < <(tail -q -n +2 "$root"/content/atlas/table/*.tsv | cut -f1)
+mapfile -t codes < <(tail -q -n +2 "$root"/content/atlas_gen/table/*.tsv | cut -f1)
 args=()
 for i in "${!codes[@]}"; do
   frame=$(printf '%s/%03d.ppm' "$work" "$i")

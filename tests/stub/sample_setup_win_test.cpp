@@ -152,3 +152,33 @@ TEST_F(SampleSetupTest, DefaultLogIsInTheTemporaryFolder) {
   EXPECT_EQ(text.substr(0, text.find("\r\n")), command_line_);
   DeleteFileA(log.c_str());
 }
+
+TEST_F(SampleSetupTest, AnInstalledSettingsFileKeepsTheAgentsBookkeeping) {
+  const std::string installed = target_ + "\\T.original";
+  ASSERT_TRUE(ForceFolders(target_));
+  ASSERT_TRUE(WriteFileData(installed,
+                            "[OriginalSetup]\r\nVersionOriginal=1\r\nStamp=7\r\n"
+                            "ProbeSecondsLast=3900000000\r\n__ProbeSecondsLast=08-APR-2006\r\n"
+                            "ReAskSecondsLast=3900000001\r\nProbeSecondsInterval=86400\r\n"
+                            "[AutoUpdate]\r\ns16=old\r\n",
+                            0, WriteMode::Create));
+  ASSERT_TRUE(WriteFileData(extract_ + "\\T.original",
+                            "[OriginalSetup]\r\nVersionOriginal=2\r\nProbeSecondsInterval=0\r\n"
+                            "[AutoUpdate]\r\ns16=new\r\n",
+                            0, WriteMode::Create));
+  EXPECT_EQ(Run(TargetAndLog()), 0u);
+  auto value = [&](const char* section, const char* key) {
+    char text[64] = "";
+    GetPrivateProfileStringA(section, key, "", text, sizeof text, installed.c_str());
+    return std::string(text);
+  };
+  EXPECT_EQ(value("OriginalSetup", "VersionOriginal"), "2");
+  EXPECT_EQ(value("OriginalSetup", "ProbeSecondsInterval"), "0");
+  EXPECT_EQ(value("AutoUpdate", "s16"), "new");
+  EXPECT_EQ(value("OriginalSetup", "Stamp"), "7");
+  EXPECT_EQ(value("OriginalSetup", "ProbeSecondsLast"), "3900000000");
+  EXPECT_EQ(value("OriginalSetup", "__ProbeSecondsLast"), "08-APR-2006");
+  EXPECT_EQ(value("OriginalSetup", "ReAskSecondsLast"), "3900000001");
+  // A key the old file lacked is not invented.
+  EXPECT_EQ(value("OriginalSetup", "__ReAskSecondsLast"), "");
+}

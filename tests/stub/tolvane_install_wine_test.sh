@@ -52,7 +52,7 @@ agent=(--write-agent --agent-exe TolvaneAU.exe --update-url "$http" --update-fil
 printf '[OriginalSetup]\r\nProgramName=Tolvane\r\nVersionOriginal=1\r\nProbeSecondsInterval=0\r\n[Directories]\r\nTargetDir=C:\\%s\r\n' \
   "$target_name" >"$work/Tolvane.original"
 printf '1' >"$work/version.txt"
-"$pack" build -o "$work/Setup.exe" --stub "$stub" --setup "$sample" --as Setup.exe \
+"$pack" build -o "$work/Setup.exe" --stub "$stub" --as Setup.exe --setup "$sample" \
   --setup-args "/Target=C:\\$target_name /Log=$log_win" "${agent[@]}" "${entries[@]}" \
   "$work/Tolvane.original" "$work/version.txt" >"$work/pack.txt" ||
   fail "wexlin-pack build: $(cat "$work/pack.txt")"
@@ -95,7 +95,7 @@ echo "Setup.exe installed Tolvane, which started from its folder"
 [ -n "$http" ] && [ -d "$docroot" ] || fail "no web server: run through tests/stub/net/serve_and_run.py"
 printf '2' >"$work/version.txt"
 log2_win="Z:$(echo "$work/setup2.log" | tr / '\\')"
-"$pack" build -o "$docroot/TolvaneSetup2.exe" --stub "$stub" --setup "$sample" --as Setup.exe \
+"$pack" build -o "$docroot/TolvaneSetup2.exe" --stub "$stub" --as Setup.exe --setup "$sample" \
   --setup-args "/Target=C:\\$target_name /Log=$log2_win" "${agent[@]}" "${entries[@]}" \
   "$work/version.txt" >"$work/pack2.txt" || fail "wexlin-pack build 2: $(cat "$work/pack2.txt")"
 printf '[NewSetup]\r\nDownloadURL_UPDATE=%s\r\nNameOfUpdateFile=TolvaneSetup2.exe\r\nSizeOfUpdateFile=%s\r\nVersionNew=2\r\nStamp=2\r\nProgramName=Tolvane\r\nRunningProcess=<InstallDir>Tolvane.exe\r\nShutDownMethod=Using WM_CLOSE\r\nRestartProcess=1\r\nBackgroundUpdate=1\r\n' \

@@ -15,14 +15,21 @@
 #include "ArchiveWriter.h"
 #include "InformWriter.h"
 #include "KeyCommands.h"
+#include "InformRtf.h"
 #include "NameCharset.h"
+#include "Publish.h"
+#include "SettingsWriter.h"
 
 namespace {
 
 const char kHelp[] =
     "usage: wexlin-pack build -o OUT --stub STUB [OPTION...] FILE...\n"
     "       wexlin-pack list [--name-charset SET] FILE\n"
-    "       wexlin-pack inform -o OUT --update-token TOKEN [--seed N] TEXT_FILE\n"
+    "       wexlin-pack inform -o OUT --update-token TOKEN [--charset SET] [--seed N] TEXT_FILE\n"
+    "       wexlin-pack original -o NAME.original --program-name NAME --version N\n"
+    "                            --target-dir DIR [OPTION...]\n"
+    "       wexlin-pack publish --setup FILE --version N -o DIR [--key NAME.key]\n"
+    "                           [--previous OLD.info] [OPTION...]\n"
     "       wexlin-pack keygen --out PATH/NAME\n"
     "       wexlin-pack sign --key NAME.key FILE...\n"
     "       wexlin-pack verify --key NAME.pub FILE...\n"
@@ -35,7 +42,40 @@ const char kHelp[] =
     "(each such name is printed as UNSAFE). With --name-charset GBK names are read as GBK, where\n"
     "a byte 0x5C after a lead byte is part of a character; otherwise every 0x5C is a separator.\n"
     "inform writes OUT, the inform file of an agent in inform mode: the product's token and the\n"
-    "text of TEXT_FILE (message-box markup, e.g. <B>Version 2</B><P>...), scrambled.\n"
+    "text of TEXT_FILE, scrambled. The text is in the message boxes' markup (<B>bold</B>, <P> a\n"
+    "line break, <T> a tab, \\\\n and \\\\t) and is written as RTF, which the inform window shows\n"
+    "formatted; a text that starts with {\\rtf is kept as it is. --charset GBK converts a UTF-8\n"
+    "text to GBK (RTF with \\ansicpg936); without it the bytes are read as code page 1252.\n"
+    "original writes the agent's installed settings: program, version, folder, check intervals,\n"
+    "and a text for every question, status line and result of the agent.\n"
+    "  --language NAME|FILE     Chinese (GBK) or English (default), or the language block FILE\n"
+    "                           given to build, whose name chooses\n"
+    "  --probe-interval SECONDS between checks (default 86400; 0: once per start of the agent)\n"
+    "  --reask-interval SECONDS before the same stamp is offered again (default 604800)\n"
+    "  --shared-dir DIR, --auxiliary-dir DIR   further folders for the folder macros\n"
+    "  --text KEY=TEXT          replaces one text (s2..s35, BtnText, Error, Confirm, Attention,\n"
+    "                           FontName, FontSize, CharSet), given in UTF-8\n"
+    "publish copies the setup FILE into DIR and writes DIR/NAME.info (NAME of the setup's\n"
+    "--update-file): its exact size, the next stamp (one above OLD.info's, or above DIR/NAME.info\n"
+    "when that exists) and the options below. It refuses a setup whose update address, update\n"
+    "file, agent, token or update key differ from OLD.info's. With --key it signs the setup and\n"
+    "the info file (FILE.sig), after checking that the setup trusts that key. It prints the\n"
+    "files to upload, in their order: the setup before the info file.\n"
+    "  --program-name NAME      ProgramName (default NAME)\n"
+    "  --running-process PATH   the program to stop and restart, e.g. \"<InstallDir>Tolvane.exe\"\n"
+    "  --shut-down METHOD       close, quit, terminate, ask or none (default: close with\n"
+    "                           --running-process, else none)\n"
+    "  --restart                start the program again after the update\n"
+    "  --ask-download, --ask-install   ask before the download, before running the setup\n"
+    "  --background             run the setup hidden\n"
+    "  --inform-finish          tell the user when the update has run\n"
+    "  --valid-versions LIST    installed versions that may take it, e.g. 3,4 (default: all)\n"
+    "  --stamp N                this stamp instead of the next one\n"
+    "  --inform TEXT_FILE       inform instead of update: writes DIR/NAMENews.txt (or\n"
+    "                           --inform-file NAME) from TEXT_FILE as inform does, with the\n"
+    "                           token of the setup FILE, which is read but not published;\n"
+    "                           --inform-url URL is the page its button opens, --charset SET\n"
+    "                           as for inform\n"
     "keygen writes a new signing key pair: NAME.key, the secret key (mode 0600; keep it off the\n"
     "update server), and NAME.pub, the public key for --update-key; it never overwrites a key.\n"
     "sign writes FILE.sig beside each FILE: its signature with the secret key NAME.key. Publish\n"
@@ -47,7 +87,9 @@ const char kHelp[] =
     "  --stub STUB              the stub executable (its PE header at offset 256)\n"
     "  --setup FILE             the setup program: stored first and marked with \"*\"\n"
     "  --setup-args TEXT        extra command-line text for the setup program\n"
-    "  --as NAME                store the next FILE (or --setup FILE) under NAME\n"
+    "  --as NAME                store the next FILE, or the --setup FILE that follows, under\n"
+    "                           NAME (--as Setup.exe --setup X); an --as that no FILE takes\n"
+    "                           before the next --as or the end is an error\n"
     "  --date Y-M-DTh:m:s       date of every entry (default: each file's modification time)\n"
     "  --name-charset SET       convert entry names from UTF-8 to SET (e.g. GBK), the code page\n"
     "                           of the machines that extract (default: names as given)\n"
@@ -179,7 +221,14 @@ int Build(const std::vector<std::string>& args) {
          pending_name.clear();
        }},
       {"--setup-args", text(setup_args)},
-      {"--as", text(pending_name)},
+      {"--as",
+       [&](auto&, const std::string& v) {
+         // A name that no FILE took would otherwise be dropped in silence by the next one.
+         if (!pending_name.empty())
+           Fail("--as " + pending_name + " names no file: --as " + v +
+                " follows before any FILE (--as names the next FILE or --setup FILE)");
+         pending_name = v;
+       }},
       {"--date", [&](auto&, const std::string& v) { date = ParseDate(v); }},
       {"--name-charset", text(name_charset)},
       {"--language", [&](auto&, const std::string& v) { o.languages.push_back(ReadText(v)); }},
@@ -238,7 +287,8 @@ int Build(const std::vector<std::string>& args) {
   }
   if (out.empty()) Fail("build needs -o OUT");
   if (o.stub_path.empty()) Fail("build needs --stub STUB");
-  if (!pending_name.empty()) Fail("--as " + pending_name + " names no file");
+  if (!pending_name.empty())
+    Fail("--as " + pending_name + " names no file (--as names the next FILE or --setup FILE)");
   if (!setup_args.empty() && setup_path.empty()) Fail("--setup-args needs --setup");
   if (!setup_path.empty()) {
     pack::PackEntry e;
@@ -304,16 +354,19 @@ int Verify(const std::vector<std::string>& args) {
 }
 
 int Inform(const std::vector<std::string>& args) {
-  std::string out, token, text_path;
+  std::string out, token, text_path, charset;
   unsigned seed = std::random_device{}();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const bool valued = a == "-o" || a == "--output" || a == "--update-token" || a == "--seed";
+    const bool valued = a == "-o" || a == "--output" || a == "--update-token" || a == "--seed" ||
+                        a == "--charset";
     if (valued && i + 1 >= args.size()) Fail(a + " needs a value");
     if (a == "-o" || a == "--output") {
       out = args[++i];
     } else if (a == "--update-token") {
       token = args[++i];
+    } else if (a == "--charset") {
+      charset = args[++i];
     } else if (a == "--seed") {
       seed = unsigned(std::strtoul(args[++i].c_str(), nullptr, 10));
     } else if (a.size() > 1 && a[0] == '-') {
@@ -325,16 +378,143 @@ int Inform(const std::vector<std::string>& args) {
     }
   }
   if (out.empty() || token.empty() || text_path.empty())
-    Fail("usage: wexlin-pack inform -o OUT --update-token TOKEN [--seed N] TEXT_FILE");
+    Fail("usage: wexlin-pack inform -o OUT --update-token TOKEN [--charset SET] [--seed N] "
+         "TEXT_FILE");
   std::ifstream in(text_path, std::ios::binary);
   if (!in) Fail("cannot read " + text_path);
-  const std::string body{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string body{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
   std::mt19937 rng(seed);
-  const std::string text = pack::InformFileText(token, body, rng);
+  std::string text;
+  try {
+    if (!charset.empty()) body = pack::NameInCharset(body, charset);
+    text = pack::InformFileText(token, pack::MarkupToRtf(body, pack::CodePageOfCharset(charset)),
+                                rng);
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  }
   std::ofstream file(out, std::ios::binary);
   if (!file.write(text.data(), std::streamsize(text.size())) || !file.flush())
     Fail("cannot write " + out);
   std::cout << "wrote " << out << " (" << text.size() << " bytes)\n";
+  return 0;
+}
+
+// Options of the form "--name VALUE" and "--flag", for the commands that take no FILE.
+struct OptionTable {
+  std::map<std::string, std::function<void(const std::string&)>> valued;
+  std::map<std::string, std::function<void()>> switches;
+  void Parse(const std::vector<std::string>& args, const char* command) const {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      if (const auto v = valued.find(a); v != valued.end()) {
+        if (i + 1 >= args.size()) Fail(a + " needs a value");
+        v->second(args[++i]);
+      } else if (const auto sw = switches.find(a); sw != switches.end()) {
+        sw->second();
+      } else {
+        Fail(std::string(command) + ": unknown argument " + a + " (see --help)");
+      }
+    }
+  }
+};
+
+int Number(const std::string& text, const std::string& option) {
+  char* end = nullptr;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < -1 || v > 2147483647LL)
+    Fail("bad number for " + option + ": " + text);
+  return int(v);
+}
+
+int Original(const std::vector<std::string>& args) {
+  pack::OriginalSettings s;
+  s.version = 0;
+  std::string out;
+  OptionTable t;
+  t.valued = {
+      {"-o", [&](const std::string& v) { out = v; }},
+      {"--output", [&](const std::string& v) { out = v; }},
+      {"--program-name", [&](const std::string& v) { s.program_name = v; }},
+      {"--version", [&](const std::string& v) { s.version = Number(v, "--version"); }},
+      {"--target-dir", [&](const std::string& v) { s.target_dir = v; }},
+      {"--shared-dir", [&](const std::string& v) { s.shared_dir = v; }},
+      {"--auxiliary-dir", [&](const std::string& v) { s.auxiliary_dir = v; }},
+      {"--probe-interval",
+       [&](const std::string& v) { s.probe_interval = Number(v, "--probe-interval"); }},
+      {"--reask-interval",
+       [&](const std::string& v) { s.reask_interval = Number(v, "--reask-interval"); }},
+      {"--language", [&](const std::string& v) { s.language = v; }},
+      {"--text",
+       [&](const std::string& v) {
+         const std::size_t eq = v.find('=');
+         if (eq == std::string::npos || eq == 0) Fail("--text wants KEY=TEXT, not " + v);
+         s.texts[v.substr(0, eq)] = v.substr(eq + 1);
+       }},
+  };
+  t.Parse(args, "original");
+  if (out.empty() || s.program_name.empty() || s.version < 1 || s.target_dir.empty())
+    Fail("usage: wexlin-pack original -o NAME.original --program-name NAME --version N "
+         "--target-dir DIR [OPTION...]");
+  try {
+    s.language = pack::LanguageOfArgument(s.language);
+    const std::string text = pack::OriginalSettingsText(s);
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    if (!file.write(text.data(), std::streamsize(text.size())) || !file.flush())
+      Fail("cannot write " + out);
+    std::cout << "wrote " << out << " (" << s.language << " texts)\n";
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  }
+  return 0;
+}
+
+int Publish(const std::vector<std::string>& args) {
+  pack::PublishOptions o;
+  OptionTable t;
+  auto text = [](std::string& field) { return [&field](const std::string& v) { field = v; }; };
+  t.valued = {
+      {"--setup", text(o.setup_path)},
+      {"--version", [&](const std::string& v) { o.version = Number(v, "--version"); }},
+      {"-o", text(o.out_dir)},
+      {"--output", text(o.out_dir)},
+      {"--key", text(o.key_path)},
+      {"--previous", text(o.previous_path)},
+      {"--stamp", [&](const std::string& v) { o.stamp = Number(v, "--stamp"); }},
+      {"--program-name", text(o.program_name)},
+      {"--running-process", text(o.running_process)},
+      {"--shut-down", text(o.shut_down)},
+      {"--valid-versions", text(o.valid_versions)},
+      {"--inform", text(o.inform_text_path)},
+      {"--inform-file", text(o.inform_file)},
+      {"--inform-url", text(o.inform_url)},
+      {"--charset", text(o.charset)},
+  };
+  t.switches = {
+      {"--restart", [&] { o.restart = true; }},
+      {"--ask-download", [&] { o.ask_download = true; }},
+      {"--ask-install", [&] { o.ask_install = true; }},
+      {"--background", [&] { o.background = true; }},
+      {"--inform-finish", [&] { o.inform_finish = true; }},
+  };
+  t.Parse(args, "publish");
+  if (o.setup_path.empty() || o.version < 1 || o.out_dir.empty())
+    Fail("usage: wexlin-pack publish --setup FILE --version N -o DIR [--key NAME.key] "
+         "[--previous OLD.info] [OPTION...]");
+  const bool inform = !o.inform_text_path.empty();
+  if (!inform && (!o.inform_file.empty() || !o.inform_url.empty() || !o.charset.empty()))
+    Fail("--inform-file, --inform-url and --charset belong to --inform");
+  if (inform && (!o.running_process.empty() || !o.shut_down.empty() || o.restart ||
+                 o.ask_download || o.ask_install || o.background || o.inform_finish))
+    Fail("--inform publishes no setup: the update options do not apply");
+  try {
+    if (!o.shut_down.empty()) pack::ShutDownMethodText(o.shut_down);
+    pack::Publish(o, std::cout);
+  } catch (const pack::PackError& e) {
+    Fail(e.what());
+  } catch (const std::exception& e) {
+    Fail(e.what());
+  }
   return 0;
 }
 
@@ -348,6 +528,8 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "build") return Build({args.begin() + 1, args.end()});
   if (args[0] == "inform") return Inform({args.begin() + 1, args.end()});
+  if (args[0] == "original") return Original({args.begin() + 1, args.end()});
+  if (args[0] == "publish") return Publish({args.begin() + 1, args.end()});
   if (args[0] == "keygen") return Keygen({args.begin() + 1, args.end()});
   if (args[0] == "sign") return Sign({args.begin() + 1, args.end()});
   if (args[0] == "verify") return Verify({args.begin() + 1, args.end()});

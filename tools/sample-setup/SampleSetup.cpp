@@ -16,7 +16,9 @@
 //    /Target= (created with its parents; default "Tolvane" in the Program Files folder); a
 //    file named "SUB#NAME" goes to SUB\NAME there (so "data#dm.tz" becomes data\dm.tz). A
 //    value with blanks is written in double quotes or with "*" for each blank. A failed copy
-//    leaves the atom and ends with exit code 2.
+//    leaves the atom and ends with exit code 2. A settings file of the agent ("*.original")
+//    that is installed already is merged, not replaced: the new file's keys, with the agent's
+//    bookkeeping (Stamp and the check times of [OriginalSetup]) kept from the old one.
 // 5. Deletes the global atom "AutoUpdateAtomTokenByWexlin" + TOKEN: the stub reads that as
 //    success.
 // 6. /Dialog=MS: keeps a window of class ".SDialog_Class_Name." + TOKEN open for MS
@@ -30,6 +32,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Files.h"
@@ -147,6 +150,30 @@ std::vector<std::string> FilesToCopy(const std::string& folder,
   return names;
 }
 
+// The keys of [OriginalSetup] that the agent writes for itself; a newer version's settings file
+// must not reset them (a reset Stamp offers the same update again, reset times check at once).
+const char* const kAgentBookkeeping[] = {"Stamp", "ProbeSecondsLast", "__ProbeSecondsLast",
+                                         "ReAskSecondsLast", "__ReAskSecondsLast"};
+
+bool IsAgentSettingsFile(const std::string& name) {
+  const std::string ext = ".original";
+  return name.size() > ext.size() && SameTextIC(name.substr(name.size() - ext.size()), ext);
+}
+
+// Copies the new settings file over the installed one and writes the kept keys back.
+bool InstallAgentSettings(const std::string& from, const std::string& to) {
+  std::vector<std::pair<const char*, std::string>> kept;
+  for (const char* key : kAgentBookkeeping) {
+    char value[256] = "";
+    GetPrivateProfileStringA("OriginalSetup", key, "", value, sizeof value, to.c_str());
+    if (*value) kept.emplace_back(key, value);
+  }
+  if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return false;
+  for (const auto& [key, value] : kept)
+    if (!WritePrivateProfileStringA("OriginalSetup", key, value.c_str(), to.c_str())) return false;
+  return true;
+}
+
 // Deletes the atom once, as a setup program does; the stub adds it exactly once.
 bool DeleteSuccessAtom(const std::string& token) {
   const ATOM atom = GlobalFindAtomA(SuccessAtomName(token).c_str());
@@ -196,7 +223,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   for (const std::string& name : FilesToCopy(own_folder, {ExeFileName(), log_path})) {
     const std::string installed = InstalledName(name);
     if (installed != name) ForceFolders(target + installed.substr(0, installed.find('\\')));
-    if (!CopyFileA((own_folder + name).c_str(), (target + installed).c_str(), FALSE)) {
+    const bool copied =
+        IsAgentSettingsFile(name)
+            ? InstallAgentSettings(own_folder + name, target + installed)
+            : CopyFileA((own_folder + name).c_str(), (target + installed).c_str(), FALSE) != 0;
+    if (!copied) {
       log.Line("Result=failed (cannot copy " + name + ": " + LastErrorText() + ")");
       return 2;
     }

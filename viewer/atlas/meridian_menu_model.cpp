@@ -15,7 +15,27 @@ const MeridianEntry kMeridianEntries[kMeridianCount] = {
     {10, "\xCA\xD6\xC9\xD9\xD1\xF4\xC8\xFD\xBD\xB9\xBE\xAD"},     // 手少阳三焦经
     {11, "\xD7\xE3\xC9\xD9\xD1\xF4\xB5\xA8\xBE\xAD"},             // 足少阳胆经
     {12, "\xD7\xE3\xD8\xCA\xD2\xF5\xB8\xCE\xBE\xAD"},             // 足厥阴肝经
+    {13, "\xC8\xCE\xC2\xF6"},                                     // 任脉
+    {14, "\xB6\xBD\xC2\xF6"},                                     // 督脉
 };
+
+EntryView entry_view(int value) {
+  // Model units: the body stands from y = -2.5 to 2.5; the perineum is near y = -0.25. The
+  // window shows 6 units high at scale 1.
+  constexpr float kMiddle = 1.13f, kScale = 1.8f;
+  constexpr float kGovernorTilt = 30, kCosGovernorTilt = 0.8660254f;
+  EntryView v;
+  if (value != 13 && value != 14) return v;
+  v.keeps_view = false;
+  v.scale = kScale;
+  if (value == 14) {
+    v.rot_y = 180;
+    v.rot_x = kGovernorTilt;  // the top of the head turned toward the viewer
+  }
+  // The middle of the span, turned by the tilt, at the window centre.
+  v.ty = -kMiddle * kScale * (value == 14 ? kCosGovernorTilt : 1.0f);
+  return v;
+}
 
 int PopupGeometry::height() const {
   return kEntryHeight * shown + 2 * kPadding + (scrolls() ? 2 * kArrowHeight : 0);

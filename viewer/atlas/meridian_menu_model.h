@@ -2,7 +2,8 @@
 // lies under the pointer, where each entry's text goes, how a short window scrolls it. No GL.
 #pragma once
 
-constexpr int kMeridianCount = 12;
+// The twelve principal meridians, then the Conception Vessel (13) and the Governor Vessel (14).
+constexpr int kMeridianCount = 14;
 
 struct MeridianEntry {
   int value;         // menu value, also AcupointRecord::meridian
@@ -10,6 +11,16 @@ struct MeridianEntry {
 };
 
 extern const MeridianEntry kMeridianEntries[kMeridianCount];
+
+// The meridian view an entry opens with. A principal meridian keeps the view as it stands; a
+// vessel on the midline is framed from the perineum to the vertex, facing it: the Conception
+// Vessel from the front, the Governor Vessel from behind and a little above, so that its course
+// over the head shows.
+struct EntryView {
+  bool keeps_view = true;
+  float tx = 0, ty = 0, rot_x = 0, rot_y = 0, scale = 1;
+};
+EntryView entry_view(int value);
 
 // Window pixels, origin top left, y downwards (the mouse callbacks' convention).
 struct PopupGeometry {

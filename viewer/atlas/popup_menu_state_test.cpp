@@ -72,7 +72,7 @@ TEST_F(Popup, EscapeAndEnterFromTheKeyboard) {
   s.release(100, 100);
   EXPECT_EQ(s.key(PopupKey::kOther).closed, false);
   s.key(PopupKey::kUp);
-  EXPECT_EQ(s.highlighted(), 11) << "up from nothing starts at the last entry";
+  EXPECT_EQ(s.highlighted(), kMeridianCount - 1) << "up from nothing starts at the last entry";
   s.key(PopupKey::kDown);
   EXPECT_EQ(s.highlighted(), 0) << "and wraps";
   s.key(PopupKey::kDown);
@@ -87,16 +87,16 @@ TEST_F(Popup, EscapeAndEnterFromTheKeyboard) {
 }
 
 TEST(PopupNarrow, TheOpeningClickDoesNotChooseTheEntryUnderIt) {
-  // 100 x 300: the pop-up fits beside the pointer neither across nor up and down, so it lies
-  // under it (top 28: entry 5 at y 150).
+  // 100 x 330: the pop-up fits beside the pointer neither across nor up and down, so it lies
+  // under it (top 14: entry 6 at y 150).
   PopupMenuState s;
-  s.open_at(50, 150, 100, 300, 35);
-  ASSERT_EQ(s.geometry().top, 28);
-  ASSERT_EQ(s.highlighted(), 5);
+  s.open_at(50, 150, 100, 330, 35);
+  ASSERT_EQ(s.geometry().top, 14);
+  ASSERT_EQ(s.highlighted(), 6);
   EXPECT_FALSE(s.release(50, 150).closed);
   EXPECT_TRUE(s.shown());
   s.press(50, 150);
-  EXPECT_EQ(s.release(50, 150).chosen, 6) << "a later click on it does";
+  EXPECT_EQ(s.release(50, 150).chosen, 7) << "a later click on it does";
 }
 
 TEST(PopupShort, ArrowsAndTheWheelScrollToEveryEntry) {
@@ -107,17 +107,18 @@ TEST(PopupShort, ArrowsAndTheWheelScrollToEveryEntry) {
   ASSERT_TRUE(g.scrolls());
   const int x = g.left + 20;
   const int down = g.top + g.height() - 4;
-  for (int i = 0; i < 12 && !g.entry_shown(11); ++i) {
+  const int last_entry = kMeridianCount - 1;
+  for (int i = 0; i < kMeridianCount && !g.entry_shown(last_entry); ++i) {
     EXPECT_TRUE(s.press(x, down).redraw);
     EXPECT_FALSE(s.release(x, down).closed) << "an arrow click keeps it open";
   }
-  ASSERT_TRUE(g.entry_shown(11));
+  ASSERT_TRUE(g.entry_shown(last_entry));
   EXPECT_FALSE(s.wheel(-1).redraw) << "at the end already";
   EXPECT_TRUE(s.wheel(1).redraw);
   EXPECT_TRUE(s.wheel(-1).redraw);
-  const int last = g.top + g.entry_top(11) + 10;
+  const int last = g.top + g.entry_top(last_entry) + 10;
   s.press(x, last);
-  EXPECT_EQ(s.release(x, last).chosen, 12);
+  EXPECT_EQ(s.release(x, last).chosen, kMeridianCount);
 }
 
 TEST(PopupClosed, IgnoresEverything) {

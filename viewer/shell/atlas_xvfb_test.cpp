@@ -569,25 +569,25 @@ TEST_F(AtlasXvfb, MeridianPopupIsANativeMenu) {
   EXPECT_TRUE(wait_for(bladder_shown)) << "a right click on entry 7 chooses it";
 }
 
-// Window heights where the pop-up no longer fits between the bars (300) or at all (150).
+// Window heights where the pop-up no longer fits between the bars (330) or at all (150).
 TEST_F(AtlasXvfb, MeridianPopupOffersEveryEntryInShortWindows) {
   Session v(folder_.path(), folder_.path());
   ASSERT_TRUE(v.ready()) << v.start_report();
   const AcupointRecord& liver = named("LIVER");
 
-  ASSERT_TRUE(v.resize(kWidth, 300));
-  const Point liver_at_300{kWidth / 2.0 + 100 * liver.x, 150 - 100 * liver.y};
-  EXPECT_FALSE(v.shot().red_centroid(liver_at_300, 3));
+  ASSERT_TRUE(v.resize(kWidth, 330));
+  const Point liver_at_330{kWidth / 2.0 + 100 * liver.x, 165 - 100 * liver.y};
+  EXPECT_FALSE(v.shot().red_centroid(liver_at_330, 3));
   open_meridian_popup(v);
-  ASSERT_TRUE(wait_for([&] { return popup_shown(v, 300); }));
-  const Point last = menu_entry_point(11, 300);
-  ASSERT_LT(last.y, 300 - 4) << "entry 12 lies inside the window";
-  v.click_at(int(last.x), int(last.y));
-  EXPECT_TRUE(v.marker_at(liver_at_300)) << "entry 12 chosen in a 300 px window";
+  ASSERT_TRUE(wait_for([&] { return popup_shown(v, 330); }));
+  const Point liver_entry = menu_entry_point(11, 330);
+  ASSERT_LT(menu_entry_point(kMeridianCount - 1, 330).y, 330 - 4) << "the last entry lies inside";
+  v.click_at(int(liver_entry.x), int(liver_entry.y));
+  EXPECT_TRUE(v.marker_at(liver_at_330)) << "entry 12 chosen in a 330 px window";
   v.key("Return");
-  ASSERT_TRUE(wait_for([&] { return !v.shot().red_centroid(liver_at_300, 3); }));
+  ASSERT_TRUE(wait_for([&] { return !v.shot().red_centroid(liver_at_330, 3); }));
 
-  // Too short for all twelve: the down arrow scrolls to entry 12.
+  // Too short for all fourteen: the down arrow scrolls to the end, which shows entry 12.
   ASSERT_TRUE(v.resize(kWidth, 150));
   PopupGeometry g = place_popup(300, 60, kWidth, 150, kBar);
   ASSERT_TRUE(g.scrolls());
@@ -750,7 +750,7 @@ TEST_F(AtlasXvfb, ShippedData) {
     GTEST_SKIP() << "no shipped run folder";
   }
   std::vector<AcupointRecord> shipped = read_table(shipped_run_folder / "data");
-  ASSERT_EQ(shipped.size(), 309u);
+  ASSERT_EQ(shipped.size(), 361u);
   {
     Session v(shipped_run_folder, folder_.path());
     ASSERT_TRUE(v.ready()) << v.start_report();
@@ -778,6 +778,72 @@ TEST_F(AtlasXvfb, ShippedData) {
   expect_meridian_markers(v, shipped, 7, checked);
   EXPECT_GT(checked, 0);
   std::printf("bladder meridian: %d markers, %d inside the window checked\n", bladder, checked);
+}
+
+// The vessels in the shipped data, with the body drawn: a search for BAIHUI turns the body so
+// that its marker shows on top of the head, looked down on; entry 14 turns the back to the viewer
+// with the Governor Vessel's markers up the spine and over the head, entry 13 the front with the
+// Conception Vessel's.
+TEST_F(AtlasXvfb, ShippedVessels) {
+  if (shipped_run_folder.empty() || !fs::exists(shipped_run_folder / "data" / "ptab.tz")) {
+    GTEST_SKIP() << "no shipped run folder";
+  }
+  const std::vector<AcupointRecord> shipped = read_table(shipped_run_folder / "data");
+  ASSERT_EQ(shipped.size(), 361u);
+  auto find = [&shipped](const char* pinyin) {
+    for (const AcupointRecord& r : shipped)
+      if (std::string(r.pinyin) == pinyin) return &r;
+    return static_cast<const AcupointRecord*>(nullptr);
+  };
+  const AcupointRecord* baihui = find("BAIHUI");
+  ASSERT_NE(baihui, nullptr);
+  EXPECT_EQ(baihui->meridian, 14);
+  float top = -10;
+  for (const AcupointRecord& r : shipped) top = std::max(top, r.y);
+  EXPECT_GT(baihui->y, top - 0.05f) << "BAIHUI lies on top of the head";
+  const Pose view = record_view(*baihui);
+  const auto at = pose_point(view, baihui->x, baihui->y, baihui->z);
+  const auto above = pose_point(view, baihui->x, baihui->y + 1, baihui->z);
+  EXPECT_GT((above[2] - at[2]) / view.scale, 0.5) << "the view looks down on the vertex";
+
+  Session v(shipped_run_folder, folder_.path());
+  ASSERT_TRUE(v.ready()) << v.start_report();
+  v.move(700, 120);
+  v.search("baihui");
+  EXPECT_TRUE(v.marker_at(project(view, *baihui), 3.0)) << "BAIHUI's marker shows";
+
+  // Each vessel's entry: its view, the markers of its course that face that view, and no other
+  // marker. The Governor Vessel from behind: up the back from L4 and over the head to the
+  // vertex; the Conception Vessel from the front: from the pubic symphysis to the chin.
+  const struct {
+    int entry, meridian, first, last;
+  } vessels[] = {{13, 14, 3, 20}, {12, 13, 2, 24}};
+  for (const auto& vessel : vessels) {
+    choose_meridian_entry(v, vessel.entry);
+    const EntryView entry = entry_view(vessel.meridian);
+    const Pose pose{entry.tx, entry.ty, entry.rot_x, entry.rot_y, entry.scale};
+    std::vector<Point> course, others;
+    for (const AcupointRecord& r : shipped) {
+      if (r.meridian != vessel.meridian) {
+        others.push_back(project(pose, r));
+      } else if (r.number >= vessel.first && r.number <= vessel.last) {
+        course.push_back(project(pose, r));
+      }
+    }
+    ASSERT_TRUE(wait_for([&] { return v.shot().red_centroid(course.back(), 3).has_value(); }))
+        << "entry " << vessel.entry + 1 << " never showed its vessel";
+    const Shot s = v.shot();
+    for (Point p : course)
+      EXPECT_TRUE(s.red_centroid(p, 3)) << "entry " << vessel.entry + 1 << ": marker missing at ("
+                                        << p.x << ", " << p.y << ")";
+    int foreign = 0;
+    for (Point p : others) {
+      bool shared = false;
+      for (Point q : course) shared |= std::hypot(p.x - q.x, p.y - q.y) < 8;
+      foreign += !shared && s.red_centroid(p, 1).has_value();
+    }
+    EXPECT_EQ(foreign, 0) << "entry " << vessel.entry + 1 << " shows markers of other meridians";
+  }
 }
 
 }  // namespace

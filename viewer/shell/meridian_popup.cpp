@@ -117,6 +117,14 @@ void build_meridian_menu() {
 
 void on_meridian_menu(int value) {
   current_meridian = value;
+  const EntryView view = entry_view(value);
+  if (!view.keeps_view) {
+    meridian_tx = view.tx;
+    meridian_ty = view.ty;
+    meridian_rot_x = view.rot_x;
+    meridian_rot_y = view.rot_y;
+    meridian_scale = view.scale;
+  }
   glutSetWindow(main_window);
   glutPostRedisplay();
 }
