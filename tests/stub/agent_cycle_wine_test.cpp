@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "AgentRules.h"
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
 #include "agent_test_support.h"
-#include "Utils.h"
 #include "archive/archive_test_files.h"
+#include "rules/AgentRules.h"
 #include "stub_run_support.h"
+#include "win/Utils.h"
 #include "wine_process.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Agent time, override slots, when a check is due and the level a check reaches.
-#include "AgentRules.h"
+#include "rules/AgentRules.h"
 
 #include <gtest/gtest.h>
 

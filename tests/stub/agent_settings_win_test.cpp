@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "StubGlob.h"
-#include "StubState.h"
-#include "Utils.h"
+#include "app/StubGlob.h"
+#include "app/StubState.h"
+#include "win/Utils.h"
 
 namespace {
 

@@ -17,14 +17,14 @@
 #include <vector>
 
 #include "ArchiveWriter.h"
-#include "InformWriter.h"
 #include "BoxDriver.h"
-#include "agent_test_support.h"
+#include "InformWriter.h"
 #include "TokenScramble.h"
-#include "Utils.h"
-#include "UtilsText.h"
+#include "agent_test_support.h"
 #include "archive/archive_test_files.h"
 #include "stub_run_support.h"
+#include "text/UtilsText.h"
+#include "win/Utils.h"
 #include "wine_process.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // The text rules of the stub's copies: the transient copy's arguments, the remote-control posts
 // of the agent's switches, and the CD-span copy's forwarded command line, read back the way the
 // copy reads its own command line.
-#include "CopyRules.h"
+#include "rules/CopyRules.h"
 
 #include <gtest/gtest.h>
 
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Part-file names, chunk arithmetic, the resume decision, the rate text and "404" pages.
-#include "DownloadRules.h"
+#include "rules/DownloadRules.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ExtractRules.h"
+#include "rules/ExtractRules.h"
 
 TEST(InflateBudget, AllowsTheDeclaredTotalAndTheMarginNoMore) {
   InflateBudget budget(1000);

@@ -1,5 +1,5 @@
 // Write pieces, free-space arithmetic, drive roots and the choice of a temporary drive.
-#include "FileRules.h"
+#include "rules/FileRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Under wine: the file routines on real files, and the temporary folders of StubGlob.
 #include <gtest/gtest.h>
 
-#include "Files.h"
-#include "StubGlob.h"
-#include "Utils.h"
+#include "app/StubGlob.h"
+#include "win/Files.h"
+#include "win/Utils.h"
 
 namespace {
 

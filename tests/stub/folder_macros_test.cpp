@@ -1,6 +1,6 @@
 // Folder macros against fixed values: the name, folder and date tables, the suffix rule, the
 // clean-up of backslashes and the resolution of "." and ".." segments.
-#include "FolderMacros.h"
+#include "rules/FolderMacros.h"
 
 #include <gtest/gtest.h>
 

@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "InetHTTP.h"
+#include "app/StubState.h"
+#include "app/StubWin.h"
 #include "archive/archive_test_files.h"
-#include "StubState.h"
-#include "StubWin.h"
+#include "win/InetHTTP.h"
 #include "wine_process.h"
 
 namespace {

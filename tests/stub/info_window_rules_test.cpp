@@ -1,5 +1,5 @@
 // The information window's text face and layout.
-#include "InfoWindowRules.h"
+#include "rules/InfoWindowRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The inform file: token against the running stub's, body after the fourth "|", and the
 // addresses the inform window may open.
-#include "InformFile.h"
+#include "format/InformFile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "InformWriter.h"
 #include "TokenScramble.h"
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "GFileInfo.h"
-#include "RunMode.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
+#include "rules/RunMode.h"
 #include "stub_run_support.h"
 #include "wine_process.h"
 

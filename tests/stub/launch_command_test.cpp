@@ -1,5 +1,5 @@
 // The setup program's command line, atom and window class as the stub makes them.
-#include "LaunchCommand.h"
+#include "rules/LaunchCommand.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The markup message box's decisions without windows: markup translation, heading, buttons,
 // keys and layout.
-#include "MarkupText.h"
+#include "text/MarkupText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which running program is the searched one, and which window is a process's main window.
-#include "ProcessRules.h"
+#include "rules/ProcessRules.h"
 
 #include <gtest/gtest.h>
 

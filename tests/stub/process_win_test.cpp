@@ -2,11 +2,11 @@
 // both enumerations, its main window chosen, closed, quit and terminated, and the waits.
 #include <gtest/gtest.h>
 
-#include "Files.h"
-#include "OwnedHandle.h"
-#include "Process.h"
-#include "StubGlob.h"
-#include "Utils.h"
+#include "app/StubGlob.h"
+#include "win/Files.h"
+#include "win/OwnedHandle.h"
+#include "win/Process.h"
+#include "win/Utils.h"
 
 namespace {
 

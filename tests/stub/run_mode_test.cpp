@@ -2,8 +2,8 @@
 // the decision compares.
 #include <gtest/gtest.h>
 
-#include "RunMode.h"
-#include "UtilsText.h"
+#include "rules/RunMode.h"
+#include "text/UtilsText.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 // folder whose path has blanks.
 #include <gtest/gtest.h>
 
-#include "Files.h"
-#include "LaunchCommand.h"
-#include "OwnedHandle.h"
-#include "Process.h"
-#include "SetupRun.h"
-#include "StubGlob.h"
-#include "Utils.h"
+#include "app/SetupRun.h"
+#include "app/StubGlob.h"
+#include "rules/LaunchCommand.h"
+#include "win/Files.h"
+#include "win/OwnedHandle.h"
+#include "win/Process.h"
+#include "win/Utils.h"
 
 namespace {
 

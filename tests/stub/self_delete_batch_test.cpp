@@ -1,6 +1,6 @@
 // The self-deleting batch's text: bounded attempts with a pause, every path quoted, the folder
 // only when asked, the batch last.
-#include "SelfDeleteBatch.h"
+#include "rules/SelfDeleteBatch.h"
 
 #include <gtest/gtest.h>
 

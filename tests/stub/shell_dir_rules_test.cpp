@@ -1,6 +1,6 @@
 // Which source of a standard folder wins: the shell's answers when their folders exist, else the
 // profile and Windows-folder fallbacks.
-#include "ShellDirRules.h"
+#include "rules/ShellDirRules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Language names, the choice of the process's language block, and the texts read through it.
-#include "SLangId.h"
+#include "text/SLangId.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 
-#include "GFileInfo.h"
-#include "UtilsText.h"
+#include "format/GFileInfo.h"
+#include "text/UtilsText.h"
 
 namespace {
 

@@ -3,15 +3,15 @@
 // running when it started.
 #include <gtest/gtest.h>
 
-#include "Files.h"
-#include "Global.h"
-#include "SelfDelete.h"
-#include "SelfDeleteBatch.h"
-#include "ShellDir.h"
-#include "ShellDirRules.h"
-#include "StubGlob.h"
-#include "Utils.h"
+#include "app/StubGlob.h"
+#include "rules/SelfDeleteBatch.h"
+#include "rules/ShellDirRules.h"
 #include "stub/wine_process.h"
+#include "win/Files.h"
+#include "win/Global.h"
+#include "win/SelfDelete.h"
+#include "win/ShellDir.h"
+#include "win/Utils.h"
 
 namespace {
 

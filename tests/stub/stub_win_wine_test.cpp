@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "InfoWindow.h"
-#include "StubState.h"
-#include "StubWin.h"
-#include "Utils.h"
+#include "app/StubState.h"
+#include "app/StubWin.h"
+#include "win/InfoWindow.h"
+#include "win/Utils.h"
 
 namespace {
 

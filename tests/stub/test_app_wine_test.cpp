@@ -5,11 +5,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "Files.h"
-#include "Process.h"
-#include "StubGlob.h"
-#include "Utils.h"
+#include "app/StubGlob.h"
 #include "stub/wine_process.h"
+#include "win/Files.h"
+#include "win/Process.h"
+#include "win/Utils.h"
 
 namespace {
 

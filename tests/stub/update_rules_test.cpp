@@ -1,6 +1,6 @@
 // The decisions of the update run: shut-down methods, questions, the finish notice and the
 // command lines that start the program and the agent again.
-#include "UpdateRules.h"
+#include "rules/UpdateRules.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // with a known command line. Writes its report to the file named by WEXLIN_CHILD_OUT.
 #include <cstdio>
 
-#include "Utils.h"
+#include "win/Utils.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Byte-string rules of the Utils unit: lists, search, replace, paths, switches, texts.
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Win32 side of the Utils unit, run under wine: registry and INI, the command line of a real
 // child process, system names, DLL binding from the system folder, waits and window helpers.
-#include "Utils.h"
+#include "win/Utils.h"
 
 #include <gtest/gtest.h>
 

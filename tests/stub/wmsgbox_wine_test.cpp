@@ -1,7 +1,7 @@
 // The markup message box under wine. The box runs modally on the test's thread; it is driven
 // either by the box-driver program as a child process or, with the same driver code, from a
 // second thread of the test.
-#include "WMsgBox.h"
+#include "win/WMsgBox.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "BoxDriver.h"
-#include "MarkupText.h"
-#include "Utils.h"
+#include "text/MarkupText.h"
+#include "win/Utils.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "ArchiveFormat.h"
-#include "GFileInfo.h"
-#include "UtilsText.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "ArchiveFormat.h"
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
 #include "InformWriter.h"
 #include "NameCharset.h"
+#include "format/ArchiveFormat.h"
 
 namespace {
 

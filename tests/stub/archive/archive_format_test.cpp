@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "ArchiveFormat.h"
 #include "entry_name_cases.h"
+#include "format/ArchiveFormat.h"
 
 using namespace archive;
 

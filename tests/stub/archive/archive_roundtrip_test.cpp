@@ -13,13 +13,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "ArchiveFormat.h"
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
-#include "GFileInfo.h"
 #include "archive_test_files.h"
 #include "entry_name_cases.h"
-#include "UtilsText.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
+#include "text/UtilsText.h"
 
 using namespace archive;
 

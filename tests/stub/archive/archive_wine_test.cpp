@@ -9,11 +9,11 @@
 #include <sstream>
 #include <string>
 
-#include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "GFileInfo.h"
 #include "archive_test_files.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
 #include "stub/wine_process.h"
 
 namespace {

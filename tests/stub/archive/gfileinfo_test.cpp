@@ -9,9 +9,9 @@
 #include <zlib.h>
 
 #include "ArchiveWriter.h"
-#include "GFileInfo.h"
 #include "TokenScramble.h"
-#include "UtilsText.h"
+#include "format/GFileInfo.h"
+#include "text/UtilsText.h"
 
 namespace {
 
