@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "app/StubGlob.h"
-#include "stub/wine_process.h"
+#include "wine_process.h"
 #include "win/Files.h"
 #include "win/Process.h"
 #include "win/Utils.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "ArchiveWriter.h"
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "format/ArchiveFormat.h"
 #include "rules/RunMode.h"
 #include "stub_run_support.h"

@@ -6,7 +6,7 @@
 #include "app/StubGlob.h"
 #include "rules/SelfDeleteBatch.h"
 #include "rules/ShellDirRules.h"
-#include "stub/wine_process.h"
+#include "wine_process.h"
 #include "win/Files.h"
 #include "win/Global.h"
 #include "win/SelfDelete.h"

@@ -13,7 +13,7 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "format/GFileInfo.h"
 #include "stub_run_support.h"
 #include "wine_process.h"
@@ -122,7 +122,7 @@ std::string AnswerBox(const std::string& button) {
 class InternetSetup : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (g_nginx.empty()) GTEST_SKIP() << "run through tests/stub/net/serve_and_run.py";
+    if (g_nginx.empty()) GTEST_SKIP() << "run through stub/wine-tests/net/serve_and_run.py";
   }
 };
 

@@ -11,10 +11,10 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
-#include "stub/wine_process.h"
+#include "wine_process.h"
 
 namespace {
 

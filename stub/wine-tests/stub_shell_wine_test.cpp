@@ -15,7 +15,7 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
 #include "rules/RunMode.h"

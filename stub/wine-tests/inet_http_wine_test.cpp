@@ -1,4 +1,4 @@
-// Under wine, against servers that tests/stub/net/serve_and_run.py starts on 127.0.0.1: nginx
+// Under wine, against servers that stub/wine-tests/net/serve_and_run.py starts on 127.0.0.1: nginx
 // and a scripted server for the faults. Downloads into files and memory, resuming after a cut,
 // restarting after a change, errors, 404 pages, the abort by the stub window and the bars.
 #include <windows.h>
@@ -17,7 +17,7 @@
 
 #include "app/StubState.h"
 #include "app/StubWin.h"
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "win/InetHTTP.h"
 #include "wine_process.h"
 
@@ -70,7 +70,7 @@ class InetHttp : public ::testing::Test {
     docroot_ = Env("WEXLIN_TEST_DOCROOT");
   }
   void SetUp() override {
-    if (nginx_.empty()) GTEST_SKIP() << "run through tests/stub/net/serve_and_run.py";
+    if (nginx_.empty()) GTEST_SKIP() << "run through stub/wine-tests/net/serve_and_run.py";
     char buffer[MAX_PATH];
     const DWORD n = GetTempPathA(MAX_PATH, buffer);
     dir_ = std::string(buffer, n) + "inet_http_" + std::to_string(GetCurrentProcessId()) + "\\";

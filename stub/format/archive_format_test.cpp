@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "entry_name_cases.h"
+#include "format/entry_name_cases.h"
 #include "format/ArchiveFormat.h"
 
 using namespace archive;

@@ -15,8 +15,8 @@
 
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
-#include "archive_test_files.h"
-#include "entry_name_cases.h"
+#include "format/archive_test_files.h"
+#include "format/entry_name_cases.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
 #include "text/UtilsText.h"

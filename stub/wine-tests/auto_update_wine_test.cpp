@@ -21,7 +21,7 @@
 #include "InformWriter.h"
 #include "TokenScramble.h"
 #include "agent_test_support.h"
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "stub_run_support.h"
 #include "text/UtilsText.h"
 #include "win/Utils.h"
@@ -271,7 +271,7 @@ bool AnyLineHas(const TraceViewer& viewer, const std::string& text) {
 class AutoUpdate : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (g_nginx.empty()) GTEST_SKIP() << "run through tests/stub/net/serve_and_run.py";
+    if (g_nginx.empty()) GTEST_SKIP() << "run through stub/wine-tests/net/serve_and_run.py";
   }
 };
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "wine_process.h"
 
 // The trace-viewer program (a wine path), set by the test's main.

@@ -84,21 +84,6 @@ TEST(DecideRunMode, OneRowPerModeAndEdge) {
   }
 }
 
-TEST(RunModeNames, FileNameAndExtensionAreDoubleByteAware) {
-  SetLeadByteTest(GbkLeadByte);
-  // 0x81 0x5C is one GBK character whose second byte is a backslash.
-  const std::string dir_char = "\x81\x5C";
-  EXPECT_EQ(FileNameOfPath("C:\\a\\Setup.exe"), "Setup.exe");
-  EXPECT_EQ(FileNameOfPath("C:\\a\\" + dir_char + "x.exe"), dir_char + "x.exe");
-  EXPECT_EQ(FileNameOfPath("Setup.exe"), "Setup.exe");
-  EXPECT_EQ(FileNameOfPath("C:\\a\\"), "");
-  EXPECT_EQ(FileNameWithoutExt("TolvaneAU.exe"), "TolvaneAU");
-  EXPECT_EQ(FileNameWithoutExt("a.b.exe"), "a.b");
-  EXPECT_EQ(FileNameWithoutExt("noext"), "noext");
-  EXPECT_EQ(FileNameWithoutExt("dir.d\\name"), "dir.d\\name");
-  SetLeadByteTest(NoLeadBytes);
-}
-
 TEST(StubWindowClass, PathForSetupsNameForAgents) {
   EXPECT_EQ(StubWindowClass(false, "C:\\Temp\\Setup.exe"), "C:\\Temp\\Setup.exe");
   EXPECT_EQ(StubWindowClass(true, "C:\\Prog\\TolvaneAU.exe"), ".AutoUpdate.TolvaneAU");

@@ -15,7 +15,7 @@
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
 #include "agent_test_support.h"
-#include "archive/archive_test_files.h"
+#include "format/archive_test_files.h"
 #include "rules/AgentRules.h"
 #include "stub_run_support.h"
 #include "win/Utils.h"
@@ -156,7 +156,7 @@ void DismissBadToken() {
 class AgentCycle : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (g_nginx.empty()) GTEST_SKIP() << "run through tests/stub/net/serve_and_run.py";
+    if (g_nginx.empty()) GTEST_SKIP() << "run through stub/wine-tests/net/serve_and_run.py";
   }
 };
 

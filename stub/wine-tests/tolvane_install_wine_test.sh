@@ -92,7 +92,7 @@ line_is 2 "$work/line2.bin" || fail "second console line missing or different"
 echo "Setup.exe installed Tolvane, which started from its folder"
 
 # --- Version 2, published and installed by the agent ---
-[ -n "$http" ] && [ -d "$docroot" ] || fail "no web server: run through tests/stub/net/serve_and_run.py"
+[ -n "$http" ] && [ -d "$docroot" ] || fail "no web server: run through stub/wine-tests/net/serve_and_run.py"
 printf '2' >"$work/version.txt"
 log2_win="Z:$(echo "$work/setup2.log" | tr / '\\')"
 "$pack" build -o "$docroot/TolvaneSetup2.exe" --stub "$stub" --setup "$sample" --as Setup.exe \
