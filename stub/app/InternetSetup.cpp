@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "app/RunSetup.h"
+#include "app/SetupJobStop.h"
+#include "app/StubProgress.h"
 #include "app/StubState.h"
-#include "app/StubWin.h"
-#include "app/UnPack.h"
+#include "app/UnpackArchive.h"
 #include "format/EntryName.h"
 #include "format/GFileInfo.h"
 #include "win/Files.h"
@@ -34,6 +36,7 @@ void WriteAgentCopy(HWND window, const std::string& folder) {
   request.agent_name = OwnInfo->AgentExeName();
   request.button_texts = Buttons();
   request.charset = OwnInfo->Charset();
+  request.progress.abort = &SetupJobStopFlag();
   const UnpackResult result = UnpackArchive(request);
   if (result.end != UnpackEnd::Extracted)
     TraceLine() << " RunInternetSetup: no agent copy, " << result.error;
@@ -76,7 +79,8 @@ void RunInternetSetup(HWND window, const std::string& extraction_folder) {
     if (error.empty()) {
       TraceLine() << " RunInternetSetup: " << url << " -> " << setup_file;
       downloaded =
-          HTTP_DownloadFile_Incremental(window, url, setup_file, nullptr, ProgressBarsCallback, &error);
+          HTTP_DownloadFile_Incremental(window, url, setup_file, nullptr, StubWindowProgress(),
+                                        &error);
     }
   }
   if (error.empty()) {

@@ -1,8 +1,8 @@
 #include "app/SetupLaunch.h"
 
+#include "app/JobBoxes.h"
 #include "app/SetupRun.h"
 #include "app/StubState.h"
-#include "app/UnPack.h"
 #include "rules/LaunchCommand.h"
 #include "win/Files.h"
 #include "win/Trace.h"

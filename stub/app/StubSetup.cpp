@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/StubAU.h"
+#include "app/AgentCommands.h"
+#include "app/AgentListener.h"
+#include "app/AgentSettings.h"
+#include "app/JobBoxes.h"
 #include "app/StubGlob.h"
 #include "app/StubState.h"
-#include "app/StubWin.h"
-#include "app/UnPack.h"
+#include "rules/AgentProtocol.h"
 #include "rules/CopyRules.h"
 #include "rules/RunMode.h"
 #include "rules/SelfDeleteBatch.h"
@@ -243,15 +245,15 @@ void SelfDeleteBatch(bool remove_folder, bool short_names) {
 
 void RemoteStopCountdown(WPARAM count) {
   StopCountdown = std::int32_t(count);
-  TraceLine() << " StopCountdown=" << StopCountdown;
+  TraceLine() << kTraceStopCountdown << StopCountdown;
 }
 
 void RemoteRegisterListener(WPARAM listener_window, LPARAM listener_message) {
   ListenerWindow = reinterpret_cast<HWND>(listener_window);
   ListenerMessage = UINT(listener_message);
   TraceLine() << " Listener=" << listener_window << ":" << ListenerMessage;
-  NotifyListener(50, reinterpret_cast<LPARAM>(StubWindow.window));
-  NotifyListener(51, kMsgCommand);
+  NotifyListener(AgentNotice::TransientWindow, reinterpret_cast<LPARAM>(StubWindow.window));
+  NotifyListener(AgentNotice::CommandMessage, kMsgCommand);
 }
 
 LRESULT RemoteCommand(WPARAM command, LPARAM argument) {

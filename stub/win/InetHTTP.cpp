@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/StubWin.h"
 #include "rules/DownloadRules.h"
 #include "rules/RunMode.h"
 #include "win/Files.h"
@@ -130,7 +129,7 @@ bool (*connected_query)() = nullptr;
 
 // One download on an open session; fills error.
 void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
-              const std::string& target, std::string* content, DownloadProgress progress,
+              const std::string& target, std::string* content, const JobProgress& progress,
               std::string& error) {
   const bool to_file = !target.empty();
   const DWORD flags = to_file ? INTERNET_FLAG_RESYNCHRONIZE : INTERNET_FLAG_RELOAD;
@@ -183,7 +182,7 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
 
   const std::int32_t chunk = DownloadChunkSize(size);
   std::string text = Meter().Text(true, size, done, 0, GetTickCount());
-  if (progress) progress(0, 0, ProgressHigh(size, chunk), text, 1, ProgressPosition(done, chunk));
+  progress.Report(0, 0, ProgressHigh(size, chunk), text, 1, ProgressPosition(done, chunk));
   const auto read_file = Bound<decltype(&InternetReadFile)>(kReadFile);
   std::vector<char> buffer(static_cast<std::size_t>(chunk));
   DWORD read = 0;
@@ -206,12 +205,12 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
       }
       done += read;
       text = Meter().Text(false, size, done, read, GetTickCount());
-      if (progress) progress(1, 0, 0, text, 0, 0);
+      progress.Report(1, 0, 0, text, 0, 0);
     }
     // A server that sends more than it announced is not followed past the size.
-  } while (read > 0 && done < size && !DownloadAborted());
+  } while (read > 0 && done < size && !progress.Aborted());
 
-  if (DownloadAborted()) {
+  if (progress.Aborted()) {
     error = "Download Aborted";
     return;
   }
@@ -250,7 +249,7 @@ std::int64_t UrlContentLength(const std::string& url) {
 
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
-                                   DownloadProgress progress, std::string* error) {
+                                   const JobProgress& progress, std::string* error) {
   WaitPumping(100, 0);
   std::string message;
   std::string ignored;

@@ -22,6 +22,7 @@
 #include "TokenScramble.h"
 #include "agent_test_support.h"
 #include "format/archive_test_files.h"
+#include "protocol_lines.h"
 #include "stub_run_support.h"
 #include "text/UtilsText.h"
 #include "win/Utils.h"
@@ -239,8 +240,9 @@ class Listener {
   std::vector<std::string> Notes() const {
     std::vector<std::string> notes;
     for (const std::string& l : SplitLines(ReplaceAll(ReplaceAll(ReadFile(log_), "\r", ""), "\n", "\r\n")))
-      if (l.compare(0, 9, "notify 41") == 0 || l.compare(0, 9, "notify 42") == 0 ||
-          l.compare(0, 9, "notify 43") == 0)
+      if (l.rfind(NoticePrefix(AgentNotice::FileDownload), 0) == 0 ||
+          l.rfind(NoticePrefix(AgentNotice::SetupRun), 0) == 0 ||
+          l.rfind(NoticePrefix(AgentNotice::WindowEnd), 0) == 0)
         notes.push_back(l);
     return notes;
   }
@@ -294,7 +296,7 @@ TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
   EXPECT_NE(question.text.find("\r\nDownload Tolvane version 2?\r\nIt installs at once.\r\n"),
             std::string::npos) << question.text;
   EXPECT_TRUE(Press(question, "&Yes"));
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000)) << Dump(viewer);
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000)) << Dump(viewer);
 
   // The program was closed by its window, the setup of version 2 ran as an agent's update with
   // the settings named, and the program started again in its own folder.
@@ -319,7 +321,7 @@ TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
   // agent makes a new copy in its place.
   const std::string restart =
       in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3 /TRANSIENT=|255|255|255|255|255|255|";
-  EXPECT_TRUE(viewer.Has(agent.Id(), " RestartAgentTransient: " + restart)) << Dump(viewer);
+  EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceRestartAgent) + restart)) << Dump(viewer);
   EXPECT_TRUE(agent.WaitEnd(15000));
   EXPECT_TRUE(viewer.WaitFor(agent.Id(), " SelfDeleteBatch", 15000)) << Dump(viewer);
   const AgentCopy next(agent.Id());
@@ -328,13 +330,13 @@ TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
       << Dump(viewer);
   // Lines of processes tracing at once may interleave in the viewer: the start line is matched
   // up to the switches, and the agent's own reading of "/_ZZ=99" stands for the rest.
-  EXPECT_TRUE(AnyLineHas(viewer, " ==== STUB START ====> " + in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3"))
+  EXPECT_TRUE(AnyLineHas(viewer, std::string(kTraceStubStart) + in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3"))
       << Dump(viewer);
   EXPECT_TRUE(AnyLineHas(viewer, " CreateAndRun_X_Exe-1 99")) << Dump(viewer);
   EXPECT_FALSE(AnyLineHas(viewer, "replacing a left copy")) << Dump(viewer);
-  EXPECT_EQ(listener.Notes(), (std::vector<std::string>{"notify 41 1", "notify 41 2",
-                                                         "notify 42 1", "notify 42 2",
-                                                         "notify 43 0"}));
+  EXPECT_EQ(listener.Notes(), (std::vector<std::string>{NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds),
+                                                         NoticeLine(AgentNotice::SetupRun, kNoticeBegins), NoticeLine(AgentNotice::SetupRun, kNoticeEnds),
+                                                         NoticeLine(AgentNotice::WindowEnd, 0)}));
 }
 
 TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
@@ -369,18 +371,19 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
       EXPECT_TRUE(Press(ask, ask.buttons.empty() ? "" : ask.buttons[0].caption));
     }
     if (std::string(c.method) == "Close it") {
-      ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-8 ====", 30000)) << Dump(viewer);
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 8), 30000)) << Dump(viewer);
       Sleep(2000);
       EXPECT_TRUE(app.Running());
       // The wait serves messages: the copy answers a command (its state: 2, fetching the update).
       DWORD_PTR state = 0;
-      EXPECT_TRUE(SendMessageTimeoutA(WaitForWindow(kCopyClass, 1000, agent.Id()), WM_USER + 101, 7,
-                                      0, SMTO_ABORTIFHUNG, 5000, &state));
-      EXPECT_EQ(state, 2u);
-      EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-9 ===="));
+      EXPECT_TRUE(SendMessageTimeoutA(WaitForWindow(kCopyClass, 1000, agent.Id()), kMsgCommand,
+                                      WPARAM(AgentCommandCode::AgentState), 0, SMTO_ABORTIFHUNG,
+                                      5000, &state));
+      EXPECT_EQ(state, DWORD_PTR(AgentActivity::FetchingFile));
+      EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 9)));
       app.Kill();
     }
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
         << c.method << Dump(viewer);
     EXPECT_TRUE(app.WaitEnd(5000)) << c.method;
     const std::vector<std::string> stops = AppLogLines("stop pid=" + std::to_string(app.Id()));
@@ -393,8 +396,8 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
     EXPECT_EQ(ReadFile(in.Version()), "2") << c.method;
     EXPECT_EQ(in.VersionOriginal(), "2") << c.method;
     EXPECT_EQ(WaitForStarts(2).size(), 2u) << c.method << ReadFile(AppLog());
-    EXPECT_TRUE(viewer.Has(agent.Id(), " StopCountdown=100")) << c.method << Dump(viewer);
-    EXPECT_FALSE(viewer.Has(agent.Id(), " RestartAgentTransient")) << c.method;
+    EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceStopCountdown, 100))) << c.method << Dump(viewer);
+    EXPECT_FALSE(viewer.Has(agent.Id(), kTraceRestartAgent)) << c.method;
   }
 }
 
@@ -412,8 +415,8 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
   EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // gone before the box
   EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 20000)) << Dump(viewer);
-  EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-7 ===="));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
   EXPECT_TRUE(app.Running());
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
@@ -442,8 +445,8 @@ TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   const box_driver::BoxInfo report = WaitForBox("Error");
   EXPECT_NE(report.text.find("\r\n404 File Not Found"), std::string::npos) << report.text;
   EXPECT_TRUE(Press(report, report.buttons.empty() ? "" : report.buttons[0].caption));
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 20000)) << Dump(viewer);
-  EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-7 ===="));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
   EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
@@ -482,9 +485,9 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
       EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
       EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
     }
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
         << c.what << Dump(viewer);
-    EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: TRUE " + folder + kUpdateName))
+    EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "TRUE " + folder + kUpdateName))
         << c.what;
     const bool good = c.kind == Kind::Good;
     EXPECT_EQ(ReadFile(in.Version()), good ? "2" : "1") << c.what;
@@ -492,7 +495,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     EXPECT_EQ(app.Running(), !good) << c.what;
     EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << c.what;
     if (c.kind == Kind::EmptyOverStale) {
-      EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: Empty file: " + folder + kUpdateName))
+      EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "Empty file: " + folder + kUpdateName))
           << Dump(viewer);
     }
   }
@@ -540,15 +543,15 @@ TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
       EXPECT_EQ(FindWindowA("WRichEditBox", nullptr), nullptr);
       EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
     }
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 20000)) << Dump(viewer);
-    EXPECT_EQ(viewer.Has(agent.Id(), " ==== PerformAutoInform-4 ===="), same);
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformShot, 2), 20000)) << Dump(viewer);
+    EXPECT_EQ(viewer.Has(agent.Id(), StageLine(kStagePerformAutoInform, 4)), same);
     EXPECT_EQ(in.VersionOriginal(), same ? "2" : "1");
     // The inform file stays in the program folder; one of another product does not.
     EXPECT_EQ(std::filesystem::exists(in.Dir() + "TolvaneNews.txt"), same);
-    EXPECT_FALSE(viewer.Has(agent.Id(), "PerformAutoUpdate"));
+    EXPECT_FALSE(viewer.Has(agent.Id(), kStagePerformAutoUpdate));
     const std::vector<std::string> notes = listener.Notes();
     EXPECT_EQ(std::vector<std::string>(notes.begin(), notes.begin() + std::min<std::size_t>(2, notes.size())),
-              (std::vector<std::string>{"notify 41 1", "notify 41 2"}));
+              (std::vector<std::string>{NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds)}));
   }
 }
 

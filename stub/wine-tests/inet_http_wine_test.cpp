@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/StubProgress.h"
 #include "app/StubState.h"
 #include "app/StubWin.h"
 #include "format/archive_test_files.h"
@@ -62,6 +63,9 @@ void RecordProgress(int stage, int low, int high, const std::string& text, int s
   ProgressBarsCallback(stage, low, high, text, step, position);
 }
 
+// The stub window's abort flag, with or without the recording above.
+JobProgress Watch(ProgressNotify notify) { return {notify, StubWindowProgress().abort}; }
+
 class InetHttp : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -92,7 +96,8 @@ class InetHttp : public ::testing::Test {
   std::string Download(const std::string& url, const std::string& target) {
     std::string error = "unset";
     const bool ok =
-        HTTP_DownloadFile_Incremental(nullptr, url, target, nullptr, RecordProgress, &error);
+        HTTP_DownloadFile_Incremental(nullptr, url, target, nullptr, Watch(RecordProgress),
+                                      &error);
     EXPECT_EQ(ok, error.empty()) << error;
     return error;
   }
@@ -127,12 +132,12 @@ TEST_F(InetHttp, AFileFromNginxArrivesWholeAndDrivesTheBar) {
   // Into memory, and the size query.
   std::string content, error;
   EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, nginx_ + "/f100k.bin", "", &content,
-                                            nullptr, &error));
+                                            Watch(nullptr), &error));
   EXPECT_EQ(content, data);
   EXPECT_EQ(UrlContentLength(nginx_ + "/f100k.bin"), 100000);
   // nginx's 404 page has a length too.
   EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, nginx_ + "/missing.bin", "", &content,
-                                            nullptr, &error));
+                                            Watch(nullptr), &error));
   EXPECT_GT(content.size(), 0u);
   EXPECT_EQ(UrlContentLength(nginx_ + "/missing.bin"), std::int64_t(content.size()));
   EXPECT_EQ(UrlContentLength("http://127.0.0.1:1/nothing"), -1);
@@ -204,9 +209,11 @@ TEST_F(InetHttp, FourOhFourPagesAreDownloadedAndRecognised) {
   EXPECT_EQ(NotFoundPageText(target, "", url, false, "Bad Secret Token!"),
             "<b>404 File Not Found...</b><P><P>URL:  " + url + ".");
   std::string content, error;
-  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/500/x", "", &content, nullptr, &error);
+  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/500/x", "", &content, Watch(nullptr),
+                                &error);
   EXPECT_EQ(NotFoundPageText("", content, "u", false, "d"), "d");
-  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/404/x", "", &content, nullptr, &error);
+  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/404/x", "", &content, Watch(nullptr),
+                                &error);
   EXPECT_EQ(NotFoundPageText("", content, "u", false, "d"),
             "<b>404 File Not Found...</b><P><P>URL:  u.");
   // A file that is there is not such a page.
