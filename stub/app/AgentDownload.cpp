@@ -59,12 +59,31 @@ bool TokenMatches(const std::string& file, AgentFile kind) {
 }
 
 // Deletes what an earlier run left at the target; false (with error) when it stays.
-bool RemoveStaleTarget(const std::string& target, std::string& error) {
+bool RemoveStaleTarget(const std::string& target, TransferError& error) {
   if (!FileExists(target)) return true;
   SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (DeleteFileA(target.c_str())) return true;
-  error = "Unable to replace " + target + " <P>" + LastErrorText();
-  TraceLine() << kTraceDownloadFile << error;
+  const DWORD code = GetLastError();
+  error = TransferError(TransferFault::CannotStore,
+                        "Unable to replace " + target + " <P>" + LastErrorText(code), code);
+  TraceLine() << kTraceDownloadFile << error.text();
+  return false;
+}
+
+TransferError CannotWrite(const std::string& target, DWORD code) {
+  return TransferError(TransferFault::CannotStore,
+                       "Unable to write " + target + " <P>" + LastErrorText(code), code);
+}
+
+// Whether a fetched update or inform file may be used: it must carry the installed product's
+// token. A file that may not is deleted and the user told; every check of what arrived belongs
+// here, before anything opens or starts the file.
+bool AcceptFetched(const std::string& target, const std::string& source, AgentFile kind) {
+  if (TokenMatches(target, kind)) return true;
+  const std::string message = NotFoundPageText(target, "", source, false, "Bad Secret Token!");
+  DeleteFileA(target.c_str());
+  TraceLine() << " DownloadFileAU: token differs, deleted " << target;
+  ShowAgentError(message);
   return false;
 }
 
@@ -98,14 +117,15 @@ bool UpdateSizeMatches(const std::string& base_in, const std::string& update_nam
 }
 
 bool DownloadFileAU(const std::string& base_in, const std::string& name_in, AgentFile kind,
-                    std::string& error) {
-  error.clear();
+                    TransferError& error) {
+  error = TransferError();
   const std::string name = FileNameOfPath(name_in);
   const std::string base = TestMode ? TestModeURL : base_in;
   if (kind != AgentFile::Info) {
-    error = AgentTargetRefusal(name, ProtectedNames(), CurrentLeadByteTest());
-    if (!error.empty()) {
-      TraceLine() << " DownloadFileAU: refused, " << error;
+    const std::string refusal = AgentTargetRefusal(name, ProtectedNames(), CurrentLeadByteTest());
+    if (!refusal.empty()) {
+      error = TransferError(TransferFault::Refused, refusal);
+      TraceLine() << " DownloadFileAU: refused, " << refusal;
       return false;
     }
   }
@@ -126,11 +146,11 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
     if (kind != AgentFile::Info) {
       DWORD code = 0;
       if (content.empty())
-        error = "Empty file: " + source;
+        error = TransferError(TransferFault::EmptyFile, "Empty file: " + source);
       else if (source_is_target)
         wrote = true;
       else if (!(wrote = WriteFileData(target, content, 0, WriteMode::Create, &code)))
-        error = "Unable to write " + target + " <P>" + LastErrorText(code);
+        error = CannotWrite(target, code);
     }
   } else if (!TestMode && !base.empty() && InternetConnected()) {
     WaitPumping(500, 0);
@@ -145,39 +165,36 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
     const bool complete = HTTP_DownloadFile_Incremental(
         CheckMode == 1 ? StubWindow.window : nullptr, source,
         kind == AgentFile::Info ? std::string() : target, &content, StubWindowProgress(), &error);
-    wrote = complete && error.empty() && kind != AgentFile::Info;
+    wrote = complete && error.ok() && kind != AgentFile::Info;
     if (show_progress && StubWindow.window) ShowWindow(StubWindow.window, SW_HIDE);
     WaitPumping(500, 0);
   }
 
   bool ok = false;
   if (kind == AgentFile::Info) {
-    if (error.empty() && !content.empty()) error = NotFoundPageText("", content, source, false, "");
-    if (error.empty() && !content.empty()) {
+    if (error.ok() && !content.empty()) {
+      const std::string page = NotFoundPageText("", content, source, false, "");
+      if (!page.empty()) error = TransferError(TransferFault::ErrorPage, page);
+    }
+    if (error.ok() && !content.empty()) {
       DWORD code = 0;
       ok = WriteFileData(target, content, 0, WriteMode::Create, &code);
-      if (!ok) error = "Unable to write " + target + " <P>" + LastErrorText(code);
+      if (!ok) error = CannotWrite(target, code);
     }
     // Nothing published at that address is no error for the info file.
-    if (!error.empty() && error[0] == '3') error.clear();
+    if (error.kind() == TransferFault::NotPublished) error = TransferError();
     return ok;
   }
-  if (error.empty() && wrote) {
-    ok = true;
-    if (!TokenMatches(target, kind)) {
-      ok = false;
-      const std::string message = NotFoundPageText(target, "", source, false, "Bad Secret Token!");
-      DeleteFileA(target.c_str());
-      TraceLine() << " DownloadFileAU: token differs, deleted " << target;
-      ShowAgentError(message);
-    }
-  } else if (!error.empty() && source.size() > 2 && NewSetup::RequestConfirmationBeforeDownload()) {
+  if (error.ok() && wrote) {
+    ok = AcceptFetched(target, source, kind);
+  } else if (!error.ok() && source.size() > 2 && NewSetup::RequestConfirmationBeforeDownload()) {
     const std::string text =
-        error == "Download Aborted" ? AgentText("s3", "File Download Aborted!")
-        : source[1] == ':'          ? AgentText("s4", "File not Found!") + "<P><P>" + source
-                                    : AgentText("s5", "Unable to Download File!") + "<P><P>" + source;
+        error.kind() == TransferFault::Aborted
+            ? AgentText("s3", "File Download Aborted!")
+        : source[1] == ':' ? AgentText("s4", "File not Found!") + "<P><P>" + source
+                           : AgentText("s5", "Unable to Download File!") + "<P><P>" + source;
     WarningBox(nullptr, text, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
   }
-  if (!error.empty()) TraceLine() << kTraceDownloadFile << error;
+  if (!error.ok()) TraceLine() << kTraceDownloadFile << error.text();
   return ok;
 }

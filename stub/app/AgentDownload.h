@@ -6,14 +6,17 @@
 
 #include <string>
 
+#include "rules/TransferError.h"
+
 // File kinds of DownloadFileAU.
 enum class AgentFile { Info = 1, Update = 2, Inform = 3 };
 
 // Fetches an agent file from base (a folder or a URL; TestModeURL in test mode) into ExeDir.
 // The info file must be there and not be a web server's error page; an info file that is not
-// published is no error. error receives what went wrong.
+// published is no error. error receives what went wrong. An update or inform file is used only
+// once it has passed the checks of what arrived (the product's token).
 bool DownloadFileAU(const std::string& base, const std::string& name, AgentFile kind,
-                    std::string& error);
+                    TransferError& error);
 
 // Whether the update (or, in inform mode, the inform) file has exactly the announced size in
 // base (a folder, or in test mode TestModeURL) or on the web server.

@@ -64,7 +64,7 @@ bool PerformAutoInform() {
   TraceLine() << StageLine(kStagePerformAutoInform, 2);
   AgentState = AgentActivity::FetchingFile;
   NotifyListener(AgentNotice::FileDownload, kNoticeBegins);
-  std::string error;
+  TransferError error;
   const bool fetched = DownloadFileAU(base, name, AgentFile::Inform, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
   if (!fetched) return false;
@@ -102,7 +102,7 @@ bool PerformAutoUpdate() {
   TraceLine() << StageLine(kStagePerformAutoUpdate, 6);
   AgentState = AgentActivity::FetchingFile;
   NotifyListener(AgentNotice::FileDownload, kNoticeBegins);
-  std::string error;
+  TransferError error;
   bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
   if (ok && confirm_install && CheckMode != 1)

@@ -49,7 +49,8 @@ bool LaunchSetup(HWND window, const std::string& extraction_folder,
   const SuccessAtom atom(SuccessAtomName(token));
   if (!atom.Added()) {
     // Without the atom the setup's success could not be told.
-    ShowJobError(window, "Unable to add the setup's success token!<P><P>" + LastErrorText());
+    ShowJobError(window, "Unable to add the setup's success token!<P><P>" +
+                             LastErrorText(atom.AddError()));
     return false;
   }
   OwnedHandle process;

@@ -92,10 +92,11 @@ void PerformShot() {
   bool done = false;
   AgentState = AgentActivity::FetchingInfo;
   NotifyListener(AgentNotice::InfoDownload, kNoticeBegins);
-  std::string error;
+  TransferError error;
   const std::string info_file = InfoFilePath();
   const bool info_ok =
-      !info_file.empty() && DownloadFileAU(OwnInfo->UpdateInfoUrl(), info_file, AgentFile::Info, error);
+      !info_file.empty() &&
+      DownloadFileAU(OwnInfo->UpdateInfoUrl(), info_file, AgentFile::Info, error);
   NotifyListener(AgentNotice::InfoDownload, kNoticeEnds);
   if (info_ok) SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_HIDDEN);
   OriginalSetup::SetProbeSecondsLast(SecondsNow());
@@ -120,8 +121,8 @@ void PerformShot() {
                   << " InternetConnected=" << TraceBool(connected);
       if (!TestMode && !connected)
         ShowAgentError(AgentText("s2", ""));
-      else if (!TestMode && !error.empty())
-        ShowAgentError(error);
+      else if (!TestMode && !error.ok())
+        ShowAgentError(error.text());
       else
         WarningBox(BOX_OWNER_ACTIVE, AgentText("s21", "") + "   (" + IntText(level) + ")   ",
                    MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);

@@ -85,9 +85,9 @@ bool RemoveOwnFolder(const std::string& folder, bool clear_attributes) {
 
 std::string SetupTempDirStem() { return TempDir(true) + "SETUP_" + IntText(OwnDosTime()); }
 
-std::string SetupTempDir() {
+std::string SetupTempDir(unsigned long* error_code) {
   std::string& held = HeldSetupDir();
-  if (held.empty()) held = CreateOwnFolder(SetupTempDirStem());
+  if (held.empty()) held = CreateOwnFolder(SetupTempDirStem(), error_code);
   return held;
 }
 

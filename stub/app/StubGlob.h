@@ -20,8 +20,8 @@ bool RemoveOwnFolder(const std::string& folder, bool clear_attributes);
 // the name the setup folder is first tried under.
 std::string SetupTempDirStem();
 // The extraction folder: made on first use (CreateOwnFolder of SetupTempDirStem) and then held.
-// "" when it could not be made.
-std::string SetupTempDir();
+// "" when it could not be made (*error_code then holds the system's error, when given).
+std::string SetupTempDir(unsigned long* error_code = nullptr);
 // Deletes the extraction folder (only if this process made it) and forgets its name, so that a
 // later SetupTempDir makes a new one.
 void RemoveSetupTempDir();

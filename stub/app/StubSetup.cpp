@@ -113,7 +113,8 @@ bool EndRunningCopy(DWORD pid, const std::string& cls, const std::string& copy_p
 bool CopyOwnFile(const std::string& path, const char* who) {
   const std::string own = OwnExePath();
   if (!CopyFileA(own.c_str(), path.c_str(), FALSE)) {
-    TraceLine() << " " << who << ": FAILED to copy to " << path << ": " << LastErrorText();
+    const DWORD code = GetLastError();
+    TraceLine() << " " << who << ": FAILED to copy to " << path << ": " << LastErrorText(code);
     return false;
   }
   const std::uint32_t size = FileSizeOf(own), written = FileSizeOf(path);
@@ -214,10 +215,11 @@ void ApplyTransientOverrides() {
 }
 
 void SpanCdHandOver() {
-  const std::string folder = SetupTempDir();
+  unsigned long code = 0;
+  const std::string folder = SetupTempDir(&code);
   if (folder.empty()) {
     ShowJobError(nullptr, SetupTempDirStem() + "<P><P>Unable to create Directory!<P><P>" +
-                              LastErrorText());
+                              LastErrorText(code));
     return;
   }
   const std::string copy = FixTrailingBackslash(folder, true) + SpanCdCopyName(OwnFileName());

@@ -153,7 +153,8 @@ HWND StubWindowCreate() {
   cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
   cls.lpszClassName = WindowClass.c_str();
   if (!RegisterClassA(&cls)) {
-    TraceLine() << " RegisterClass failed: " << LastErrorText();
+    const DWORD code = GetLastError();
+    TraceLine() << " RegisterClass failed: " << LastErrorText(code);
     return nullptr;
   }
   const std::string title = OwnInfo ? OwnInfo->LangText("s0", "Wexlin Installation Suite")
@@ -164,9 +165,10 @@ HWND StubWindowCreate() {
       CreateWindowExA(0, WindowClass.c_str(), title.c_str(),
                       WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, x, y, kStubWindowWidth,
                       kStubWindowHeight, nullptr, nullptr, instance, nullptr);
+  const DWORD create_code = window ? 0 : GetLastError();
   if (OwnInfo) SetBoxFont(OwnInfo->FontName(), OwnInfo->FontSize(), OwnInfo->Charset());
   if (!window) {
-    TraceLine() << " CreateWindow failed: " << LastErrorText();
+    TraceLine() << " CreateWindow failed: " << LastErrorText(create_code);
     UnregisterClassA(WindowClass.c_str(), instance);
   }
   return window;

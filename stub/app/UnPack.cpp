@@ -16,11 +16,12 @@ void SetupJob(HWND window) {
   {
     const SetupJobScope scope;
     try {
-      const std::string folder = SetupTempDir();
+      unsigned long code = 0;
+      const std::string folder = SetupTempDir(&code);
       TraceLine() << " SetupTempDir=" << folder;
       if (folder.empty()) {
         ShowJobError(window, SetupTempDirStem() + "<P><P>Unable to create Directory!<P><P>" +
-                                 LastErrorText());
+                                 LastErrorText(code));
       } else if (OwnInfo->InternetSetup()) {
         RunInternetSetup(window, folder);
       } else {

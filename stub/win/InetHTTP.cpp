@@ -39,20 +39,27 @@ void CloseInternetHandle(HINTERNET handle) {
 }
 using InternetOwner = Owner<HINTERNET, CloseInternetHandle>;
 
-InternetOwner OpenSession(const char* agent) {
+// error_code receives the system's code when the session cannot be opened (0 when the library
+// or its entry point is missing).
+InternetOwner OpenSession(const char* agent, DWORD* error_code = nullptr) {
   const auto open = Bound<decltype(&InternetOpenA)>(kOpen);
-  return InternetOwner(open ? open(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
-                            : nullptr);
+  const HINTERNET session =
+      open ? open(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0) : nullptr;
+  if (!session && error_code) *error_code = open ? GetLastError() : 0;
+  return InternetOwner(session);
 }
 
 // A cached copy must never stand in for the server's current file, nor a part of one be
-// cached: nothing is written to the cache.
+// cached: nothing is written to the cache. error_code receives the system's code when the URL
+// cannot be opened.
 InternetOwner OpenUrl(HINTERNET session, const std::string& url, const std::string& headers,
-                      DWORD flags) {
+                      DWORD flags, DWORD* error_code = nullptr) {
   const auto open = Bound<decltype(&InternetOpenUrlA)>(kOpenUrl);
   if (!open || !session) return InternetOwner();
-  return InternetOwner(open(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
-                            DWORD(headers.size()), flags | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+  const HINTERNET request = open(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
+                                 DWORD(headers.size()), flags | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+  if (!request && error_code) *error_code = GetLastError();
+  return InternetOwner(request);
 }
 
 bool QueryNumber(HINTERNET request, DWORD what, std::int64_t* value) {
@@ -115,9 +122,15 @@ void DeleteStaleParts(const std::string& target) {
   FindClose(search);
 }
 
-std::string ByteCountError(std::int64_t done, std::int32_t size, const std::string& url) {
-  return "4 Connection broken: " + IntText(done) + " of " + IntText(size) +
-         " bytes received <P>URL: " + url;
+TransferError ByteCountError(std::int64_t done, std::int32_t size, const std::string& url) {
+  return TransferError::Numbered(TransferFault::ByteCount,
+                                 "Connection broken: " + IntText(done) + " of " + IntText(size) +
+                                     " bytes received <P>URL: " + url);
+}
+
+TransferError CannotOpen(const std::string& url, DWORD code) {
+  return TransferError::Numbered(TransferFault::CannotOpen,
+                                 "Unable to open Internet Connection <P>URL: " + url, code);
 }
 
 TransferMeter& Meter() {
@@ -130,19 +143,20 @@ bool (*connected_query)() = nullptr;
 // One download on an open session; fills error.
 void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
               const std::string& target, std::string* content, const JobProgress& progress,
-              std::string& error) {
+              TransferError& error) {
   const bool to_file = !target.empty();
   const DWORD flags = to_file ? INTERNET_FLAG_RESYNCHRONIZE : INTERNET_FLAG_RELOAD;
-  InternetOwner request = OpenUrl(session, url, "", flags);
+  DWORD open_code = 0;
+  InternetOwner request = OpenUrl(session, url, "", flags, &open_code);
   if (!request.get()) {
-    error = "2 Unable to open Internet Connection <P>URL: " + url;
+    error = CannotOpen(url, open_code);
     return;
   }
   const std::int32_t size = ContentLength(request.get());
   const std::uint32_t date = LastModifiedDos(request.get());
   const std::string last_modified = QueryText(request.get(), HTTP_QUERY_LAST_MODIFIED);
   if (size <= 0) {
-    error = "3 " + url + "<P><P>File Not Found !";
+    error = TransferError::Numbered(TransferFault::NotPublished, url + "<P><P>File Not Found !");
     return;
   }
   if (progress_window) ShowWindow(progress_window, SW_SHOW);
@@ -171,9 +185,9 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
         // the part goes and the whole file is fetched again.
         DeleteEvenReadOnly(part);
         if (!(request.get() && status == 200 && ContentLength(request.get()) == size))
-          request = OpenUrl(session, url, "", flags);
+          request = OpenUrl(session, url, "", flags, &open_code);
         if (!request.get() || ContentLength(request.get()) != size) {
-          error = "2 Unable to open Internet Connection <P>URL: " + url;
+          error = CannotOpen(url, request.get() ? 0 : open_code);
           return;
         }
       }
@@ -197,7 +211,9 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
       if (to_file) {
         DWORD code = 0;
         if (!AppendData(part, data, 0, &code)) {
-          error = "5 Unable to write " + part + " <P>" + LastErrorText(code);
+          error = TransferError::Numbered(TransferFault::CannotWrite,
+                                          "Unable to write " + part + " <P>" + LastErrorText(code),
+                                          code);
           return;
         }
       } else {
@@ -211,7 +227,7 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
   } while (read > 0 && done < size && !progress.Aborted());
 
   if (progress.Aborted()) {
-    error = "Download Aborted";
+    error = TransferError(TransferFault::Aborted, "Download Aborted");
     return;
   }
   if (done != size || (to_file && FileSizeOf(part) != std::uint32_t(size))) {
@@ -223,7 +239,9 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
     if (FileExists(target)) DeleteEvenReadOnly(target);
     if (!MoveFileA(part.c_str(), target.c_str())) {
       const DWORD code = GetLastError();
-      error = "5 Unable to rename " + part + " to " + target + " <P>" + LastErrorText(code);
+      error = TransferError::Numbered(
+          TransferFault::CannotWrite,
+          "Unable to rename " + part + " to " + target + " <P>" + LastErrorText(code), code);
     }
   }
 }
@@ -249,22 +267,24 @@ std::int64_t UrlContentLength(const std::string& url) {
 
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
-                                   const JobProgress& progress, std::string* error) {
+                                   const JobProgress& progress, TransferError* error) {
   WaitPumping(100, 0);
-  std::string message;
+  TransferError failure;
   std::string ignored;
   if (!content) content = &ignored;
   content->clear();
   // A file left from before must not pass for this download if it fails.
   if (!target_file.empty() && FileExists(target_file)) DeleteEvenReadOnly(target_file);
-  const InternetOwner session = OpenSession("HTTP_Connect_3");
+  DWORD session_code = 0;
+  const InternetOwner session = OpenSession("HTTP_Connect_3", &session_code);
   if (!session.get())
-    message = "1 Unable to initialize \"WinINet.dll\"";
+    failure = TransferError::Numbered(TransferFault::NoWinINet,
+                                      "Unable to initialize \"WinINet.dll\"", session_code);
   else
-    Transfer(session.get(), progress_window, url, target_file, content, progress, message);
-  if (!message.empty()) TraceLine() << " HTTP_DownloadFile_Incremental: " << message;
-  if (error) *error = message;
-  return message.empty();
+    Transfer(session.get(), progress_window, url, target_file, content, progress, failure);
+  if (!failure.ok()) TraceLine() << " HTTP_DownloadFile_Incremental: " << failure.text();
+  if (error) *error = failure;
+  return failure.ok();
 }
 
 std::string NotFoundPageText(const std::string& file, const std::string& content,

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "rules/JobProgress.h"
+#include "rules/TransferError.h"
 
 // The system's connected-state query.
 bool InternetConnected();
@@ -30,13 +31,12 @@ std::int64_t UrlContentLength(const std::string& url);
 // complete part replaces the target. Shows progress_window when given; reports stage 0 once and
 // stage 1 after every read that brought data, and stops between reads once progress is aborted.
 // Returns true when every byte arrived (and, into a file, the target is that download); else
-// *error holds the reason, its first character the error's number where it has one:
-//   "1 ..." WinINet missing, "2 ..." the URL cannot be opened, "3 ..." no Content-Length,
-//   "4 ..." fewer or more bytes than announced, "5 ..." the part file cannot be written or
-//   renamed, "Download Aborted" the abort flag was set (the part file stays for a resume).
+// *error holds the fault: NoWinINet, CannotOpen, NotPublished (no Content-Length), ByteCount,
+// CannotWrite (the part file cannot be written or renamed) or Aborted (the part file stays for a
+// resume). Its text is the one the trace and the boxes show ("2 Unable to open ...").
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
-                                   const JobProgress& progress, std::string* error);
+                                   const JobProgress& progress, TransferError* error);
 
 // The "404" message when the file (its first 10000 bytes; else content) is a web server's page
 // for a missing file, else default_text.
