@@ -4,11 +4,11 @@
 #include <memory>
 #include <optional>
 
-#include "ArchiveFormat.h"
-#include "ExtractRules.h"
-#include "GFileInfo.h"
-#include "UtilsText.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
 #include "format/Signature.h"
+#include "rules/ExtractRules.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

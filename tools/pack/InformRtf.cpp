@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "ArchiveWriter.h"
-#include "MarkupText.h"
-#include "UtilsText.h"
+#include "text/MarkupText.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 namespace {

@@ -11,15 +11,15 @@
 #include <memory>
 #include <random>
 
-#include "ArchiveFormat.h"
-#include "ArchiveSource.h"
+#include "format/ArchiveFormat.h"
+#include "format/ArchiveSource.h"
 #include "ArchiveWriter.h"
-#include "GFileInfo.h"
+#include "format/GFileInfo.h"
 #include "InformRtf.h"
 #include "InformWriter.h"
 #include "KeyCommands.h"
 #include "NameCharset.h"
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 #include "format/Signing.h"
 
 namespace pack {

@@ -6,7 +6,7 @@
 
 #include "ArchiveWriter.h"
 #include "NameCharset.h"
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 namespace {

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "ArchiveFormat.h"
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
 #include "InformWriter.h"
@@ -19,6 +18,7 @@
 #include "NameCharset.h"
 #include "Publish.h"
 #include "SettingsWriter.h"
+#include "format/ArchiveFormat.h"
 
 namespace {
 

@@ -35,9 +35,9 @@
 #include <utility>
 #include <vector>
 
-#include "Files.h"
-#include "LaunchCommand.h"
-#include "Utils.h"
+#include "rules/LaunchCommand.h"
+#include "win/Files.h"
+#include "win/Utils.h"
 
 namespace {
 
