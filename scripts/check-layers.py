@@ -21,15 +21,16 @@ TREES = {
         "layers": ["text", "format", "rules", "win", "app", "wine-tests"],
         "pure": ["text", "format", "rules"],
     },
-    "viewer": {"roots": ["viewer"], "layers": [], "pure": []},
+    # model, text and atlas use no other viewer folder; view poses the body for a record; shell
+    # holds every window and all GL drawing.
+    "viewer": {"roots": ["viewer"], "layers": ["model", "text", "atlas", "view", "shell"],
+               "pure": ["atlas", "view"]},
     "content": {"roots": ["content", "viewer"], "layers": [], "pure": []},
 }
 
 # Circles that another change is taking apart, each with where it lives. Reported, not failed on;
 # an entry that is no longer a circle fails the check, so the list only shrinks.
-KNOWN_CIRCLES = [
-    ["viewer/text/glyph_raster", "viewer/text/screen_font"],
-]
+KNOWN_CIRCLES = []
 
 SOURCE_SUFFIXES = (".h", ".hpp", ".c", ".cc", ".cpp")
 QUOTED_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
