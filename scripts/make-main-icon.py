@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes stub/MainIcon.ico, the stub's program icon: 32 x 32 pixels, 32 bits, a white
+"""Writes stub/app/MainIcon.ico, the stub's program icon: 32 x 32 pixels, 32 bits, a white
 box-and-arrow on the blue of the message box's side band. Run again only to change it."""
 import os
 import struct
@@ -40,7 +40,7 @@ def main():
     image = header + xor + and_mask
     icon = struct.pack("<HHH", 0, 1, 1)
     icon += struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 32, len(image), 6 + 16)
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "stub", "MainIcon.ico")
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "stub", "app", "MainIcon.ico")
     with open(path, "wb") as f:
         f.write(icon + image)
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "OwnedHandle.h"
+#include "win/OwnedHandle.h"
 #include "format/Signature.h"
 
 class VerifiedFile {

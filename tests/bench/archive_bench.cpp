@@ -11,10 +11,10 @@
 
 #include <zlib.h>
 
-#include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
-#include "GFileInfo.h"
 #include "bench_data.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
 
 using namespace archive;
 using Clock = std::chrono::steady_clock;

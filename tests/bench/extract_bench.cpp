@@ -15,14 +15,14 @@
 
 #include <zlib.h>
 
-#include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
-#include "Files.h"
-#include "GFileInfo.h"
-#include "StubState.h"
-#include "UnPack.h"
-#include "Utils.h"
+#include "app/StubState.h"
+#include "app/UnPack.h"
 #include "bench_data.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
+#include "win/Files.h"
+#include "win/Utils.h"
 
 using Clock = std::chrono::steady_clock;
 

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "ArchiveFormat.h"
-#include "GFileInfo.h"
-#include "SLangId.h"
-#include "UtilsText.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
+#include "text/SLangId.h"
+#include "text/UtilsText.h"
 
 using namespace archive;
 

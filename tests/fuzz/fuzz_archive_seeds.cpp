@@ -7,9 +7,9 @@
 #include <exception>
 #include <string>
 
-#include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
-#include "GFileInfo.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
 
 using namespace archive;
 

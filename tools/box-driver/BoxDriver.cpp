@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "OwnedHandle.h"
+#include "win/OwnedHandle.h"
 
 namespace box_driver {
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "ArchiveFormat.h"
-#include "GFileInfo.h"
-#include "UtilsText.h"
+#include "format/ArchiveFormat.h"
+#include "format/GFileInfo.h"
 #include "format/Signature.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

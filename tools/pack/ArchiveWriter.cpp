@@ -12,9 +12,9 @@
 
 #include <zlib.h>
 
-#include "ArchiveFormat.h"
 #include "TokenScramble.h"
-#include "UtilsText.h"
+#include "format/ArchiveFormat.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

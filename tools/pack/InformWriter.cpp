@@ -1,7 +1,7 @@
 #include "InformWriter.h"
 
 #include "TokenScramble.h"
-#include "UtilsText.h"
+#include "text/UtilsText.h"
 
 namespace pack {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "ArchiveFormat.h"
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
 #include "InformWriter.h"
 #include "KeyCommands.h"
 #include "NameCharset.h"
+#include "format/ArchiveFormat.h"
 
 namespace {
 

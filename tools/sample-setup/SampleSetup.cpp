@@ -32,9 +32,9 @@
 #include <string>
 #include <vector>
 
-#include "Files.h"
-#include "LaunchCommand.h"
-#include "Utils.h"
+#include "rules/LaunchCommand.h"
+#include "win/Files.h"
+#include "win/Utils.h"
 
 namespace {
 

@@ -1,4 +1,0 @@
-// SLangId, native side: there is no thread locale to ask, so the system counts as English.
-#include "SLangId.h"
-
-int SystemPrimaryLanguageId() { return 9; }

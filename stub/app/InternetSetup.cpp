@@ -1,0 +1,93 @@
+#include "app/InternetSetup.h"
+
+#include <string>
+
+#include "app/StubState.h"
+#include "app/StubWin.h"
+#include "app/UnPack.h"
+#include "format/EntryName.h"
+#include "format/GFileInfo.h"
+#include "win/Files.h"
+#include "win/InetHTTP.h"
+#include "win/Trace.h"
+#include "win/Utils.h"
+#include "win/WMsgBox.h"
+
+namespace {
+
+const char kDefaultButtons[] = "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|";
+const char kDefaultQuestion[] =
+    "<b>INTERNET DOWNLOAD</b><p><p>Wexlin will download the Setup File from the Internet...<p>"
+    "Please make sure your Internet connection is properly set.<p><p>Continue with Setup?<p><P>"
+    "Size: <SIZE> MB<P>";
+const char kDefaultOffline[] = "No valid Internet Connection.<p>Can not Download File!";
+
+std::string Buttons() { return OwnInfo->LangText("BtnText", kDefaultButtons); }
+
+// The agent copy of the own file for the setup program to install: the extraction of the own
+// archive, which carries no entries, writes just that copy.
+void WriteAgentCopy(HWND window, const std::string& folder) {
+  UnpackRequest request;
+  request.owner = window;
+  request.archive_path = OwnExePath();
+  request.target_folder = folder;
+  request.agent_name = OwnInfo->AgentExeName();
+  request.button_texts = Buttons();
+  request.charset = OwnInfo->Charset();
+  const UnpackResult result = UnpackArchive(request);
+  if (result.end != UnpackEnd::Extracted)
+    TraceLine() << " RunInternetSetup: no agent copy, " << result.error;
+}
+
+}  // namespace
+
+void RunInternetSetup(HWND window, const std::string& extraction_folder) {
+  const std::string name = OwnInfo->DownloadFileName();
+  // The name joins a folder: only a plain file name will do.
+  const std::string unsafe = archive::UnsafeEntryNameReason(name, CurrentLeadByteTest());
+  if (!unsafe.empty()) {
+    TraceLine() << " RunInternetSetup: download file name refused, " << unsafe;
+    ErrorBox(window, "Bad download file name: " + name, OwnInfo->LangText("Error", "Error"),
+             Buttons(), OwnInfo->Charset());
+    return;
+  }
+  std::string source = OwnInfo->DownloadUrl();
+  if (!OwnInfo->DownloadAlways() && FileExists(ExeDir(true) + name)) source = ExeDir(false);
+  if (OwnInfo->WriteAgent()) WriteAgentCopy(window, extraction_folder);
+
+  std::string error;
+  bool downloaded = false;
+  std::string setup_file = FixTrailingBackslash(source, true) + name;
+  const std::string url = source + "/" + name;
+  if (!FileExists(setup_file)) {
+    SetStatusText(StubWindow.status, OwnInfo->LangText("s10", "Downloading File..."),
+                  OwnInfo->FontName(), OwnInfo->FontSize(), OwnInfo->Charset());
+    if (OwnInfo->ConfirmDownload()) {
+      const std::string question =
+          ReplaceAll(OwnInfo->LangText("s11", kDefaultQuestion), "<SIZE>",
+                     MegabytesText(double(ParseDecimal(OwnInfo->DownloadSize(), 0))));
+      if (!AskYesNo(window, question, OwnInfo->LangText("Confirm", "Confirm"), Buttons(),
+                    OwnInfo->Charset()))
+        error = "!";
+    }
+    if (error.empty() && !InternetConnected()) error = OwnInfo->LangText("s12", kDefaultOffline);
+    SetDownloadAbort(false);
+    setup_file = TempDir(true) + name;
+    if (error.empty()) {
+      TraceLine() << " RunInternetSetup: " << url << " -> " << setup_file;
+      downloaded =
+          HTTP_DownloadFile_Incremental(window, url, setup_file, nullptr, ProgressBarsCallback, &error);
+    }
+  }
+  if (error.empty()) {
+    const TGFileInfo setup(setup_file);
+    if (!SameDownloadToken(setup, *OwnInfo))
+      error = NotFoundPageText(setup_file, "", url, false, "Bad Secret Token!");
+  }
+  if (error.empty()) RunSetup(window, extraction_folder, setup_file, "", "", true);
+  if (downloaded) DeleteFileA(setup_file.c_str());
+  if (!error.empty() && error != "!") {
+    TraceLine() << " RunInternetSetup: " << error;
+    ErrorBox(window, error, OwnInfo->LangText("Error", "Error"), Buttons(), OwnInfo->Charset());
+  }
+}

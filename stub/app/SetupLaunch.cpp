@@ -1,0 +1,73 @@
+#include "app/SetupLaunch.h"
+
+#include "app/SetupRun.h"
+#include "app/StubState.h"
+#include "app/UnPack.h"
+#include "rules/LaunchCommand.h"
+#include "win/Files.h"
+#include "win/Trace.h"
+#include "win/Utils.h"
+
+namespace {
+
+// The uninstall shortcuts the agent's settings name, and whether the update asks for their
+// removal. Both files lie next to the running stub (the agent), named after update info item 1.
+struct Shortcuts {
+  std::string start_up_link, update_link;
+};
+
+Shortcuts ReadShortcuts() {
+  const std::string settings = ExeDir(true) + OwnInfo->SettingsFileName();
+  return {IniReadText(settings, "UnInstall", "StartUpLink", ""),
+          IniReadText(settings, "UnInstall", "CheckforNewUpdateLink", "")};
+}
+
+void RemoveShortcut(const std::string& info_file, const std::string& key,
+                    const std::string& link) {
+  if (IniReadText(info_file, "NewSetup", key, "0") == "1" && !link.empty() && FileExists(link)) {
+    TraceLine() << " Removing shortcut " << link;
+    DeleteFileA(link.c_str());
+  }
+}
+
+}  // namespace
+
+bool LaunchSetup(HWND window, const std::string& extraction_folder,
+                 const std::string& setup_entry, const std::string& command_text,
+                 bool foreground) {
+  const SetupProgram program = SplitSetupEntry(setup_entry, command_text, IsLeadByte);
+  if (!program.unsafe_reason.empty()) {
+    ShowJobError(window, "Setup program: " + program.name + "<P>" + program.unsafe_reason);
+    return false;
+  }
+  const std::string token = ThreadToken(GetCurrentThreadId());
+  const LaunchLine line =
+      SetupLaunchLine(SetupProgramPath(extraction_folder, program.name, IsLeadByte),
+                      program.command_text, token, OwnExePath(), IsAutoUpdateProg);
+  const Shortcuts shortcuts = ReadShortcuts();
+  TraceLine() << ">>" << line.command_line << "<<";
+  const SuccessAtom atom(SuccessAtomName(token));
+  if (!atom.Added()) {
+    // Without the atom the setup's success could not be told.
+    ShowJobError(window, "Unable to add the setup's success token!<P><P>" + LastErrorText());
+    return false;
+  }
+  OwnedHandle process;
+  DWORD error = 0;
+  if (!StartSetupProgram(line, foreground, &process, &error)) {
+    ShowJobError(window, line.program_path + "<P><P>Unable to start the setup program!<P><P>" +
+                             LastErrorText(error));
+    return false;
+  }
+  ShowWindow(window, SW_HIDE);
+  WaitPumping(1000, 0);
+  WaitForSetup(process.get(), token);
+  const bool success = atom.Removed();
+  TraceLine() << " Setup success=" << TraceBool(success);
+  if (success) {
+    const std::string info = ExeDir(true) + OwnInfo->InfoFileName();
+    RemoveShortcut(info, "RemoveStartUpShortcut", shortcuts.start_up_link);
+    RemoveShortcut(info, "RemoveCheckForNewUpdateShortcut", shortcuts.update_link);
+  }
+  return success;
+}

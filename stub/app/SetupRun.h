@@ -1,0 +1,48 @@
+// The Win32 half of the setup launch: the success atom, the start of the setup program with a
+// handle to wait on, and the wait for its end and for its dialog window. The command line comes
+// from LaunchCommand.h.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "rules/LaunchCommand.h"
+#include "win/OwnedHandle.h"
+
+// Owner of the global success atom of one launch. Construction removes any atom of that name
+// left by an earlier run (a second reference would survive the setup program's one deletion and
+// make a good setup look failed) and adds it anew; destruction deletes it if it is still there.
+class SuccessAtom {
+ public:
+  explicit SuccessAtom(const std::string& name);
+  ~SuccessAtom();
+  SuccessAtom(const SuccessAtom&) = delete;
+  SuccessAtom& operator=(const SuccessAtom&) = delete;
+  SuccessAtom(SuccessAtom&& other) noexcept;
+  SuccessAtom& operator=(SuccessAtom&& other) noexcept;
+
+  // False when the atom could not be added: the setup program must not be started then, since
+  // its success could not be told.
+  bool Added() const { return added_; }
+  // The setup program deleted the atom: it succeeded.
+  bool Removed() const;
+
+ private:
+  void Release();
+  std::string name_;
+  bool added_ = false;
+};
+
+// Starts the setup program of the launch line in its own folder, shown or hidden, and gives a
+// handle to its process. A program that needs elevation is started through the shell. False
+// with *error_code (when given) set when it could not be started.
+bool StartSetupProgram(const LaunchLine& line, bool shown, OwnedHandle* process,
+                       DWORD* error_code = nullptr);
+
+// Waits, serving messages, until the setup process has ended and no window of the setup dialog
+// class of thread_token remains, then one second more.
+void WaitForSetup(HANDLE process, const std::string& thread_token);
