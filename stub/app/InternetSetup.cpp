@@ -5,6 +5,7 @@
 #include "app/StubState.h"
 #include "app/StubWin.h"
 #include "app/UnPack.h"
+#include "app/UpdateSignature.h"
 #include "format/EntryName.h"
 #include "format/GFileInfo.h"
 #include "win/Files.h"
@@ -84,7 +85,16 @@ void RunInternetSetup(HWND window, const std::string& extraction_folder) {
     if (!SameDownloadToken(setup, *OwnInfo))
       error = NotFoundPageText(setup_file, "", url, false, "Bad Secret Token!");
   }
+  // With an update key the setup runs only as signed, from a handle held until it has run.
+  VerifiedFile held;
+  std::string refusal;
+  if (error.empty() &&
+      VerifyDownloadedSetup(url, setup_file, downloaded, &held, &refusal) == TakenFile::Refused) {
+    TraceLine() << " RunInternetSetup: " << refusal;
+    error = NotGenuineText(setup_file);
+  }
   if (error.empty()) RunSetup(window, extraction_folder, setup_file, "", "", true);
+  held.Release();
   if (downloaded) DeleteFileA(setup_file.c_str());
   if (!error.empty() && error != "!") {
     TraceLine() << " RunInternetSetup: " << error;

@@ -6,6 +6,7 @@
 #include "app/StubState.h"
 #include "app/StubWin.h"
 #include "app/UnPack.h"
+#include "app/UpdateSignature.h"
 #include "format/InformFile.h"
 #include "rules/AgentRules.h"
 #include "rules/RunMode.h"
@@ -327,8 +328,11 @@ bool PerformAutoInform() {
   const bool fetched = DownloadFileAU(base, name, AgentFile::Inform, error);
   NotifyListener(41, 2);
   if (!fetched) return false;
-  TraceLine() << " ==== PerformAutoInform-3 ====";
   const std::string file = ExeDir(true) + FileNameOfPath(name);
+  VerifiedFile held;
+  if (VerifyAgentFile(base, file, AutoInform::SizeOfInformFile(), &held) == TakenFile::Refused)
+    return false;
+  TraceLine() << " ==== PerformAutoInform-3 ====";
   const std::string body =
       ReadInformText(ReadFilePart(file, 0, 0), OwnInfo->UpdateToken(false)).body;
   const bool shown =
@@ -364,6 +368,12 @@ bool PerformAutoUpdate() {
   std::string error;
   bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
   NotifyListener(41, 2);
+  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
+  // Held until the setup has run: nobody can change the checked bytes before they are read.
+  VerifiedFile held;
+  if (ok && VerifyAgentFile(base, setup_file, NewSetup::SizeOfUpdateFile(), &held) ==
+                TakenFile::Refused)
+    return false;
   if (ok && confirm_install && CheckMode != 1)
     ok = AskYesNo(nullptr, WithProgramName(AgentText("s14", ""), program_name), MsgBox::Confirm(),
                   MsgBox::BtnText(), MsgBox::CharSet());
@@ -388,7 +398,6 @@ bool PerformAutoUpdate() {
   TraceLine() << " ==== PerformAutoUpdate-9 ====";
   const bool stopped = was_running && !IsProcessRunning(program);
   const bool restart = NewSetup::RestartProcess() && stopped;
-  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
   const std::string arguments = OriginalInfoArgument(InfoFilePath());
   AgentState = 3;
   NotifyListener(42, 1);
@@ -398,6 +407,7 @@ bool PerformAutoUpdate() {
   ok = !folder.empty() && RunSetup(StubWindow.window, folder, setup_file, OwnInfo->AgentExeName(),
                                    arguments, !NewSetup::BackgroundUpdate());
   RemoveSetupTempDir();
+  held.Release();
 
   TraceLine() << " ==== PerformAutoUpdate-11 ====";
   NotifyListener(42, 2);
@@ -444,9 +454,15 @@ void PerformShot() {
   NotifyListener(40, 1);
   std::string error;
   const std::string info_file = InfoFilePath();
-  const bool info_ok =
+  bool info_ok =
       !info_file.empty() && DownloadFileAU(OwnInfo->UpdateInfoUrl(), info_file, AgentFile::Info, error);
   NotifyListener(40, 2);
+  // A signed product's info file is verified before any value of it is read, and held against
+  // change while the check reads it.
+  VerifiedFile held_info;
+  if (info_ok && VerifyAgentFile(OwnInfo->UpdateInfoUrl(), info_file, -1, &held_info) ==
+                     TakenFile::Refused)
+    info_ok = false;
   if (info_ok) SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_HIDDEN);
   OriginalSetup::SetProbeSecondsLast(SecondsNow());
   int level = 0;
@@ -477,6 +493,7 @@ void PerformShot() {
                    MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
     }
   }
+  held_info.Release();
   if (!info_file.empty()) {
     SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(info_file.c_str());

@@ -106,6 +106,7 @@ std::string TGFileInfo::SettingsFileName() const {
   return UpdateFileWithExt(ListItem(Info, 1, ""), ".original");
 }
 bool TGFileInfo::RunHidden() const { return ListItem(Info, 4, "") == "1"; }
+std::string TGFileInfo::UpdateKey() const { return ListItem(Info, 5, ""); }
 
 std::string TGFileInfo::DownloadUrl() const { return ListItem(Download, 0, ""); }
 std::string TGFileInfo::DownloadFileName() const { return ListItem(Download, 1, ""); }

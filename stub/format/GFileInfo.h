@@ -39,6 +39,8 @@ class TGFileInfo {
   std::string UpdateInfoUrl() const;
   std::string AgentExeName() const;
   std::string UpdateToken(bool unscramble) const;
+  // Item 5: the public key that signs the product's updates (format/Signature.h); empty: none.
+  std::string UpdateKey() const;
   std::string InfoFileName() const;
   std::string SettingsFileName() const;
   bool RunHidden() const;
