@@ -7,6 +7,7 @@
 
 #include "app/StubWin.h"
 #include "rules/DownloadRules.h"
+#include "rules/RedirectRules.h"
 #include "rules/RunMode.h"
 #include "win/Files.h"
 #include "win/Owners.h"
@@ -46,14 +47,42 @@ InternetOwner OpenSession(const char* agent) {
                             : nullptr);
 }
 
+bool QueryNumber(HINTERNET request, DWORD what, std::int64_t* value);
+std::string QueryText(HINTERNET request, DWORD what);
+
 // A cached copy must never stand in for the server's current file, nor a part of one be
-// cached: nothing is written to the cache.
-InternetOwner OpenUrl(HINTERNET session, const std::string& url, const std::string& headers,
-                      DWORD flags) {
+// cached: nothing is written to the cache. Redirects are followed here, not by WinINet (which
+// would follow one from https to http), up to kMaxRedirects. Certificates are always checked;
+// one that does not verify, or a refused redirect, sets *refusal ("6 ..." or "7 ...").
+InternetOwner OpenUrl(HINTERNET session, const std::string& url_in, const std::string& headers,
+                      DWORD flags, std::string* refusal = nullptr) {
   const auto open = Bound<decltype(&InternetOpenUrlA)>(kOpenUrl);
   if (!open || !session) return InternetOwner();
-  return InternetOwner(open(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
-                            DWORD(headers.size()), flags | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+  std::string url = url_in;
+  for (int redirects = 0;; ++redirects) {
+    InternetOwner request(open(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
+                               DWORD(headers.size()),
+                               flags | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                               0));
+    if (!request.get()) {
+      const DWORD code = GetLastError();
+      if (refusal && IsCertificateError(code))
+        *refusal = "6 Certificate not trusted (error " + IntText(code) + ") <P>URL: " + url;
+      return request;
+    }
+    std::int64_t status = 0;
+    QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, &status);
+    if (!IsRedirectStatus(long(status))) return request;
+    const std::string next = RedirectTarget(url, QueryText(request.get(), HTTP_QUERY_LOCATION));
+    std::string why = RedirectRefusal(url, next);
+    if (why.empty() && redirects >= kMaxRedirects) why = "too many redirects";
+    if (!why.empty()) {
+      TraceLine() << " OpenUrl: " << url << " -> " << next << ": " << why;
+      if (refusal) *refusal = "7 " + why + " <P>URL: " + url;
+      return InternetOwner();
+    }
+    url = next;
+  }
 }
 
 bool QueryNumber(HINTERNET request, DWORD what, std::int64_t* value) {
@@ -134,9 +163,10 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
               std::string& error) {
   const bool to_file = !target.empty();
   const DWORD flags = to_file ? INTERNET_FLAG_RESYNCHRONIZE : INTERNET_FLAG_RELOAD;
-  InternetOwner request = OpenUrl(session, url, "", flags);
+  std::string refusal;
+  InternetOwner request = OpenUrl(session, url, "", flags, &refusal);
   if (!request.get()) {
-    error = "2 Unable to open Internet Connection <P>URL: " + url;
+    error = refusal.empty() ? "2 Unable to open Internet Connection <P>URL: " + url : refusal;
     return;
   }
   const std::int32_t size = ContentLength(request.get());

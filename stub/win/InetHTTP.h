@@ -35,7 +35,9 @@ std::int64_t UrlContentLength(const std::string& url);
 // its first character the error's number where it has one:
 //   "1 ..." WinINet missing, "2 ..." the URL cannot be opened, "3 ..." no Content-Length,
 //   "4 ..." fewer or more bytes than announced, "5 ..." the part file cannot be written or
-//   renamed, "Download Aborted" the abort flag was set (the part file stays for a resume).
+//   renamed, "6 Certificate not trusted ..." the https server's certificate did not verify,
+//   "7 ..." a redirect refused (https to http, not a web address, more than kMaxRedirects),
+//   "Download Aborted" the abort flag was set (the part file stays for a resume).
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
                                    DownloadProgress progress, std::string* error);

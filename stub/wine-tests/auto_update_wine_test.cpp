@@ -25,6 +25,7 @@
 #include "format/GFileInfo.h"
 #include "format/Signing.h"
 #include "format/archive_test_files.h"
+#include "net/test_ca.h"
 #include "stub_run_support.h"
 #include "text/UtilsText.h"
 #include "win/Utils.h"
@@ -303,6 +304,19 @@ class AutoUpdate : public ::testing::Test {
   }
 };
 
+// Every published address (the agent's info URL and the info file's base) is `base` while it
+// lives: the https servers serve the same folder as nginx's http server.
+class PublishedAt {
+ public:
+  explicit PublishedAt(const std::string& base) : saved_(g_nginx) { g_nginx = base; }
+  ~PublishedAt() { g_nginx = saved_; }
+  PublishedAt(const PublishedAt&) = delete;
+  PublishedAt& operator=(const PublishedAt&) = delete;
+
+ private:
+  std::string saved_;
+};
+
 // An inform file as the builder writes it.
 std::string InformFileText(const std::string& token, const std::string& body) {
   std::mt19937 rng(3);
@@ -408,6 +422,44 @@ void WholeUpdate(bool is_signed) {
 TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) { WholeUpdate(false); }
 
 TEST_F(AutoUpdate, SignedWholeUpdateRunsFromTheHeldSetupAndRotatesTheKey) { WholeUpdate(true); }
+
+// Over https with the test CA trusted the signed update installs; from a server whose
+// certificate does not verify nothing is taken, with the certificate named in the trace.
+TEST_F(AutoUpdate, SignedUpdateOverHttpsOnlyFromATrustedServer) {
+  if (Env("WEXLIN_TEST_HTTPS").empty()) GTEST_SKIP() << "run with the https servers (TLS)";
+  const TrustedTestCa ca(WindowsPath(Env("WEXLIN_TEST_CA_DER")));
+  ASSERT_TRUE(ca.trusted());
+  const Signed trust(g_key);
+  for (const char* server : {"WEXLIN_TEST_HTTPS", "WEXLIN_TEST_HTTPS_UNTRUSTED",
+                             "WEXLIN_TEST_HTTPS_OTHER_CA"}) {
+    const bool trusted = std::string(server) == "WEXLIN_TEST_HTTPS";
+    const PublishedAt at(Env(server));
+    Installed in("https");
+    const std::string setup = in.SetupBytes("2");
+    PublishSigned(kUpdateName, setup);
+    PublishSigned("Tolvane.info",
+                  InfoFile(g_nginx, setup.size(), {{"ShutDownMethod", "Using WM_CLOSE"}}));
+    ChildProcess app = in.StartApp("");
+    TraceViewer viewer(in.Dir(), "https");
+    ASSERT_TRUE(viewer.Ready());
+    AgentCopy agent = in.StartAgent("/STOP=100");
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " GetOkToPerformAU=", 30000)) << server << Dump(viewer);
+    if (trusted) {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
+          << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + kUpdateName)) << Dump(viewer);
+      EXPECT_TRUE(app.WaitEnd(5000));
+    } else {
+      EXPECT_TRUE(viewer.Has(agent.Id(), " HTTP_DownloadFile_Incremental: 6 Certificate not trusted"))
+          << server << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " GetOkToPerformAU=0")) << server;
+      EXPECT_TRUE(app.Running()) << server;
+      EXPECT_FALSE(std::filesystem::exists(in.SetupLog())) << server;
+    }
+    EXPECT_EQ(ReadFile(in.Version()), trusted ? "2" : "1") << server;
+    EXPECT_EQ(in.VersionOriginal(), trusted ? "2" : "1") << server;
+  }
+}
 
 // Each refusal leaves version 1 installed, the program running, nothing started; the file
 // that failed is deleted and named in the trace with its reason, and a box says so.
