@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "app/RunSetup.h"
+#include "app/SetupJobStop.h"
+#include "app/StubProgress.h"
 #include "app/StubState.h"
-#include "app/StubWin.h"
-#include "app/UnPack.h"
+#include "app/UnpackArchive.h"
 #include "app/UpdateSignature.h"
 #include "format/EntryName.h"
 #include "format/GFileInfo.h"
@@ -35,6 +37,7 @@ void WriteAgentCopy(HWND window, const std::string& folder) {
   request.agent_name = OwnInfo->AgentExeName();
   request.button_texts = Buttons();
   request.charset = OwnInfo->Charset();
+  request.progress.abort = &SetupJobStopFlag();
   const UnpackResult result = UnpackArchive(request);
   if (result.end != UnpackEnd::Extracted)
     TraceLine() << " RunInternetSetup: no agent copy, " << result.error;
@@ -56,7 +59,7 @@ void RunInternetSetup(HWND window, const std::string& extraction_folder) {
   if (!OwnInfo->DownloadAlways() && FileExists(ExeDir(true) + name)) source = ExeDir(false);
   if (OwnInfo->WriteAgent()) WriteAgentCopy(window, extraction_folder);
 
-  std::string error;
+  TransferError error;
   bool downloaded = false;
   std::string setup_file = FixTrailingBackslash(source, true) + name;
   const std::string url = source + "/" + name;
@@ -69,35 +72,42 @@ void RunInternetSetup(HWND window, const std::string& extraction_folder) {
                      MegabytesText(double(ParseDecimal(OwnInfo->DownloadSize(), 0))));
       if (!AskYesNo(window, question, OwnInfo->LangText("Confirm", "Confirm"), Buttons(),
                     OwnInfo->Charset()))
-        error = "!";
+        error = TransferError(TransferFault::Declined, "");
     }
-    if (error.empty() && !InternetConnected()) error = OwnInfo->LangText("s12", kDefaultOffline);
+    if (error.ok() && !InternetConnected()) {
+      // A language table that blanks the text leaves nothing to report: the setup goes on.
+      const std::string offline = OwnInfo->LangText("s12", kDefaultOffline);
+      if (!offline.empty()) error = TransferError(TransferFault::Offline, offline);
+    }
     SetDownloadAbort(false);
     setup_file = TempDir(true) + name;
-    if (error.empty()) {
+    if (error.ok()) {
       TraceLine() << " RunInternetSetup: " << url << " -> " << setup_file;
       downloaded =
-          HTTP_DownloadFile_Incremental(window, url, setup_file, nullptr, ProgressBarsCallback, &error);
+          HTTP_DownloadFile_Incremental(window, url, setup_file, nullptr, StubWindowProgress(),
+                                        &error);
     }
   }
-  if (error.empty()) {
+  if (error.ok()) {
     const TGFileInfo setup(setup_file);
     if (!SameDownloadToken(setup, *OwnInfo))
-      error = NotFoundPageText(setup_file, "", url, false, "Bad Secret Token!");
+      error = TransferError(TransferFault::NotGenuine,
+                            NotFoundPageText(setup_file, "", url, false, "Bad Secret Token!"));
   }
   // With an update key the setup runs only as signed, from a handle held until it has run.
   VerifiedFile held;
   std::string refusal;
-  if (error.empty() &&
+  if (error.ok() &&
       VerifyDownloadedSetup(url, setup_file, downloaded, &held, &refusal) == TakenFile::Refused) {
     TraceLine() << " RunInternetSetup: " << refusal;
-    error = NotGenuineText(setup_file);
+    error = TransferError(TransferFault::NotGenuine, NotGenuineText(setup_file));
   }
-  if (error.empty()) RunSetup(window, extraction_folder, setup_file, "", "", true);
+  if (error.ok()) RunSetup(window, extraction_folder, setup_file, "", "", true);
   held.Release();
   if (downloaded) DeleteFileA(setup_file.c_str());
-  if (!error.empty() && error != "!") {
-    TraceLine() << " RunInternetSetup: " << error;
-    ErrorBox(window, error, OwnInfo->LangText("Error", "Error"), Buttons(), OwnInfo->Charset());
+  if (!error.ok() && error.kind() != TransferFault::Declined) {
+    TraceLine() << " RunInternetSetup: " << error.text();
+    ErrorBox(window, error.text(), OwnInfo->LangText("Error", "Error"), Buttons(),
+             OwnInfo->Charset());
   }
 }

@@ -1,8 +1,8 @@
 #include "app/SetupLaunch.h"
 
+#include "app/JobBoxes.h"
 #include "app/SetupRun.h"
 #include "app/StubState.h"
-#include "app/UnPack.h"
 #include "rules/LaunchCommand.h"
 #include "win/Files.h"
 #include "win/Trace.h"
@@ -49,7 +49,8 @@ bool LaunchSetup(HWND window, const std::string& extraction_folder,
   const SuccessAtom atom(SuccessAtomName(token));
   if (!atom.Added()) {
     // Without the atom the setup's success could not be told.
-    ShowJobError(window, "Unable to add the setup's success token!<P><P>" + LastErrorText());
+    ShowJobError(window, "Unable to add the setup's success token!<P><P>" +
+                             LastErrorText(atom.AddError()));
     return false;
   }
   OwnedHandle process;

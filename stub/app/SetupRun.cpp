@@ -32,11 +32,13 @@ std::string FolderOf(const std::string& path) {
 SuccessAtom::SuccessAtom(const std::string& name) : name_(name) {
   DeleteAtomsNamed(name_);
   added_ = GlobalAddAtomA(name_.c_str()) != 0;
+  if (!added_) error_ = GetLastError();
 }
 
 SuccessAtom::~SuccessAtom() { Release(); }
 
-SuccessAtom::SuccessAtom(SuccessAtom&& other) noexcept : name_(other.name_), added_(other.added_) {
+SuccessAtom::SuccessAtom(SuccessAtom&& other) noexcept
+    : name_(other.name_), added_(other.added_), error_(other.error_) {
   other.added_ = false;
 }
 
@@ -45,6 +47,7 @@ SuccessAtom& SuccessAtom::operator=(SuccessAtom&& other) noexcept {
     Release();
     name_ = other.name_;
     added_ = other.added_;
+    error_ = other.error_;
     other.added_ = false;
   }
   return *this;

@@ -28,6 +28,8 @@ class SuccessAtom {
   // False when the atom could not be added: the setup program must not be started then, since
   // its success could not be told.
   bool Added() const { return added_; }
+  // The system's code of the failed addition.
+  unsigned long AddError() const { return error_; }
   // The setup program deleted the atom: it succeeded.
   bool Removed() const;
 
@@ -35,6 +37,7 @@ class SuccessAtom {
   void Release();
   std::string name_;
   bool added_ = false;
+  unsigned long error_ = 0;
 };
 
 // Starts the setup program of the launch line in its own folder, shown or hidden, and gives a

@@ -5,11 +5,12 @@
 #include <exception>
 #include <string>
 
-#include "app/StubAU.h"
+#include "app/AgentState.h"
 #include "app/StubSetup.h"
 #include "app/StubState.h"
 #include "app/StubWin.h"
 #include "format/GFileInfo.h"
+#include "rules/AgentProtocol.h"
 #include "rules/RunMode.h"
 #include "win/OwnedHandle.h"
 #include "win/Trace.h"
@@ -61,7 +62,7 @@ void Dispatcher() {
   in.already_running = mutex.OtherInstance() || WindowOfClassExists(WindowClass);
   in.transient_running = transient_running;
   const RunModeDecision mode = DecideRunMode(in);
-  TraceLine() << " RunMode=" << RunBranchName(mode.branch);
+  TraceLine() << kTraceRunMode << RunBranchName(mode.branch);
 
   switch (mode.branch) {
     case RunBranch::SecondStart:
@@ -90,13 +91,13 @@ void Dispatcher() {
 
 void MainRoutine() {
   const std::string command_line = GetCommandLineA();
-  TraceLine() << " ==== STUB START ====> " << command_line << "<";
+  TraceLine() << kTraceStubStart << command_line << "<";
   OwnInfo = std::make_unique<TGFileInfo>(OwnExePath());
   IsAutoUpdateProg = OwnInfo->IsAutoUpdateProg();
   TraceLine() << " ThisIs_AutoUpdateProg=" << TraceBool(IsAutoUpdateProg);
   Dispatcher();
   OwnInfo.reset();
-  TraceLine() << " ==== STUB END ====> " << command_line << "<";
+  TraceLine() << kTraceStubEnd << command_line << "<";
 }
 
 }  // namespace
@@ -112,9 +113,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     MainRoutine();
   } catch (const std::exception& e) {
-    TraceLine() << " ==== STUB FAILED ====> " << e.what();
+    TraceLine() << kTraceStubFailed << " " << e.what();
   } catch (...) {
-    TraceLine() << " ==== STUB FAILED ====>";
+    TraceLine() << kTraceStubFailed;
   }
   return 0;
 }

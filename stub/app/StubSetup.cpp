@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/StubAU.h"
+#include "app/AgentCommands.h"
+#include "app/AgentListener.h"
+#include "app/AgentSettings.h"
+#include "app/JobBoxes.h"
 #include "app/StubGlob.h"
 #include "app/StubState.h"
-#include "app/StubWin.h"
-#include "app/UnPack.h"
+#include "rules/AgentProtocol.h"
 #include "rules/CopyRules.h"
 #include "rules/RunMode.h"
 #include "rules/SelfDeleteBatch.h"
@@ -111,7 +113,8 @@ bool EndRunningCopy(DWORD pid, const std::string& cls, const std::string& copy_p
 bool CopyOwnFile(const std::string& path, const char* who) {
   const std::string own = OwnExePath();
   if (!CopyFileA(own.c_str(), path.c_str(), FALSE)) {
-    TraceLine() << " " << who << ": FAILED to copy to " << path << ": " << LastErrorText();
+    const DWORD code = GetLastError();
+    TraceLine() << " " << who << ": FAILED to copy to " << path << ": " << LastErrorText(code);
     return false;
   }
   const std::uint32_t size = FileSizeOf(own), written = FileSizeOf(path);
@@ -212,10 +215,11 @@ void ApplyTransientOverrides() {
 }
 
 void SpanCdHandOver() {
-  const std::string folder = SetupTempDir();
+  unsigned long code = 0;
+  const std::string folder = SetupTempDir(&code);
   if (folder.empty()) {
     ShowJobError(nullptr, SetupTempDirStem() + "<P><P>Unable to create Directory!<P><P>" +
-                              LastErrorText());
+                              LastErrorText(code));
     return;
   }
   const std::string copy = FixTrailingBackslash(folder, true) + SpanCdCopyName(OwnFileName());
@@ -243,15 +247,15 @@ void SelfDeleteBatch(bool remove_folder, bool short_names) {
 
 void RemoteStopCountdown(WPARAM count) {
   StopCountdown = std::int32_t(count);
-  TraceLine() << " StopCountdown=" << StopCountdown;
+  TraceLine() << kTraceStopCountdown << StopCountdown;
 }
 
 void RemoteRegisterListener(WPARAM listener_window, LPARAM listener_message) {
   ListenerWindow = reinterpret_cast<HWND>(listener_window);
   ListenerMessage = UINT(listener_message);
   TraceLine() << " Listener=" << listener_window << ":" << ListenerMessage;
-  NotifyListener(50, reinterpret_cast<LPARAM>(StubWindow.window));
-  NotifyListener(51, kMsgCommand);
+  NotifyListener(AgentNotice::TransientWindow, reinterpret_cast<LPARAM>(StubWindow.window));
+  NotifyListener(AgentNotice::CommandMessage, kMsgCommand);
 }
 
 LRESULT RemoteCommand(WPARAM command, LPARAM argument) {

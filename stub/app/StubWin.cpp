@@ -6,11 +6,15 @@
 #include <cstdint>
 #include <exception>
 
+#include "app/AgentListener.h"
+#include "app/SetupJobStop.h"
 #include "app/StubAU.h"
 #include "app/StubGlob.h"
+#include "app/StubProgress.h"
 #include "app/StubSetup.h"
 #include "app/StubState.h"
 #include "app/UnPack.h"
+#include "rules/AgentProtocol.h"
 #include "win/InetHTTP.h"
 #include "win/Owners.h"
 #include "win/Trace.h"
@@ -18,9 +22,6 @@
 #include "win/WMsgBox.h"
 
 namespace {
-
-bool download_abort = false;
-int activity_position = 0;
 
 // The status line's own font, made on creation and deleted with the window.
 FontOwner status_font;
@@ -65,7 +66,7 @@ void OnPaint(HWND window) {
 }
 
 void OnDestroy(HWND window) {
-  download_abort = true;
+  SetDownloadAbort(true);
   // Only this process's own extraction folder, and never under a job still using it.
   if (!SetupJobRunning()) RemoveSetupTempDir();
   if (StubWindow.status) ReleaseStatusFont(StubWindow.status);
@@ -78,10 +79,12 @@ void OnDestroy(HWND window) {
 // Only the setup job stops the start timer (it runs once); the update cycle counts this same
 // timer every second, so in an agent it keeps ticking.
 void OnTimer(HWND window) {
-  if (IsAutoUpdateProg)
+  if (IsAutoUpdateProg) {
     AutoUpdateTick();
-  else
+  } else {
+    KillTimer(window, kStartTimerId);
     SetupJob(window);
+  }
 }
 
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -99,13 +102,13 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       // While the setup job runs, closing only asks it to stop: the job ends its extraction,
       // waits for a setup program it has started, and removes its folder itself.
       if (SetupJobRunning()) {
-        download_abort = true;
+        SetDownloadAbort(true);
         RequestSetupJobStop();
         return 0;
       }
       // The first close asks a running download to stop; the second closes the window.
-      if (!download_abort) {
-        download_abort = true;
+      if (!DownloadAborted()) {
+        SetDownloadAbort(true);
         return 0;
       }
       break;
@@ -150,7 +153,8 @@ HWND StubWindowCreate() {
   cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
   cls.lpszClassName = WindowClass.c_str();
   if (!RegisterClassA(&cls)) {
-    TraceLine() << " RegisterClass failed: " << LastErrorText();
+    const DWORD code = GetLastError();
+    TraceLine() << " RegisterClass failed: " << LastErrorText(code);
     return nullptr;
   }
   const std::string title = OwnInfo ? OwnInfo->LangText("s0", "Wexlin Installation Suite")
@@ -161,9 +165,10 @@ HWND StubWindowCreate() {
       CreateWindowExA(0, WindowClass.c_str(), title.c_str(),
                       WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, x, y, kStubWindowWidth,
                       kStubWindowHeight, nullptr, nullptr, instance, nullptr);
+  const DWORD create_code = window ? 0 : GetLastError();
   if (OwnInfo) SetBoxFont(OwnInfo->FontName(), OwnInfo->FontSize(), OwnInfo->Charset());
   if (!window) {
-    TraceLine() << " CreateWindow failed: " << LastErrorText();
+    TraceLine() << " CreateWindow failed: " << LastErrorText(create_code);
     UnregisterClassA(WindowClass.c_str(), instance);
   }
   return window;
@@ -189,25 +194,5 @@ void StubWindowRun() {
   }
   SetDownloadAbort(true);
   FreeWinINet();
-  NotifyListener(43, 0);
+  NotifyListener(AgentNotice::WindowEnd, 0);
 }
-
-void ProgressBarsCallback(int stage, int /*low*/, int high, const std::string& /*text*/,
-                          int step, int position) {
-  if (stage == 0) {
-    SendMessageA(StubWindow.progress, PBM_SETRANGE32, 0, high);
-    SendMessageA(StubWindow.progress, PBM_SETPOS, WPARAM(position), 0);
-    SendMessageA(StubWindow.progress, PBM_SETSTEP, WPARAM(step), 0);
-    activity_position = 0;
-    SendMessageA(StubWindow.activity, PBM_SETRANGE32, 0, 5);
-    SendMessageA(StubWindow.activity, PBM_SETPOS, 0, 0);
-    SendMessageA(StubWindow.activity, PBM_SETSTEP, 1, 0);
-  } else if (stage == 1) {
-    SendMessageA(StubWindow.progress, PBM_STEPIT, 0, 0);
-    activity_position = (activity_position + 1) % 6;
-    SendMessageA(StubWindow.activity, PBM_SETPOS, WPARAM(activity_position), 0);
-  }
-}
-
-void SetDownloadAbort(bool abort) { download_abort = abort; }
-bool DownloadAborted() { return download_abort; }

@@ -1,9 +1,10 @@
 // UnpackArchive: every volume checked, read block by block in pieces and written entry by entry.
+#include "app/UnpackArchive.h"
+
 #include <memory>
 #include <optional>
 
 #include "app/StubState.h"
-#include "app/UnPack.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
 #include "rules/ExtractRules.h"
@@ -25,8 +26,8 @@ void Serve() {
   PumpMessages(0);
 }
 
-void Notify(ProgressNotify progress, int stage, int high) {
-  if (progress) progress(stage, 0, high, std::string(), 1, 0);
+void Notify(const JobProgress& progress, int stage, int high) {
+  progress.Report(stage, 0, high, std::string(), 1, 0);
 }
 
 std::string DamagedText() {
@@ -140,7 +141,7 @@ UnpackEnd Extraction::Volume(const std::string& path, int disk,
   std::string block;
   while (archive::MoreBlocks(pos, end)) {
     Serve();
-    if (SetupJobStopRequested()) return UnpackEnd::Stopped;
+    if (r_.progress.Aborted()) return UnpackEnd::Stopped;
     const bool header = ++counter_ <= header_blocks_;
     const archive::BlockStatus status =
         archive::ReadBlock(*file, &pos, end, t.TrailerSize, &block,

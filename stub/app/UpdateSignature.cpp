@@ -1,7 +1,7 @@
 #include "app/UpdateSignature.h"
 
-#include "app/StubAU.h"
-#include "app/StubGlob.h"
+#include "app/AgentDownload.h"
+#include "app/AgentState.h"
 #include "app/StubState.h"
 #include "format/GFileInfo.h"
 #include "format/Signature.h"
@@ -34,14 +34,16 @@ void FetchSignature(const SignatureSource& from, const std::string& sig_path,
   if (sig_is_source) return;
   SetFileAttributesA(sig_path.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(sig_path.c_str());
-  std::string text, error;
+  std::string text;
   if (!from.folder_file.empty()) {
     text = ReadFilePart(from.folder_file, 0, 0);
   } else if (!from.url.empty()) {
-    if (!HTTP_DownloadFile_Incremental(nullptr, from.url, "", &text, nullptr, &error)) text.clear();
+    TransferError error;
+    if (!HTTP_DownloadFile_Incremental(nullptr, from.url, "", &text, JobProgress(), &error))
+      text.clear();
     // A server's page for a missing file is no signature: the signature is missing.
     if (!NotFoundPageText("", text, from.url, false, "").empty()) text.clear();
-    if (!error.empty()) TraceLine() << " FetchSignature: " << error;
+    if (!error.ok()) TraceLine() << " FetchSignature: " << error.text();
   }
   if (!text.empty()) WriteFileData(sig_path, text, 0, WriteMode::Create, nullptr);
 }
@@ -105,7 +107,7 @@ TakenFile VerifyAgentFile(const std::string& base_in, const std::string& file,
   std::string reason;
   const TakenFile result = Check(file, from, expected_size, true, held, &reason);
   if (result == TakenFile::Refused)
-    ErrorBox(nullptr, NotGenuineText(file), MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
+    ShowAgentError(NotGenuineText(file));
   return result;
 }
 

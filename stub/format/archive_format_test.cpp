@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "format/entry_name_cases.h"
 #include "format/ArchiveFormat.h"
+#include "format/entry_name_cases.h"
 
 using namespace archive;
 

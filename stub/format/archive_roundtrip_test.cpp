@@ -15,10 +15,10 @@
 
 #include "ArchiveLister.h"
 #include "ArchiveWriter.h"
-#include "format/archive_test_files.h"
-#include "format/entry_name_cases.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
+#include "format/archive_test_files.h"
+#include "format/entry_name_cases.h"
 #include "text/UtilsText.h"
 
 using namespace archive;

@@ -1,5 +1,6 @@
 #include "rules/AgentRules.h"
 
+#include "rules/AgentProtocol.h"
 #include "format/EntryName.h"
 
 #include <algorithm>
@@ -118,7 +119,7 @@ int CheckLevel(const CheckLevelInput& in) {
   if (!IsValidVersion(in.valid_versions, in.version_original)) return level;
   level = 5;
   if (!in.size_matches || !in.size_matches()) return level;
-  return 6;
+  return kLevelOffered;
 }
 
 std::string AgentTargetRefusal(const std::string& name,

@@ -1,5 +1,5 @@
 // Decisions of the auto-update agent that need no system call: agent time, the override slots,
-// when a check is due and how far a check gets (its level). Pure code; StubGlob.h and StubAU.h
+// when a check is due and how far a check gets (its level). Pure code; AgentSettings.h and StubAU.h
 // feed them the settings files, the registry and the clock.
 #pragma once
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "rules/AgentProtocol.h"
 #include "text/UtilsText.h"
 
 std::string TransientCopyName(const std::string& own_file_name) { return "X_" + own_file_name; }
@@ -32,7 +33,7 @@ std::vector<RemotePost> RemoteCommandPosts(const std::string& tail, bool fresh_c
   }
   const std::int64_t test = SwitchIntIn(tail, "/TEST=", -1);
   if (test >= 0) {
-    posts.push_back({RemoteMessage::Command, 31, test});
+    posts.push_back({RemoteMessage::Command, std::uint64_t(AgentCommandCode::CheckNow), test});
     if (fresh_copy) posts.push_back({RemoteMessage::StopCountdown, 2, 0});
   }
   return posts;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/AgentProtocol.h"
+
 TEST(AgentRules, AgentTimeCountsSecondsFromTheEndOf1899) {
   EXPECT_EQ(AgentSeconds({1899, 12, 30, 0, 0, 0}), 0);
   EXPECT_EQ(AgentSeconds({1899, 12, 29, 23, 59, 59}), -1);
@@ -85,7 +87,7 @@ TEST(AgentRules, ValidVersionsAndReAsk) {
 
 namespace {
 
-// A check that would reach level 6: every row below changes one thing.
+// A check that would reach the last level (kLevelOffered): every row below changes one thing.
 CheckLevelInput Offer() {
   CheckLevelInput in;
   in.info_received = true;
@@ -109,7 +111,7 @@ TEST(AgentRules, CheckLevelStopsAtTheFirstUnmetStep) {
     int level;
   };
   const Case cases[] = {
-      {"everything met", [](CheckLevelInput&) {}, 6},
+      {"everything met", [](CheckLevelInput&) {}, kLevelOffered},
       {"no info file", [](CheckLevelInput& in) { in.info_received = false; }, 0},
       {"no installed version", [](CheckLevelInput& in) { in.version_original = 0; }, 1},
       {"negative installed version", [](CheckLevelInput& in) { in.version_original = -3; }, 1},
@@ -125,18 +127,19 @@ TEST(AgentRules, CheckLevelStopsAtTheFirstUnmetStep) {
          in.stamp_new = 7;
          in.reask_interval = 49999;
        },
-       6},
+       kLevelOffered},
       {"same stamp, interactive check",
        [](CheckLevelInput& in) {
          in.stamp_new = 7;
          in.interactive = true;
        },
-       6},
+       kLevelOffered},
       {"same version", [](CheckLevelInput& in) { in.version_new = 4; }, 3},
       {"older version", [](CheckLevelInput& in) { in.version_new = 3; }, 3},
       {"ValidVersions 3,5 with version 4",
        [](CheckLevelInput& in) { in.valid_versions = "3,5"; }, 4},
-      {"ValidVersions 3,4", [](CheckLevelInput& in) { in.valid_versions = "3,4"; }, 6},
+      {"ValidVersions 3,4", [](CheckLevelInput& in) { in.valid_versions = "3,4"; },
+       kLevelOffered},
       {"size mismatch", [](CheckLevelInput& in) { in.size_matches = [] { return false; }; }, 5},
       {"no size query", [](CheckLevelInput& in) { in.size_matches = nullptr; }, 5},
   };
@@ -158,7 +161,7 @@ TEST(AgentRules, TheSizeIsAskedOnlyOnceLevelFiveIsReached) {
   EXPECT_EQ(CheckLevel(in), 4);
   EXPECT_EQ(asked, 0);
   in.valid_versions = "";
-  EXPECT_EQ(CheckLevel(in), 6);
+  EXPECT_EQ(CheckLevel(in), kLevelOffered);
   EXPECT_EQ(asked, 1);
 }
 

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "rules/AgentProtocol.h"
 #include "text/UtilsText.h"
 
 namespace {
+
+constexpr std::uint64_t kCheckNow = std::uint64_t(AgentCommandCode::CheckNow);
 
 TEST(CopyRules, TransientCopyArguments) {
   const struct {
@@ -41,13 +44,13 @@ TEST(CopyRules, RemoteCommandPostsFollowTheSwitches) {
       {"/WM_MSG=4294967298:32775", false, {{M::RegisterListener, 4294967298u, 32775}}},
       {"/WM_MSG=abc:", false, {{M::RegisterListener, 0, 0}}},
       {"/WM_MSG=77", false, {{M::RegisterListener, 77, 0}}},
-      {"/TEST=1", false, {{M::Command, 31, 1}}},
+      {"/TEST=1", false, {{M::Command, kCheckNow, 1}}},
       // A new copy also ends two ticks after the test check.
-      {"/TEST=1", true, {{M::Command, 31, 1}, {M::StopCountdown, 2, 0}}},
+      {"/TEST=1", true, {{M::Command, kCheckNow, 1}, {M::StopCountdown, 2, 0}}},
       {"/test=2 /wm_msg=5:6 /stop=9", true,
        {{M::StopCountdown, 9, 0},
         {M::RegisterListener, 5, 6},
-        {M::Command, 31, 2},
+        {M::Command, kCheckNow, 2},
         {M::StopCountdown, 2, 0}}},
   };
   for (const auto& row : rows)

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/StubWin.h"
 #include "rules/DownloadRules.h"
 #include "rules/RedirectRules.h"
 #include "rules/RunMode.h"
@@ -41,10 +40,14 @@ void CloseInternetHandle(HINTERNET handle) {
 }
 using InternetOwner = Owner<HINTERNET, CloseInternetHandle>;
 
-InternetOwner OpenSession(const char* agent) {
+// error_code receives the system's code when the session cannot be opened (0 when the library
+// or its entry point is missing).
+InternetOwner OpenSession(const char* agent, DWORD* error_code = nullptr) {
   const auto open = Bound<decltype(&InternetOpenA)>(kOpen);
-  return InternetOwner(open ? open(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
-                            : nullptr);
+  const HINTERNET session =
+      open ? open(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0) : nullptr;
+  if (!session && error_code) *error_code = open ? GetLastError() : 0;
+  return InternetOwner(session);
 }
 
 bool QueryNumber(HINTERNET request, DWORD what, std::int64_t* value);
@@ -52,10 +55,11 @@ std::string QueryText(HINTERNET request, DWORD what);
 
 // A cached copy must never stand in for the server's current file, nor a part of one be
 // cached: nothing is written to the cache. Redirects are followed here, not by WinINet (which
-// would follow one from https to http), up to kMaxRedirects. Certificates are always checked;
-// one that does not verify, or a refused redirect, sets *refusal ("6 ..." or "7 ...").
+// would follow one from https to http), up to kMaxRedirects. Certificates are always checked.
+// error_code receives the system's code when the URL cannot be opened; *refusal a certificate
+// that did not verify (Untrusted) or a redirect that is not followed (RedirectRefused).
 InternetOwner OpenUrl(HINTERNET session, const std::string& url_in, const std::string& headers,
-                      DWORD flags, std::string* refusal = nullptr) {
+                      DWORD flags, DWORD* error_code = nullptr, TransferError* refusal = nullptr) {
   const auto open = Bound<decltype(&InternetOpenUrlA)>(kOpenUrl);
   if (!open || !session) return InternetOwner();
   std::string url = url_in;
@@ -66,8 +70,11 @@ InternetOwner OpenUrl(HINTERNET session, const std::string& url_in, const std::s
                                0));
     if (!request.get()) {
       const DWORD code = GetLastError();
+      if (error_code) *error_code = code;
       if (refusal && IsCertificateError(code))
-        *refusal = "6 Certificate not trusted (error " + IntText(code) + ") <P>URL: " + url;
+        *refusal = TransferError::Numbered(TransferFault::Untrusted,
+                                           "Certificate not trusted (error " + IntText(code) +
+                                               ") <P>URL: " + url, code);
       return request;
     }
     std::int64_t status = 0;
@@ -78,7 +85,8 @@ InternetOwner OpenUrl(HINTERNET session, const std::string& url_in, const std::s
     if (why.empty() && redirects >= kMaxRedirects) why = "too many redirects";
     if (!why.empty()) {
       TraceLine() << " OpenUrl: " << url << " -> " << next << ": " << why;
-      if (refusal) *refusal = "7 " + why + " <P>URL: " + url;
+      if (refusal)
+        *refusal = TransferError::Numbered(TransferFault::RedirectRefused, why + " <P>URL: " + url);
       return InternetOwner();
     }
     url = next;
@@ -145,9 +153,15 @@ void DeleteStaleParts(const std::string& target) {
   FindClose(search);
 }
 
-std::string ByteCountError(std::int64_t done, std::int32_t size, const std::string& url) {
-  return "4 Connection broken: " + IntText(done) + " of " + IntText(size) +
-         " bytes received <P>URL: " + url;
+TransferError ByteCountError(std::int64_t done, std::int32_t size, const std::string& url) {
+  return TransferError::Numbered(TransferFault::ByteCount,
+                                 "Connection broken: " + IntText(done) + " of " + IntText(size) +
+                                     " bytes received <P>URL: " + url);
+}
+
+TransferError CannotOpen(const std::string& url, DWORD code) {
+  return TransferError::Numbered(TransferFault::CannotOpen,
+                                 "Unable to open Internet Connection <P>URL: " + url, code);
 }
 
 TransferMeter& Meter() {
@@ -159,21 +173,22 @@ bool (*connected_query)() = nullptr;
 
 // One download on an open session; fills error.
 void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
-              const std::string& target, std::string* content, DownloadProgress progress,
-              std::string& error) {
+              const std::string& target, std::string* content, const JobProgress& progress,
+              TransferError& error) {
   const bool to_file = !target.empty();
   const DWORD flags = to_file ? INTERNET_FLAG_RESYNCHRONIZE : INTERNET_FLAG_RELOAD;
-  std::string refusal;
-  InternetOwner request = OpenUrl(session, url, "", flags, &refusal);
+  DWORD open_code = 0;
+  TransferError refusal;
+  InternetOwner request = OpenUrl(session, url, "", flags, &open_code, &refusal);
   if (!request.get()) {
-    error = refusal.empty() ? "2 Unable to open Internet Connection <P>URL: " + url : refusal;
+    error = refusal.ok() ? CannotOpen(url, open_code) : refusal;
     return;
   }
   const std::int32_t size = ContentLength(request.get());
   const std::uint32_t date = LastModifiedDos(request.get());
   const std::string last_modified = QueryText(request.get(), HTTP_QUERY_LAST_MODIFIED);
   if (size <= 0) {
-    error = "3 " + url + "<P><P>File Not Found !";
+    error = TransferError::Numbered(TransferFault::NotPublished, url + "<P><P>File Not Found !");
     return;
   }
   if (progress_window) ShowWindow(progress_window, SW_SHOW);
@@ -202,9 +217,9 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
         // the part goes and the whole file is fetched again.
         DeleteEvenReadOnly(part);
         if (!(request.get() && status == 200 && ContentLength(request.get()) == size))
-          request = OpenUrl(session, url, "", flags);
+          request = OpenUrl(session, url, "", flags, &open_code);
         if (!request.get() || ContentLength(request.get()) != size) {
-          error = "2 Unable to open Internet Connection <P>URL: " + url;
+          error = CannotOpen(url, request.get() ? 0 : open_code);
           return;
         }
       }
@@ -213,7 +228,7 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
 
   const std::int32_t chunk = DownloadChunkSize(size);
   std::string text = Meter().Text(true, size, done, 0, GetTickCount());
-  if (progress) progress(0, 0, ProgressHigh(size, chunk), text, 1, ProgressPosition(done, chunk));
+  progress.Report(0, 0, ProgressHigh(size, chunk), text, 1, ProgressPosition(done, chunk));
   const auto read_file = Bound<decltype(&InternetReadFile)>(kReadFile);
   std::vector<char> buffer(static_cast<std::size_t>(chunk));
   DWORD read = 0;
@@ -228,7 +243,9 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
       if (to_file) {
         DWORD code = 0;
         if (!AppendData(part, data, 0, &code)) {
-          error = "5 Unable to write " + part + " <P>" + LastErrorText(code);
+          error = TransferError::Numbered(TransferFault::CannotWrite,
+                                          "Unable to write " + part + " <P>" + LastErrorText(code),
+                                          code);
           return;
         }
       } else {
@@ -236,13 +253,13 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
       }
       done += read;
       text = Meter().Text(false, size, done, read, GetTickCount());
-      if (progress) progress(1, 0, 0, text, 0, 0);
+      progress.Report(1, 0, 0, text, 0, 0);
     }
     // A server that sends more than it announced is not followed past the size.
-  } while (read > 0 && done < size && !DownloadAborted());
+  } while (read > 0 && done < size && !progress.Aborted());
 
-  if (DownloadAborted()) {
-    error = "Download Aborted";
+  if (progress.Aborted()) {
+    error = TransferError(TransferFault::Aborted, "Download Aborted");
     return;
   }
   if (done != size || (to_file && FileSizeOf(part) != std::uint32_t(size))) {
@@ -254,7 +271,9 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
     if (FileExists(target)) DeleteEvenReadOnly(target);
     if (!MoveFileA(part.c_str(), target.c_str())) {
       const DWORD code = GetLastError();
-      error = "5 Unable to rename " + part + " to " + target + " <P>" + LastErrorText(code);
+      error = TransferError::Numbered(
+          TransferFault::CannotWrite,
+          "Unable to rename " + part + " to " + target + " <P>" + LastErrorText(code), code);
     }
   }
 }
@@ -280,22 +299,24 @@ std::int64_t UrlContentLength(const std::string& url) {
 
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
-                                   DownloadProgress progress, std::string* error) {
+                                   const JobProgress& progress, TransferError* error) {
   WaitPumping(100, 0);
-  std::string message;
+  TransferError failure;
   std::string ignored;
   if (!content) content = &ignored;
   content->clear();
   // A file left from before must not pass for this download if it fails.
   if (!target_file.empty() && FileExists(target_file)) DeleteEvenReadOnly(target_file);
-  const InternetOwner session = OpenSession("HTTP_Connect_3");
+  DWORD session_code = 0;
+  const InternetOwner session = OpenSession("HTTP_Connect_3", &session_code);
   if (!session.get())
-    message = "1 Unable to initialize \"WinINet.dll\"";
+    failure = TransferError::Numbered(TransferFault::NoWinINet,
+                                      "Unable to initialize \"WinINet.dll\"", session_code);
   else
-    Transfer(session.get(), progress_window, url, target_file, content, progress, message);
-  if (!message.empty()) TraceLine() << " HTTP_DownloadFile_Incremental: " << message;
-  if (error) *error = message;
-  return message.empty();
+    Transfer(session.get(), progress_window, url, target_file, content, progress, failure);
+  if (!failure.ok()) TraceLine() << " HTTP_DownloadFile_Incremental: " << failure.text();
+  if (error) *error = failure;
+  return failure.ok();
 }
 
 std::string NotFoundPageText(const std::string& file, const std::string& content,

@@ -1,7 +1,7 @@
 // InetHTTP: the stub's only network access. WinINet is bound at run time from the system
 // folder, so that the stub starts without it (and then finds no connection). Downloads run on
-// the window thread and serve its messages between reads; the stub window's abort flag
-// (StubWin.h) ends them between two reads.
+// the window thread and serve its messages between reads; the caller's abort flag (JobProgress)
+// ends them between two reads.
 #pragma once
 
 #ifndef NOMINMAX
@@ -12,10 +12,8 @@
 #include <cstdint>
 #include <string>
 
-// Progress of a download: stage 0 once (low, high = the main bar's range, step, position), stage
-// 1 after every read that brought data. ProgressBarsCallback (StubWin.h) drives the stub window.
-using DownloadProgress = void (*)(int stage, int low, int high, const std::string& text,
-                                  int step, int position);
+#include "rules/JobProgress.h"
+#include "rules/TransferError.h"
 
 // The system's connected-state query.
 bool InternetConnected();
@@ -30,17 +28,16 @@ std::int64_t UrlContentLength(const std::string& url);
 // Downloads url into target_file, or into *content when target_file is empty. Into a file the
 // bytes go first to a part file (target + "." + a number made of the server's size and date),
 // which a later call resumes with a range request while size and date stay the same; only a
-// complete part replaces the target. Shows progress_window when given. Returns true when every
-// byte arrived (and, into a file, the target is that download); else *error holds the reason,
-// its first character the error's number where it has one:
-//   "1 ..." WinINet missing, "2 ..." the URL cannot be opened, "3 ..." no Content-Length,
-//   "4 ..." fewer or more bytes than announced, "5 ..." the part file cannot be written or
-//   renamed, "6 Certificate not trusted ..." the https server's certificate did not verify,
-//   "7 ..." a redirect refused (https to http, not a web address, more than kMaxRedirects),
-//   "Download Aborted" the abort flag was set (the part file stays for a resume).
+// complete part replaces the target. Shows progress_window when given; reports stage 0 once and
+// stage 1 after every read that brought data, and stops between reads once progress is aborted.
+// Returns true when every byte arrived (and, into a file, the target is that download); else
+// *error holds the fault: NoWinINet, CannotOpen, NotPublished (no Content-Length), ByteCount,
+// CannotWrite (the part file cannot be written or renamed), Untrusted (the https server's
+// certificate did not verify), RedirectRefused (from https to http, not to a web address, or more
+// than kMaxRedirects) or Aborted (the part file stays for a resume). Its text is the one the trace and the boxes show ("2 Unable to open ...").
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
-                                   DownloadProgress progress, std::string* error);
+                                   const JobProgress& progress, TransferError* error);
 
 // The "404" message when the file (its first 10000 bytes; else content) is a web server's page
 // for a missing file, else default_text.

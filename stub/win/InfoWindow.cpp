@@ -153,7 +153,8 @@ bool InfoWindow(HWND owner, const std::string& title, const std::string& button_
                                      WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, x, y,
                                      width, height, owner, nullptr, instance, nullptr));
   if (!window.get()) {
-    TraceLine() << " InfoWindow: " << LastErrorText();
+    const DWORD code = GetLastError();
+    TraceLine() << " InfoWindow: " << LastErrorText(code);
     return false;
   }
   info.open = true;

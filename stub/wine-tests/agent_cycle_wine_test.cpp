@@ -16,6 +16,7 @@
 #include "BoxDriver.h"
 #include "agent_test_support.h"
 #include "format/archive_test_files.h"
+#include "protocol_lines.h"
 #include "rules/AgentRules.h"
 #include "stub_run_support.h"
 #include "win/Utils.h"
@@ -118,7 +119,7 @@ class Listener {
 // The numbers of the ticks the process traced, in order.
 std::vector<int> Ticks(const TraceViewer& viewer, DWORD pid) {
   std::vector<int> ticks;
-  const std::string key = " AutoUpdateTimerCount=";
+  const std::string key = kTraceTimerCount;
   for (const std::string& line : viewer.LinesOf(pid))
     if (line.compare(0, key.size(), key) == 0) ticks.push_back(std::atoi(line.c_str() + key.size()));
   return ticks;
@@ -129,7 +130,7 @@ constexpr int kNoTick = INT_MIN;
 // The tick number traced last before the first line containing text; kNoTick when none.
 int TickBefore(const TraceViewer& viewer, DWORD pid, const std::string& text) {
   int tick = kNoTick;
-  const std::string key = " AutoUpdateTimerCount=";
+  const std::string key = kTraceTimerCount;
   for (const std::string& line : viewer.LinesOf(pid)) {
     if (line.find(text) != std::string::npos) return tick;
     if (line.compare(0, key.size(), key) == 0) tick = std::atoi(line.c_str() + key.size());
@@ -172,26 +173,26 @@ TEST_F(AgentCycle, TheFourthTickFetchesTheInfoFileOffersAndTellsTheListener) {
   ChildProcess agent(exe, "");
   Listener listener(dir.path() + "listener.log", std::string("/register=") + kAgentClass);
   ASSERT_TRUE(listener.Started());
-  EXPECT_TRUE(listener.WaitFor("notify 51 1125", 20000));
+  EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::CommandMessage, kMsgCommand), 20000));
   DismissBadToken();
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 30000))
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformShot, 2), 30000))
       << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
   EXPECT_EQ(TickBefore(viewer, agent.Id(), " Fire  "), 1);  // -3 + 4 ticks
-  EXPECT_TRUE(viewer.Has(agent.Id(), " ShotTimeStatus=2"));
-  EXPECT_TRUE(viewer.Has(agent.Id(), " GetOkToPerformAU=6"));
-  EXPECT_TRUE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-12 ===="));
+  EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceShotTimeStatus, 2)));
+  EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceCheckLevel, kLevelOffered)));
+  EXPECT_TRUE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 12)));
   EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName));
-  EXPECT_TRUE(listener.WaitFor("notify 40 2", 5000));
+  EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::InfoDownload, kNoticeEnds), 5000));
   // The check writes its bookkeeping and removes the info file.
   const std::string settings = dir.path() + "Tolvane.original";
   EXPECT_EQ(IniReadText(settings, "OriginalSetup", "Stamp", ""), "8");
   EXPECT_GE(ParseDecimal(IniReadText(settings, "OriginalSetup", "ProbeSecondsLast", ""), 0), before);
   EXPECT_GE(ParseDecimal(IniReadText(settings, "OriginalSetup", "ReAskSecondsLast", ""), 0), before);
   EXPECT_NE(IniReadText(settings, "OriginalSetup", "__ProbeSecondsLast", ""), "");
-  EXPECT_TRUE(viewer.WaitFor(agent.Id(), " AutoUpdateTimerCount=3", 10000));
+  EXPECT_TRUE(viewer.WaitFor(agent.Id(), TraceValue(kTraceTimerCount, 3), 10000));
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "Tolvane.info"));
   // Interval 0: one check per run; later ticks do not check again.
-  EXPECT_TRUE(viewer.Has(agent.Id(), " ShotTimeStatus=0"));
+  EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceShotTimeStatus, 0)));
   const HWND window = WaitForWindow(kAgentClass, 5000, agent.Id());
   ASSERT_NE(window, nullptr);
   CloseAgent(agent);
@@ -199,10 +200,12 @@ TEST_F(AgentCycle, TheFourthTickFetchesTheInfoFileOffersAndTellsTheListener) {
   const std::vector<std::string> lines = listener.Lines();
   std::vector<std::string> notes;
   for (const std::string& l : lines)
-    if (l.compare(0, 7, "notify ") == 0 && l.compare(0, 10, "notify 50 ") != 0) notes.push_back(l);
-  EXPECT_EQ(notes, (std::vector<std::string>{"notify 51 1125", "notify 40 1", "notify 40 2",
-                                              "notify 41 1", "notify 41 2", "notify 43 0"}));
-  EXPECT_TRUE(listener.Has("notify 50 " + std::to_string(reinterpret_cast<long long>(window))));
+    if (l.compare(0, 7, "notify ") == 0 &&
+        l.rfind(NoticePrefix(AgentNotice::TransientWindow), 0) != 0)
+      notes.push_back(l);
+  EXPECT_EQ(notes, (std::vector<std::string>{NoticeLine(AgentNotice::CommandMessage, kMsgCommand), NoticeLine(AgentNotice::InfoDownload, kNoticeBegins), NoticeLine(AgentNotice::InfoDownload, kNoticeEnds),
+                                              NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds), NoticeLine(AgentNotice::WindowEnd, 0)}));
+  EXPECT_TRUE(listener.Has(NoticePrefix(AgentNotice::TransientWindow) + std::to_string(reinterpret_cast<long long>(window))));
 }
 
 TEST_F(AgentCycle, LevelsStopAtTheFirstUnmetStepAndNothingIsDownloaded) {
@@ -235,11 +238,11 @@ TEST_F(AgentCycle, LevelsStopAtTheFirstUnmetStepAndNothingIsDownloaded) {
     TraceViewer viewer(dir.path(), "levels");
     ASSERT_TRUE(viewer.Ready());
     ChildProcess agent(exe, "/SleepX=0");
-    const std::string line = " GetOkToPerformAU=" + std::to_string(c.level);
+    const std::string line = kTraceCheckLevel + std::to_string(c.level);
     EXPECT_TRUE(viewer.WaitFor(agent.Id(), line, 30000))
         << c.what << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
     EXPECT_EQ(TickBefore(viewer, agent.Id(), " Fire  "), 1) << c.what;  // "/SleepX=0": first tick
-    EXPECT_FALSE(viewer.Has(agent.Id(), "PerformShot-1")) << c.what;
+    EXPECT_FALSE(viewer.Has(agent.Id(), std::string(kStagePerformShot) + "-1")) << c.what;
     EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName)) << c.what;
     CloseAgent(agent);
   }
@@ -255,31 +258,39 @@ TEST_F(AgentCycle, CommandsReadAndWriteSettingsAndCheckNowWithoutTimerChecks) {
   ASSERT_TRUE(viewer.Ready());
   ChildProcess agent(exe, "/SleepX=0");
   {
-    Listener listener(dir.path() + "l1.log", std::string("/register=") + kAgentClass +
-                                                 " /command=4:0 /command=8:0 /command=13:-5"
-                                                 " /command=9:0 /command=21:1 /command=7:0");
-    ASSERT_TRUE(listener.WaitFor("result 7 0 0", 20000));
-    EXPECT_TRUE(listener.Has("result 4 0 4"));
-    EXPECT_TRUE(listener.Has("result 8 0 -1"));
-    EXPECT_TRUE(listener.Has("result 9 0 -5"));  // 13 wrote it, sign-extended
+    using C = AgentCommandCode;
+    const C set_slot_1 = C(int(C::SetOverrideSlot0) + 1);
+    Listener listener(dir.path() + "l1.log",
+                      std::string("/register=") + kAgentClass +
+                          CommandSwitch(C::VersionOriginal, 0) +
+                          CommandSwitch(C::ProbeSecondsInterval, 0) +
+                          CommandSwitch(C::SetReAskSecondsInterval, -5) +
+                          CommandSwitch(C::ReAskSecondsInterval, 0) + CommandSwitch(set_slot_1, 1) +
+                          CommandSwitch(C::AgentState, 0));
+    ASSERT_TRUE(listener.WaitFor(ResultLine(C::AgentState, 0, int(AgentActivity::Idle)), 20000));
+    EXPECT_TRUE(listener.Has(ResultLine(C::VersionOriginal, 0, 4)));
+    EXPECT_TRUE(listener.Has(ResultLine(C::ProbeSecondsInterval, 0, -1)));
+    // SetReAskSecondsInterval wrote it, sign-extended.
+    EXPECT_TRUE(listener.Has(ResultLine(C::ReAskSecondsInterval, 0, -5)));
     EXPECT_EQ(IniReadText(dir.path() + "Tolvane.original", "OriginalSetup",
                           "ReAskSecondsInterval", ""),
               "-5");
   }
   // Interval -1: no check by timer.
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " AutoUpdateTimerCount=5", 15000));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), TraceValue(kTraceTimerCount, 5), 15000));
   EXPECT_FALSE(viewer.Has(agent.Id(), " Fire  "));
-  // Command 31 checks at the next tick.
-  Listener check(dir.path() + "l2.log", std::string("/register=") + kAgentClass + " /command=31:1");
-  EXPECT_TRUE(check.WaitFor("notify 40 2", 20000));
-  EXPECT_TRUE(viewer.WaitFor(agent.Id(), " GetOkToPerformAU=6", 10000));
-  // Command 21 set slot 1: the update run asks before it downloads, and No downloads nothing.
+  // CheckNow checks at the next tick.
+  Listener check(dir.path() + "l2.log", std::string("/register=") + kAgentClass +
+                                                 CommandSwitch(AgentCommandCode::CheckNow, 1));
+  EXPECT_TRUE(check.WaitFor(NoticeLine(AgentNotice::InfoDownload, kNoticeEnds), 20000));
+  EXPECT_TRUE(viewer.WaitFor(agent.Id(), TraceValue(kTraceCheckLevel, kLevelOffered), 10000));
+  // Override slot 1 was set: the update run asks before it downloads, and No downloads nothing.
   const box_driver::BoxInfo question = WaitForBox("Confirm");
   ASSERT_EQ(question.caption, "Confirm");
   EXPECT_TRUE(box_driver::PressButton(question, box_driver::FindButton(question, "&No"),
                                       box_driver::PressWay::Command));
-  EXPECT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 10000));
-  EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-6 ===="));
+  EXPECT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 10000));
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 6)));
   EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName));
   CloseAgent(agent);
 }
@@ -292,9 +303,9 @@ TEST_F(AgentCycle, StopCountdownThreeEndsTheAgentOnTheFourthTick) {
   ChildProcess agent(exe, "/SleepX=100");
   Listener listener(dir.path() + "stop.log", std::string("/register=") + kAgentClass + " /stop=3");
   ASSERT_TRUE(agent.WaitEnd(20000));
-  EXPECT_TRUE(listener.WaitFor("notify 43 0", 5000));
+  EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::WindowEnd, 0), 5000));
   // The ticks after the command: 3 -> 2 -> 1 -> 0, and the fourth posts the quit message.
-  EXPECT_EQ(TicksAfter(viewer, agent.Id(), " StopCountdown=3"), 4)
+  EXPECT_EQ(TicksAfter(viewer, agent.Id(), TraceValue(kTraceStopCountdown, 3)), 4)
       << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
 }
 
@@ -335,20 +346,22 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
   TraceViewer viewer(dir.path(), "testmode");
   ASSERT_TRUE(viewer.Ready());
   ChildProcess agent(exe, "/SleepX=0");
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " AutoUpdateTimerCount=2", 15000));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), TraceValue(kTraceTimerCount, 2), 15000));
   {  // An interactive check: Yes checks at once; the same stamp does not hold it back.
-    Listener ask(dir.path() + "yes.log", std::string("/register=") + kAgentClass + " /command=31:2");
+    Listener ask(dir.path() + "yes.log", std::string("/register=") + kAgentClass +
+                     CommandSwitch(AgentCommandCode::CheckNow, kCheckNowInteractive));
     AnswerCheckQuestion(viewer, agent.Id(), "&Yes");
     DismissBadToken();
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 15000))
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformShot, 2), 15000))
         << ::testing::PrintToString(viewer.LinesOf(agent.Id()));
     EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 1);  // the ticks under the box did not
-    EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: TRUE " + source.path() + "Tolvane.info"));
-    EXPECT_TRUE(viewer.Has(agent.Id(), " GetOkToPerformAU=6"));
+    EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "TRUE " + source.path() + "Tolvane.info"));
+    EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceCheckLevel, kLevelOffered)));
   }
   {  // Nothing to offer: the interactive check says so, with its level.
     IniWriteText(dir.path() + "Tolvane.original", "OriginalSetup", "VersionOriginal", "0");
-    Listener ask(dir.path() + "none.log", std::string("/register=") + kAgentClass + " /command=31:2");
+    Listener ask(dir.path() + "none.log", std::string("/register=") + kAgentClass +
+                     CommandSwitch(AgentCommandCode::CheckNow, kCheckNowInteractive));
     AnswerCheckQuestion(viewer, agent.Id(), "&Yes");
     const box_driver::BoxInfo info = WaitForBox("Attention");
     EXPECT_EQ(info.caption, "Attention");
@@ -359,7 +372,8 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
     EXPECT_EQ(CountLines(viewer, agent.Id(), " Fire  "), 2);
   }
   {  // No skips the check.
-    Listener ask(dir.path() + "no.log", std::string("/register=") + kAgentClass + " /command=31:2");
+    Listener ask(dir.path() + "no.log", std::string("/register=") + kAgentClass +
+                     CommandSwitch(AgentCommandCode::CheckNow, kCheckNowInteractive));
     AnswerCheckQuestion(viewer, agent.Id(), "&No");
     const int ticks = int(Ticks(viewer, agent.Id()).size());
     const DWORD t0 = GetTickCount();

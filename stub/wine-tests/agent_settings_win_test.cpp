@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/StubGlob.h"
+#include "app/AgentSettings.h"
 #include "app/StubState.h"
 #include "win/Utils.h"
 

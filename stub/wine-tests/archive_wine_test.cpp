@@ -11,9 +11,9 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "format/archive_test_files.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
+#include "format/archive_test_files.h"
 #include "wine_process.h"
 
 namespace {

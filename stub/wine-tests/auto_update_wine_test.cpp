@@ -26,6 +26,7 @@
 #include "format/Signing.h"
 #include "format/archive_test_files.h"
 #include "net/test_ca.h"
+#include "protocol_lines.h"
 #include "stub_run_support.h"
 #include "text/UtilsText.h"
 #include "win/Utils.h"
@@ -268,8 +269,9 @@ class Listener {
   std::vector<std::string> Notes() const {
     std::vector<std::string> notes;
     for (const std::string& l : SplitLines(ReplaceAll(ReplaceAll(ReadFile(log_), "\r", ""), "\n", "\r\n")))
-      if (l.compare(0, 9, "notify 41") == 0 || l.compare(0, 9, "notify 42") == 0 ||
-          l.compare(0, 9, "notify 43") == 0)
+      if (l.rfind(NoticePrefix(AgentNotice::FileDownload), 0) == 0 ||
+          l.rfind(NoticePrefix(AgentNotice::SetupRun), 0) == 0 ||
+          l.rfind(NoticePrefix(AgentNotice::WindowEnd), 0) == 0)
         notes.push_back(l);
     return notes;
   }
@@ -371,7 +373,7 @@ void WholeUpdate(bool is_signed) {
     EXPECT_FALSE(DeleteFileA(held.c_str()));
     EXPECT_TRUE(Press(install, "&Yes"));
   }
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000)) << Dump(viewer);
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000)) << Dump(viewer);
 
   // The program was closed by its window, the setup of version 2 ran as an agent's update with
   // the settings named, and the program started again in its own folder.
@@ -396,7 +398,7 @@ void WholeUpdate(bool is_signed) {
   // agent makes a new copy in its place.
   const std::string restart =
       in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3 /TRANSIENT=|255|255|255|255|255|255|";
-  EXPECT_TRUE(viewer.Has(agent.Id(), " RestartAgentTransient: " + restart)) << Dump(viewer);
+  EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceRestartAgent) + restart)) << Dump(viewer);
   EXPECT_TRUE(agent.WaitEnd(15000));
   EXPECT_TRUE(viewer.WaitFor(agent.Id(), " SelfDeleteBatch", 15000)) << Dump(viewer);
   const AgentCopy next(agent.Id());
@@ -405,13 +407,13 @@ void WholeUpdate(bool is_signed) {
       << Dump(viewer);
   // Lines of processes tracing at once may interleave in the viewer: the start line is matched
   // up to the switches, and the agent's own reading of "/_ZZ=99" stands for the rest.
-  EXPECT_TRUE(AnyLineHas(viewer, " ==== STUB START ====> " + in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3"))
+  EXPECT_TRUE(AnyLineHas(viewer, std::string(kTraceStubStart) + in.Dir() + kAgentName + " /_ZZ=99 /WAIT=3"))
       << Dump(viewer);
   EXPECT_TRUE(AnyLineHas(viewer, " CreateAndRun_X_Exe-1 99")) << Dump(viewer);
   EXPECT_FALSE(AnyLineHas(viewer, "replacing a left copy")) << Dump(viewer);
-  EXPECT_EQ(listener.Notes(), (std::vector<std::string>{"notify 41 1", "notify 41 2",
-                                                         "notify 42 1", "notify 42 2",
-                                                         "notify 43 0"}));
+  EXPECT_EQ(listener.Notes(), (std::vector<std::string>{NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds),
+                                                         NoticeLine(AgentNotice::SetupRun, kNoticeBegins), NoticeLine(AgentNotice::SetupRun, kNoticeEnds),
+                                                         NoticeLine(AgentNotice::WindowEnd, 0)}));
   // The key rotates with the update: the agent now trusts the key version 2 was built with.
   if (is_signed) {
     EXPECT_EQ(TGFileInfo(in.Dir() + kAgentName).UpdateKey(),
@@ -443,16 +445,16 @@ TEST_F(AutoUpdate, SignedUpdateOverHttpsOnlyFromATrustedServer) {
     TraceViewer viewer(in.Dir(), "https");
     ASSERT_TRUE(viewer.Ready());
     AgentCopy agent = in.StartAgent("/STOP=100");
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " GetOkToPerformAU=", 30000)) << server << Dump(viewer);
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), kTraceCheckLevel, 30000)) << server << Dump(viewer);
     if (trusted) {
-      ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
           << Dump(viewer);
       EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + kUpdateName)) << Dump(viewer);
       EXPECT_TRUE(app.WaitEnd(5000));
     } else {
       EXPECT_TRUE(viewer.Has(agent.Id(), " HTTP_DownloadFile_Incremental: 6 Certificate not trusted"))
           << server << Dump(viewer);
-      EXPECT_TRUE(viewer.Has(agent.Id(), " GetOkToPerformAU=0")) << server;
+      EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceCheckLevel, 0))) << server;
       EXPECT_TRUE(app.Running()) << server;
       EXPECT_FALSE(std::filesystem::exists(in.SetupLog())) << server;
     }
@@ -469,16 +471,16 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
     Fault fault;
     const char* file;    // the refused file, in the agent's folder; "" when none is refused
     const char* reason;  // the trace's reason
-    const char* end;     // the agent's trace line that ends the check
+    std::string end;     // the agent's trace line that ends the check
   };
   const Case cases[] = {
-      {Fault::SetupOfOtherKey, kUpdateName, "signed by another key", " ==== PerformAutoUpdate-12"},
+      {Fault::SetupOfOtherKey, kUpdateName, "signed by another key", StageLine(kStagePerformAutoUpdate, 12)},
       // Not read at all: the check ends as if there were no info file (level 0).
-      {Fault::InfoChanged, "Tolvane.info", "signature does not match", " GetOkToPerformAU=0"},
-      {Fault::SetupSigMissing, kUpdateName, "no signature", " ==== PerformAutoUpdate-12"},
-      {Fault::InformUnsigned, "TolvaneNews.txt", "no signature", " ==== PerformShot-2"},
+      {Fault::InfoChanged, "Tolvane.info", "signature does not match", TraceValue(kTraceCheckLevel, 0)},
+      {Fault::SetupSigMissing, kUpdateName, "no signature", StageLine(kStagePerformAutoUpdate, 12)},
+      {Fault::InformUnsigned, "TolvaneNews.txt", "no signature", StageLine(kStagePerformShot, 2)},
       // A genuine old info file replayed: never offered (the version level), no box.
-      {Fault::OldInfo, "", "", " GetOkToPerformAU=3"},
+      {Fault::OldInfo, "", "", TraceValue(kTraceCheckLevel, 3)},
   };
   const Signed trust(g_key);
   for (const Case& c : cases) {
@@ -519,8 +521,8 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
     } else {
       EXPECT_FALSE(AnyLineHas(viewer, "Not genuine")) << Dump(viewer);
     }
-    EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-7 ====")) << what;
-    EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoInform-3 ====")) << what;
+    EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7))) << what;
+    EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoInform, 3))) << what;
     EXPECT_TRUE(app.Running()) << what;
     EXPECT_EQ(ReadFile(in.Version()), "1") << what;
     EXPECT_EQ(in.VersionOriginal(), "1") << what;
@@ -561,18 +563,19 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
       EXPECT_TRUE(Press(ask, ask.buttons.empty() ? "" : ask.buttons[0].caption));
     }
     if (std::string(c.method) == "Close it") {
-      ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-8 ====", 30000)) << Dump(viewer);
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 8), 30000)) << Dump(viewer);
       Sleep(2000);
       EXPECT_TRUE(app.Running());
       // The wait serves messages: the copy answers a command (its state: 2, fetching the update).
       DWORD_PTR state = 0;
-      EXPECT_TRUE(SendMessageTimeoutA(WaitForWindow(kCopyClass, 1000, agent.Id()), WM_USER + 101, 7,
-                                      0, SMTO_ABORTIFHUNG, 5000, &state));
-      EXPECT_EQ(state, 2u);
-      EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-9 ===="));
+      EXPECT_TRUE(SendMessageTimeoutA(WaitForWindow(kCopyClass, 1000, agent.Id()), kMsgCommand,
+                                      WPARAM(AgentCommandCode::AgentState), 0, SMTO_ABORTIFHUNG,
+                                      5000, &state));
+      EXPECT_EQ(state, DWORD_PTR(AgentActivity::FetchingFile));
+      EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 9)));
       app.Kill();
     }
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
         << c.method << Dump(viewer);
     EXPECT_TRUE(app.WaitEnd(5000)) << c.method;
     const std::vector<std::string> stops = AppLogLines("stop pid=" + std::to_string(app.Id()));
@@ -585,8 +588,8 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
     EXPECT_EQ(ReadFile(in.Version()), "2") << c.method;
     EXPECT_EQ(in.VersionOriginal(), "2") << c.method;
     EXPECT_EQ(WaitForStarts(2).size(), 2u) << c.method << ReadFile(AppLog());
-    EXPECT_TRUE(viewer.Has(agent.Id(), " StopCountdown=100")) << c.method << Dump(viewer);
-    EXPECT_FALSE(viewer.Has(agent.Id(), " RestartAgentTransient")) << c.method;
+    EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceStopCountdown, 100))) << c.method << Dump(viewer);
+    EXPECT_FALSE(viewer.Has(agent.Id(), kTraceRestartAgent)) << c.method;
   }
 }
 
@@ -604,8 +607,8 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
   EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // gone before the box
   EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 20000)) << Dump(viewer);
-  EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-7 ===="));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
   EXPECT_TRUE(app.Running());
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
@@ -634,8 +637,8 @@ TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   const box_driver::BoxInfo report = WaitForBox("Error");
   EXPECT_NE(report.text.find("\r\n404 File Not Found"), std::string::npos) << report.text;
   EXPECT_TRUE(Press(report, report.buttons.empty() ? "" : report.buttons[0].caption));
-  ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 20000)) << Dump(viewer);
-  EXPECT_FALSE(viewer.Has(agent.Id(), " ==== PerformAutoUpdate-7 ===="));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
   EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
@@ -674,9 +677,9 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
       EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
       EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
     }
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformAutoUpdate-12 ====", 60000))
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
         << c.what << Dump(viewer);
-    EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: TRUE " + folder + kUpdateName))
+    EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "TRUE " + folder + kUpdateName))
         << c.what;
     const bool good = c.kind == Kind::Good;
     EXPECT_EQ(ReadFile(in.Version()), good ? "2" : "1") << c.what;
@@ -684,7 +687,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     EXPECT_EQ(app.Running(), !good) << c.what;
     EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << c.what;
     if (c.kind == Kind::EmptyOverStale) {
-      EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadFileAU: Empty file: " + folder + kUpdateName))
+      EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "Empty file: " + folder + kUpdateName))
           << Dump(viewer);
     }
   }
@@ -726,15 +729,15 @@ TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
       EXPECT_EQ(FindWindowA("WRichEditBox", nullptr), nullptr);
       EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
     }
-    ASSERT_TRUE(viewer.WaitFor(agent.Id(), " ==== PerformShot-2 ====", 20000)) << Dump(viewer);
-    EXPECT_EQ(viewer.Has(agent.Id(), " ==== PerformAutoInform-4 ===="), same);
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformShot, 2), 20000)) << Dump(viewer);
+    EXPECT_EQ(viewer.Has(agent.Id(), StageLine(kStagePerformAutoInform, 4)), same);
     EXPECT_EQ(in.VersionOriginal(), same ? "2" : "1");
     // The inform file stays in the program folder; one of another product does not.
     EXPECT_EQ(std::filesystem::exists(in.Dir() + "TolvaneNews.txt"), same);
-    EXPECT_FALSE(viewer.Has(agent.Id(), "PerformAutoUpdate"));
+    EXPECT_FALSE(viewer.Has(agent.Id(), kStagePerformAutoUpdate));
     const std::vector<std::string> notes = listener.Notes();
     EXPECT_EQ(std::vector<std::string>(notes.begin(), notes.begin() + std::min<std::size_t>(2, notes.size())),
-              (std::vector<std::string>{"notify 41 1", "notify 41 2"}));
+              (std::vector<std::string>{NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds)}));
   }
 }
 

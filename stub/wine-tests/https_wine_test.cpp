@@ -152,10 +152,11 @@ TEST_F(Https, RedirectToHttpIsFollowedUnlessRedirectsAreForbidden) {
 
 TEST_F(Https, StubDownloadsOverHttpsAndFollowsRedirectsThatStayOnHttps) {
   for (const char* path : {"/file.txt", "/moved/file.txt"}) {
-    std::string content, error;
+    std::string content;
+    TransferError error;
     EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, Env("WEXLIN_TEST_HTTPS") + path, "",
-                                              &content, nullptr, &error))
-        << path << ": " << error;
+                                              &content, JobProgress(), &error))
+        << path << ": " << error.text();
     EXPECT_EQ(content, body_) << path;
   }
 }
@@ -164,17 +165,24 @@ TEST_F(Https, StubDownloadsOverHttpsAndFollowsRedirectsThatStayOnHttps) {
 TEST_F(Https, StubRefusesUntrustedCertificatesAndRedirectsToHttp) {
   const struct {
     std::string url;
+    TransferFault fault;
     const char* error;
   } cases[] = {
-      {Env("WEXLIN_TEST_HTTPS_UNTRUSTED") + "/file.txt", "6 Certificate not trusted (error 12045)"},
-      {Env("WEXLIN_TEST_HTTPS_OTHER_CA") + "/file.txt", "6 Certificate not trusted (error 12057)"},
-      {Env("WEXLIN_TEST_HTTPS") + "/tohttp/file.txt", "7 redirect from https to http refused"},
+      {Env("WEXLIN_TEST_HTTPS_UNTRUSTED") + "/file.txt", TransferFault::Untrusted,
+       "6 Certificate not trusted (error 12045)"},
+      {Env("WEXLIN_TEST_HTTPS_OTHER_CA") + "/file.txt", TransferFault::Untrusted,
+       "6 Certificate not trusted (error 12057)"},
+      {Env("WEXLIN_TEST_HTTPS") + "/tohttp/file.txt", TransferFault::RedirectRefused,
+       "7 redirect from https to http refused"},
   };
   for (const auto& c : cases) {
-    std::string content, error;
-    EXPECT_FALSE(HTTP_DownloadFile_Incremental(nullptr, c.url, "", &content, nullptr, &error));
+    std::string content;
+    TransferError error;
+    EXPECT_FALSE(
+        HTTP_DownloadFile_Incremental(nullptr, c.url, "", &content, JobProgress(), &error));
     EXPECT_TRUE(content.empty()) << c.url;
-    EXPECT_EQ(error.substr(0, std::string(c.error).size()), c.error) << error;
+    EXPECT_EQ(error.kind(), c.fault) << error.text();
+    EXPECT_EQ(error.text().substr(0, std::string(c.error).size()), c.error) << error.text();
   }
 }
 

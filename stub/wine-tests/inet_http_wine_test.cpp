@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/StubProgress.h"
 #include "app/StubState.h"
 #include "app/StubWin.h"
 #include "format/archive_test_files.h"
@@ -62,6 +63,9 @@ void RecordProgress(int stage, int low, int high, const std::string& text, int s
   ProgressBarsCallback(stage, low, high, text, step, position);
 }
 
+// The stub window's abort flag, with or without the recording above.
+JobProgress Watch(ProgressNotify notify) { return {notify, StubWindowProgress().abort}; }
+
 class InetHttp : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -89,12 +93,16 @@ class InetHttp : public ::testing::Test {
     WriteFile(WindowsPath(docroot_ + "/" + name), data);
     return data;
   }
+  // The error's text ("" when none); last_fault_ receives its kind.
   std::string Download(const std::string& url, const std::string& target) {
-    std::string error = "unset";
+    TransferError error(TransferFault::CannotOpen, "unset");
     const bool ok =
-        HTTP_DownloadFile_Incremental(nullptr, url, target, nullptr, RecordProgress, &error);
-    EXPECT_EQ(ok, error.empty()) << error;
-    return error;
+        HTTP_DownloadFile_Incremental(nullptr, url, target, nullptr, Watch(RecordProgress),
+                                      &error);
+    EXPECT_EQ(ok, error.ok()) << error.text();
+    EXPECT_EQ(ok, error.text().empty()) << error.text();
+    last_fault_ = error.kind();
+    return error.text();
   }
   // The one part file of target in the folder, "" when none.
   std::string PartOf(const std::string& name) {
@@ -105,6 +113,7 @@ class InetHttp : public ::testing::Test {
 
   static std::string nginx_, fault_, docroot_;
   std::string dir_;
+  TransferFault last_fault_ = TransferFault::None;
 };
 std::string InetHttp::nginx_, InetHttp::fault_, InetHttp::docroot_;
 
@@ -125,14 +134,15 @@ TEST_F(InetHttp, AFileFromNginxArrivesWholeAndDrivesTheBar) {
   StubWindowDestroy();
   SetDownloadAbort(false);  // the window's end sets it, as every caller knows
   // Into memory, and the size query.
-  std::string content, error;
+  std::string content;
+  TransferError error;
   EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, nginx_ + "/f100k.bin", "", &content,
-                                            nullptr, &error));
+                                            Watch(nullptr), &error));
   EXPECT_EQ(content, data);
   EXPECT_EQ(UrlContentLength(nginx_ + "/f100k.bin"), 100000);
   // nginx's 404 page has a length too.
   EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, nginx_ + "/missing.bin", "", &content,
-                                            nullptr, &error));
+                                            Watch(nullptr), &error));
   EXPECT_GT(content.size(), 0u);
   EXPECT_EQ(UrlContentLength(nginx_ + "/missing.bin"), std::int64_t(content.size()));
   EXPECT_EQ(UrlContentLength("http://127.0.0.1:1/nothing"), -1);
@@ -144,6 +154,7 @@ TEST_F(InetHttp, ACutDownloadReportsItAndResumesToAnIdenticalFile) {
   WriteFile(target, "stale");  // must not pass for the download
   const std::string error = Download(fault_ + "/cut/40000/cut.bin", target);
   EXPECT_EQ(error.substr(0, 2), "4 ") << error;
+  EXPECT_EQ(last_fault_, TransferFault::ByteCount);
   EXPECT_FALSE(std::filesystem::exists(target));
   const std::string part = PartOf("cut.bin");
   ASSERT_NE(part, "");
@@ -192,6 +203,7 @@ TEST_F(InetHttp, NoContentLengthIsError3AndLeavesNoFile) {
     const std::string target = dir_ + "plain.bin";
     const std::string url = fault_ + kind + "plain.bin";
     EXPECT_EQ(Download(url, target), "3 " + url + "<P><P>File Not Found !");
+    EXPECT_EQ(last_fault_, TransferFault::NotPublished) << kind;
     EXPECT_TRUE(FilesIn(dir_).empty()) << kind;
     EXPECT_EQ(progress.starts, 0);
   }
@@ -203,10 +215,13 @@ TEST_F(InetHttp, FourOhFourPagesAreDownloadedAndRecognised) {
   EXPECT_EQ(Download(url, target), "");
   EXPECT_EQ(NotFoundPageText(target, "", url, false, "Bad Secret Token!"),
             "<b>404 File Not Found...</b><P><P>URL:  " + url + ".");
-  std::string content, error;
-  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/500/x", "", &content, nullptr, &error);
+  std::string content;
+  TransferError error;
+  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/500/x", "", &content, Watch(nullptr),
+                                &error);
   EXPECT_EQ(NotFoundPageText("", content, "u", false, "d"), "d");
-  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/404/x", "", &content, nullptr, &error);
+  HTTP_DownloadFile_Incremental(nullptr, fault_ + "/status/404/x", "", &content, Watch(nullptr),
+                                &error);
   EXPECT_EQ(NotFoundPageText("", content, "u", false, "d"),
             "<b>404 File Not Found...</b><P><P>URL:  u.");
   // A file that is there is not such a page.
@@ -225,6 +240,7 @@ TEST_F(InetHttp, ClosingTheStubWindowAbortsAndKeepsThePart) {
   });
   const std::string target = dir_ + "slow.bin";
   EXPECT_EQ(Download(fault_ + "/slow/slow.bin", target), "Download Aborted");
+  EXPECT_EQ(last_fault_, TransferFault::Aborted);
   closer.join();
   EXPECT_TRUE(IsWindow(window));
   StubWindowDestroy();

@@ -13,8 +13,8 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "format/archive_test_files.h"
 #include "format/GFileInfo.h"
+#include "format/archive_test_files.h"
 #include "stub_run_support.h"
 #include "wine_process.h"
 

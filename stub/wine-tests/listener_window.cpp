@@ -7,13 +7,15 @@
 // "/WM_MSG=HWND:MSG". "/register=CLASS" sends 1124 to the window of that class (waiting up to
 // 20 s for it), then "/stop=N" posts 1123 and each "/command=" sends 1125 and logs
 // "result CODE ARG VALUE". Every notification is logged as "notify CODE VALUE"; the program
-// ends after notification 43, on WM_CLOSE, or after /quit_after (default 120000) ms.
+// ends after the notice WindowEnd (43), on WM_CLOSE, or after /quit_after (default 120000) ms.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "rules/AgentProtocol.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kListenerMessage) {
     Log("notify " + std::to_string(static_cast<unsigned long long>(wparam)) + " " +
         std::to_string(static_cast<long long>(lparam)));
-    if (wparam == 43) PostQuitMessage(0);
+    if (wparam == WPARAM(AgentNotice::WindowEnd)) PostQuitMessage(0);
     return 0;
   }
   if (message == WM_TIMER || message == WM_DESTROY) {
@@ -99,10 +101,10 @@ int main(int argc, char** argv) {
       Log("no window of class " + target_class);
       return 1;
     }
-    SendMessageA(agent, WM_USER + 100, reinterpret_cast<WPARAM>(window), kListenerMessage);
-    if (stop >= 0) PostMessageA(agent, WM_USER + 99, WPARAM(stop), 0);
+    SendMessageA(agent, kMsgRegisterListener, reinterpret_cast<WPARAM>(window), kListenerMessage);
+    if (stop >= 0) PostMessageA(agent, kMsgStopCountdown, WPARAM(stop), 0);
     for (const auto& c : commands) {
-      const LRESULT result = SendMessageA(agent, WM_USER + 101, WPARAM(c.first), LPARAM(c.second));
+      const LRESULT result = SendMessageA(agent, kMsgCommand, WPARAM(c.first), LPARAM(c.second));
       Log("result " + std::to_string(c.first) + " " + std::to_string(c.second) + " " +
           std::to_string(static_cast<long long>(result)));
     }

@@ -6,12 +6,12 @@
 #include "app/StubGlob.h"
 #include "rules/SelfDeleteBatch.h"
 #include "rules/ShellDirRules.h"
-#include "wine_process.h"
 #include "win/Files.h"
 #include "win/Global.h"
 #include "win/SelfDelete.h"
 #include "win/ShellDir.h"
 #include "win/Utils.h"
+#include "wine_process.h"
 
 namespace {
 

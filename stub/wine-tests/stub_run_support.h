@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "format/archive_test_files.h"
+#include "protocol_lines.h"
 #include "wine_process.h"
 
 // The trace-viewer program (a wine path), set by the test's main.
@@ -138,7 +139,7 @@ inline void CloseStubWindow(HWND window) {
 // -1 when no line holds it.
 inline int TicksAfter(const TraceViewer& viewer, DWORD pid, const std::string& text) {
   int n = -1;
-  const std::string key = " AutoUpdateTimerCount=";
+  const std::string key = kTraceTimerCount;
   for (const std::string& line : viewer.LinesOf(pid)) {
     if (n < 0 && line.find(text) != std::string::npos) n = 0;
     if (n >= 0 && line.compare(0, key.size(), key) == 0) ++n;

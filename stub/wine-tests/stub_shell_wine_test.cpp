@@ -15,9 +15,10 @@
 
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
-#include "format/archive_test_files.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
+#include "format/archive_test_files.h"
+#include "protocol_lines.h"
 #include "rules/RunMode.h"
 #include "stub_run_support.h"
 #include "wine_process.h"
@@ -127,7 +128,7 @@ TEST(StubTrace, StartAndEndLinesReachTheViewerIn128ByteChunks) {
   TestDir dir("trace");
   const std::string exe = dir.path() + "Setup.exe";
   WriteStub(SetupOptions(), exe);
-  const std::string start_text = " ==== STUB START ====> ";
+  const std::string start_text = std::string(kTraceStubStart);
   // The START line (process id, text, command line, "<") is made 300 characters long; the
   // process id's digits are known only after the start, so a wrong guess is run again.
   std::size_t pid_digits = Digits(GetCurrentProcessId());
@@ -152,10 +153,10 @@ TEST(StubTrace, StartAndEndLinesReachTheViewerIn128ByteChunks) {
     const std::string start_line = pid + start_text + stub.CommandLine() + "<";
     EXPECT_EQ(start_line.size(), 300u);
     EXPECT_EQ(lines.front(), start_line);
-    EXPECT_EQ(lines.back(), pid + " ==== STUB END ====> " + stub.CommandLine() + "<");
+    EXPECT_EQ(lines.back(), pid + std::string(kTraceStubEnd) + stub.CommandLine() + "<");
     for (const std::string& line : lines) EXPECT_EQ(line.compare(0, pid.size(), pid), 0) << line;
     EXPECT_TRUE(viewer.Has(stub.Id(), " ThisIs_AutoUpdateProg=FALSE"));
-    EXPECT_TRUE(viewer.Has(stub.Id(), " RunMode=StubWindow"));
+    EXPECT_TRUE(viewer.Has(stub.Id(), std::string(kTraceRunMode) + "StubWindow"));
     EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));
     EXPECT_TRUE(viewer.Has(stub.Id(), " No setup entry in the archive"));
     // 300 characters and CR LF: 128 + 128 + 46; the END line is 2 shorter.
@@ -197,15 +198,15 @@ TEST(StubStart, ASecondStartEndsAtOnceWhileTheFirstRuns) {
   ChildProcess second(exe, "/SleepX=2");
   EXPECT_TRUE(second.WaitEnd(10000));
   EXPECT_EQ(second.ExitCode(), 0);
-  EXPECT_TRUE(viewer.Has(second.Id(), " RunMode=SecondStart"));
+  EXPECT_TRUE(viewer.Has(second.Id(), std::string(kTraceRunMode) + "SecondStart"));
   EXPECT_TRUE(first.Running());
   // The agent's timer keeps ticking into the update cycle: -2 from "/SleepX=2", then -1, 0, 1.
-  EXPECT_TRUE(viewer.WaitFor(first.Id(), " AutoUpdateTimerCount=1", 15000));
-  EXPECT_TRUE(viewer.Has(first.Id(), " AutoUpdateTimerCount=-1"));
-  EXPECT_FALSE(viewer.Has(first.Id(), " AutoUpdateTimerCount=-2"));
+  EXPECT_TRUE(viewer.WaitFor(first.Id(), TraceValue(kTraceTimerCount, 1), 15000));
+  EXPECT_TRUE(viewer.Has(first.Id(), TraceValue(kTraceTimerCount, -1)));
+  EXPECT_FALSE(viewer.Has(first.Id(), TraceValue(kTraceTimerCount, -2)));
   CloseStubWindow(window);
   EXPECT_TRUE(first.WaitEnd(10000));
-  EXPECT_TRUE(viewer.Has(first.Id(), " ==== STUB END ====> "));
+  EXPECT_TRUE(viewer.Has(first.Id(), std::string(kTraceStubEnd)));
 }
 
 TEST(StubStart, TwoStartsAtTheSameInstantRunOnlyOne) {
@@ -314,7 +315,7 @@ TEST(RunModes, EachModeReachesItsBranch) {
     WriteStub(AgentOptions(), exe);
     ChildProcess agent(exe, "/STOP=3");
     ASSERT_TRUE(agent.WaitEnd(20000));
-    EXPECT_TRUE(viewer.Has(agent.Id(), " RunMode=StartTransientCopy"));
+    EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceRunMode) + "StartTransientCopy"));
     EXPECT_TRUE(viewer.Has(agent.Id(), " CreateAndRun_X_Exe: started "));
     EXPECT_TRUE(viewer.Has(agent.Id(), " SendCommands copy running=FALSE"));
     // The copy ends after its countdown and its batch deletes it.
@@ -330,7 +331,7 @@ TEST(RunModes, EachModeReachesItsBranch) {
     ChildProcess copy(exe, "/SleepX=0");
     const HWND window = WaitForWindow(TransientWindowClass(kAgent), 20000, copy.Id());
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(viewer.WaitFor(copy.Id(), " AutoUpdateTimerCount=2", 15000));
+    EXPECT_TRUE(viewer.WaitFor(copy.Id(), TraceValue(kTraceTimerCount, 2), 15000));
     // A second agent start now sees its copy running.
     ChildProcess agent(dir.path() + kAgent, "");
     ASSERT_TRUE(agent.WaitEnd(20000));
@@ -338,7 +339,7 @@ TEST(RunModes, EachModeReachesItsBranch) {
     EXPECT_TRUE(viewer.Has(agent.Id(), " CreateAndRun_X_Exe: the transient copy runs"));
     CloseStubWindow(window);
     ASSERT_TRUE(copy.WaitEnd(10000));
-    EXPECT_TRUE(viewer.Has(copy.Id(), " RunMode=TransientCycle"));
+    EXPECT_TRUE(viewer.Has(copy.Id(), std::string(kTraceRunMode) + "TransientCycle"));
     EXPECT_TRUE(viewer.Has(copy.Id(),
                            " SelfDeleteBatch remove folder=FALSE short names=FALSE started=TRUE"));
     EXPECT_FALSE(viewer.Has(copy.Id(), "SendCommands"));

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/StubProgress.h"
 #include "app/StubState.h"
 #include "app/StubWin.h"
 #include "win/InfoWindow.h"

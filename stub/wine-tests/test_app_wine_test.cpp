@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "app/StubGlob.h"
-#include "wine_process.h"
 #include "win/Files.h"
 #include "win/Process.h"
 #include "win/Utils.h"
+#include "wine_process.h"
 
 namespace {
 

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "ArchiveWriter.h"
-#include "format/archive_test_files.h"
 #include "format/ArchiveFormat.h"
+#include "format/archive_test_files.h"
+#include "protocol_lines.h"
 #include "rules/RunMode.h"
 #include "stub_run_support.h"
 #include "wine_process.h"
@@ -59,7 +60,7 @@ int Count(const std::string& text, const std::string& part) {
 // The process id of the first stub started from a file of that name; 0 when none.
 DWORD PidOfStart(const TraceViewer& viewer, const std::string& file_name) {
   for (const std::string& line : viewer.Lines())
-    if (line.find(" ==== STUB START ====> ") != std::string::npos &&
+    if (line.find(std::string(kTraceStubStart)) != std::string::npos &&
         line.find("\\" + file_name) != std::string::npos)
       return DWORD(std::strtoul(line.c_str(), nullptr, 10));
   return 0;
@@ -171,8 +172,8 @@ TEST(TransientCopy, TheAgentStartsOneCopyWhichDeletesOnlyItselfWhenItEnds) {
   const int started = int(f.viewer().Has(first.Id(), " CreateAndRun_X_Exe: started ")) +
                       int(f.viewer().Has(second.Id(), " CreateAndRun_X_Exe: started "));
   EXPECT_EQ(started, 1) << ::testing::PrintToString(f.viewer().Lines());
-  EXPECT_TRUE(f.viewer().Has(pid, " RunMode=TransientCycle"));
-  EXPECT_TRUE(f.viewer().WaitFor(pid, " AutoUpdateTimerCount=-1", 10000));
+  EXPECT_TRUE(f.viewer().Has(pid, std::string(kTraceRunMode) + "TransientCycle"));
+  EXPECT_TRUE(f.viewer().WaitFor(pid, TraceValue(kTraceTimerCount, -1), 10000));
   // A later start finds the copy and makes none.
   const DWORD third = f.RunAgent("");
   EXPECT_TRUE(f.viewer().Has(third, " CreateAndRun_X_Exe: the transient copy runs"));
@@ -193,15 +194,15 @@ TEST(TransientCopy, SwitchesReachACopyMadeByTheSameStartAndARunningOne) {
     const HWND window = f.CopyWindow(&pid);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(f.viewer().Has(agent, " SendCommands copy running=FALSE"));
-    EXPECT_TRUE(listener.WaitFor("notify 50 " + std::to_string(reinterpret_cast<unsigned long long>(window)), 15000));
-    EXPECT_TRUE(listener.WaitFor("notify 51 1125", 5000));
+    EXPECT_TRUE(listener.WaitFor(NoticePrefix(AgentNotice::TransientWindow) + std::to_string(reinterpret_cast<unsigned long long>(window)), 15000));
+    EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::CommandMessage, kMsgCommand), 5000));
     // "/TEST=1" gives command 31 with 1; a new copy also ends two ticks later.
     EXPECT_TRUE(f.viewer().WaitFor(pid, " RemoteCommand 31 1", 10000));
-    EXPECT_TRUE(f.viewer().Has(pid, " StopCountdown=3"));
-    EXPECT_TRUE(listener.WaitFor("notify 43 0", 20000));
+    EXPECT_TRUE(f.viewer().Has(pid, TraceValue(kTraceStopCountdown, 3)));
+    EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::WindowEnd, 0), 20000));
     ASSERT_TRUE(WaitProcessEnd(pid, 10000));
     // 2, 1, 0: the third tick after the countdown ends the copy.
-    EXPECT_EQ(TicksAfter(f.viewer(), pid, " StopCountdown=2"), 3)
+    EXPECT_EQ(TicksAfter(f.viewer(), pid, TraceValue(kTraceStopCountdown, 2)), 3)
         << ::testing::PrintToString(f.viewer().LinesOf(pid));
     f.ExpectCopyDeletedBy(pid);
   }
@@ -213,12 +214,12 @@ TEST(TransientCopy, SwitchesReachACopyMadeByTheSameStartAndARunningOne) {
     Listener listener(f.path() + "second.log");
     const DWORD agent = f.RunAgent("/STOP=1 /TEST=1 /WM_MSG=" + listener.Address());
     EXPECT_TRUE(f.viewer().Has(agent, " SendCommands copy running=TRUE"));
-    EXPECT_TRUE(listener.WaitFor("notify 51 1125", 15000));
-    EXPECT_TRUE(listener.WaitFor("notify 43 0", 20000));
+    EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::CommandMessage, kMsgCommand), 15000));
+    EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::WindowEnd, 0), 20000));
     ASSERT_TRUE(WaitProcessEnd(pid, 10000));
     EXPECT_TRUE(f.viewer().Has(pid, " RemoteCommand 31 1"));
-    EXPECT_FALSE(f.viewer().Has(pid, " StopCountdown=2"));
-    EXPECT_EQ(TicksAfter(f.viewer(), pid, " StopCountdown=1"), 2)
+    EXPECT_FALSE(f.viewer().Has(pid, TraceValue(kTraceStopCountdown, 2)));
+    EXPECT_EQ(TicksAfter(f.viewer(), pid, TraceValue(kTraceStopCountdown, 1)), 2)
         << ::testing::PrintToString(f.viewer().LinesOf(pid));
     f.ExpectCopyDeletedBy(pid);
   }
@@ -229,13 +230,13 @@ TEST(TransientCopy, ZZ99ReplacesTheRunningCopyUnderTheSameName) {
   f.RunAgent("");
   DWORD old_pid = 0;
   ASSERT_NE(f.CopyWindow(&old_pid), nullptr);
-  ASSERT_TRUE(f.viewer().WaitFor(old_pid, " AutoUpdateTimerCount=", 10000));
+  ASSERT_TRUE(f.viewer().WaitFor(old_pid, kTraceTimerCount, 10000));
   // As an update's restart calls it, with the override list for the new copy.
   const DWORD agent = f.RunAgent("/_ZZ=99 /WAIT=1 /TRANSIENT=|1|0|255|255|1|0|");
   EXPECT_TRUE(f.viewer().Has(agent, " CreateAndRun_X_Exe-1 99"));
   EXPECT_TRUE(f.viewer().Has(agent, " CreateAndRun_X_Exe: ending the running copy"));
   EXPECT_TRUE(WaitProcessEnd(old_pid, 1000));  // the agent waited for it
-  EXPECT_TRUE(f.viewer().Has(old_pid, " StopCountdown=0"));
+  EXPECT_TRUE(f.viewer().Has(old_pid, TraceValue(kTraceStopCountdown, 0)));
   EXPECT_TRUE(f.viewer().Has(old_pid, " SelfDeleteBatch remove folder=FALSE short names=FALSE started=TRUE"));
   // The old batch was done before the new copy was written: it cannot delete the new one.
   EXPECT_FALSE(Exists(BatchOf(old_pid)));
@@ -245,7 +246,7 @@ TEST(TransientCopy, ZZ99ReplacesTheRunningCopyUnderTheSameName) {
   EXPECT_NE(new_pid, old_pid);
   EXPECT_TRUE(f.viewer().Has(new_pid, " TRANSIENTx=|1|0|255|255|1|0|"))
       << ::testing::PrintToString(f.viewer().LinesOf(new_pid));
-  EXPECT_TRUE(f.viewer().WaitFor(new_pid, " AutoUpdateTimerCount=", 10000));
+  EXPECT_TRUE(f.viewer().WaitFor(new_pid, kTraceTimerCount, 10000));
   EXPECT_TRUE(Exists(f.copy));
   CloseStubWindow(window);
   f.ExpectCopyDeletedBy(new_pid);
@@ -294,7 +295,7 @@ TEST(SpanCdCopy, RunsFromYCopyInTheExtractionFolderAndRemovesBoth) {
     WaitUntil([&] { return (copy_pid = PidOfStart(viewer, "Y_Setup.exe")) != 0; }, 10000);
     ASSERT_NE(copy_pid, 0u);
     ASSERT_TRUE(WaitProcessEnd(copy_pid, 60000));
-    EXPECT_TRUE(viewer.Has(copy_pid, " RunMode=StubWindow"));
+    EXPECT_TRUE(viewer.Has(copy_pid, std::string(kTraceRunMode) + "StubWindow"));
     EXPECT_TRUE(viewer.Has(copy_pid, " SelfDeleteBatch remove folder=TRUE short names=FALSE started=TRUE"))
         << ::testing::PrintToString(viewer.LinesOf(copy_pid));
     // The sample setup ran from the copy, extracting volume 1 from the medium (path with a

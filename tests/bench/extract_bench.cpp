@@ -17,7 +17,7 @@
 
 #include "ArchiveWriter.h"
 #include "app/StubState.h"
-#include "app/UnPack.h"
+#include "app/UnpackArchive.h"
 #include "bench_data.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"

@@ -1,0 +1,188 @@
+#include "app/AgentRuns.h"
+
+#include "app/AgentDownload.h"
+#include "app/AgentListener.h"
+#include "app/AgentSettings.h"
+#include "app/AgentState.h"
+#include "app/RunSetup.h"
+#include "app/StubGlob.h"
+#include "app/StubState.h"
+#include "app/UpdateSignature.h"
+#include "format/InformFile.h"
+#include "rules/AgentProtocol.h"
+#include "rules/UpdateRules.h"
+#include "win/Files.h"
+#include "win/Global.h"
+#include "win/HiddenStart.h"
+#include "win/InfoWindow.h"
+#include "win/Process.h"
+#include "win/Trace.h"
+#include "win/Utils.h"
+#include "win/WMsgBox.h"
+
+namespace {
+
+// The last trace line of the update run, written on every way out.
+class UpdateTraceEnd {
+ public:
+  UpdateTraceEnd() = default;
+  ~UpdateTraceEnd() { TraceLine() << StageLine(kStagePerformAutoUpdate, 12); }
+  UpdateTraceEnd(const UpdateTraceEnd&) = delete;
+  UpdateTraceEnd& operator=(const UpdateTraceEnd&) = delete;
+};
+
+// Stops the program as the info file says (matching its full path only), then waits for its
+// end without a time limit, serving messages: a program that ignores the request keeps the
+// update waiting until the user ends it.
+void StopProgram(const std::string& program, ShutDown method) {
+  switch (method) {
+    case ShutDown::Close: CloseProgram(program, true); break;
+    case ShutDown::Quit: QuitProgram(program, true); break;
+    case ShutDown::Terminate: TerminateProgram(program, true); break;
+    default: break;
+  }
+  if (WaitsForProgramEnd(method)) WaitForProcessEnd(program);
+}
+
+// Starts the program again, shown normally, in its own folder.
+void StartProgram(const std::string& program) {
+  const ProgramStart start = RestartCommand(program, CurrentLeadByteTest());
+  DWORD error = 0;
+  if (StartProcessShown(program, start.command_line, start.folder, SW_SHOWNORMAL, 0, nullptr,
+                        &error))
+    TraceLine() << " Restarted " << start.command_line;
+  else
+    TraceLine() << " Restart of " << program << " failed: " << LastErrorText(error);
+}
+
+}  // namespace
+
+bool PerformAutoInform() {
+  TraceLine() << StageLine(kStagePerformAutoInform, 1);
+  const std::string base = NewSetup::DownloadURL_UPDATE();
+  const std::string name = AutoInform::NameOfInformFile();
+  if (base.empty() || name.empty()) return false;
+  TraceLine() << StageLine(kStagePerformAutoInform, 2);
+  AgentState = AgentActivity::FetchingFile;
+  NotifyListener(AgentNotice::FileDownload, kNoticeBegins);
+  TransferError error;
+  const bool fetched = DownloadFileAU(base, name, AgentFile::Inform, error);
+  NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
+  if (!fetched) return false;
+  const std::string file = ExeDir(true) + FileNameOfPath(name);
+  VerifiedFile held;
+  if (VerifyAgentFile(base, file, AutoInform::SizeOfInformFile(), &held) == TakenFile::Refused)
+    return false;
+  TraceLine() << StageLine(kStagePerformAutoInform, 3);
+  const std::string body =
+      ReadInformText(ReadFilePart(file, 0, 0), OwnInfo->UpdateToken(false)).body;
+  const bool shown =
+      InfoWindow(StubWindow.window, AgentText("s34", "New Version"), AgentText("s35", "Download"),
+                 body, AutoInform::DownloadURL_INFORM(), AutoInform::AutoInformW(),
+                 AutoInform::AutoInformH(), false, MsgBox::FontName(), MsgBox::FontSize(),
+                 MsgBox::CharSet());
+  if (shown) OriginalSetup::SetVersionOriginal(NewSetup::VersionNew());
+  TraceLine() << StageLine(kStagePerformAutoInform, 4);
+  return shown;
+}
+
+bool PerformAutoUpdate() {
+  const UpdateTraceEnd trace_end;
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 4);
+  const std::string base = NewSetup::DownloadURL_UPDATE();
+  const std::string update_name = NewSetup::NameOfUpdateFile();
+  if (base.empty() || update_name.empty()) return false;
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 5);
+  const std::string program_name = NewSetup::ProgramName();
+  const bool confirm_download = NewSetup::RequestConfirmationBeforeDownload() && CheckMode != 1;
+  const bool confirm_install = NewSetup::RequestConfirmationBeforeInstall();
+  const std::string question = DownloadQuestion(AgentText("s11", ""), AgentText("s12", ""),
+                                                AgentText("s13", ""), confirm_install, program_name);
+  if (confirm_download &&
+      !AskYesNo(nullptr, question, MsgBox::Confirm(), MsgBox::BtnText(), MsgBox::CharSet()))
+    return false;
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 6);
+  AgentState = AgentActivity::FetchingFile;
+  NotifyListener(AgentNotice::FileDownload, kNoticeBegins);
+  TransferError error;
+  bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
+  NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
+  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
+  // Held until the setup has run: nobody can change the checked bytes before they are read.
+  VerifiedFile held;
+  if (ok && VerifyAgentFile(base, setup_file, NewSetup::SizeOfUpdateFile(), &held) ==
+                TakenFile::Refused)
+    return false;
+  if (ok && confirm_install && CheckMode != 1)
+    ok = AskYesNo(nullptr, WithProgramName(AgentText("s14", ""), program_name), MsgBox::Confirm(),
+                  MsgBox::BtnText(), MsgBox::CharSet());
+  if (!ok) return false;
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 7);
+  SetInstallFolders(Directories::TargetDir(), Directories::SharedDir(),
+                    Directories::AuxiliaryDir());
+  const std::string program = ExpandMacros(NewSetup::RunningProcess(), "\\", true, true);
+  const bool was_running = IsProcessRunning(program);
+  TraceLine() << " RunningProcess=" << program << " running=" << TraceBool(was_running);
+  const ShutDown method = ParseShutDown(NewSetup::ShutDownMethod());
+  if (method == ShutDown::AskUser) {
+    const std::string message = WithProgramName(AgentText("s15", ""), FileNameOfPath(program));
+    while (IsProcessRunning(program))
+      WarningBox(nullptr, message, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
+  }
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 8);
+  StopProgram(program, method);
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 9);
+  const bool stopped = was_running && !IsProcessRunning(program);
+  const bool restart = NewSetup::RestartProcess() && stopped;
+  const std::string arguments = OriginalInfoArgument(InfoFilePath());
+  AgentState = AgentActivity::RunningSetup;
+  NotifyListener(AgentNotice::SetupRun, kNoticeBegins);
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 10);
+  const std::string folder = SetupTempDir();
+  ok = !folder.empty() && RunSetup(StubWindow.window, folder, setup_file, OwnInfo->AgentExeName(),
+                                   arguments, !NewSetup::BackgroundUpdate());
+  RemoveSetupTempDir();
+  held.Release();
+
+  TraceLine() << StageLine(kStagePerformAutoUpdate, 11);
+  NotifyListener(AgentNotice::SetupRun, kNoticeEnds);
+  if (ok) OriginalSetup::SetVersionOriginal(NewSetup::VersionNew());
+  DeleteFileA(setup_file.c_str());
+  const std::string message = WithProgramName(AgentText("s16", ""), program_name);
+  bool proceed = true;
+  switch (DecideFinishNotice(ok, NewSetup::InformFinish(), CheckMode == 1, restart)) {
+    case FinishNotice::AskRestart:
+      proceed = AskYesNo(BOX_OWNER_ACTIVE, message + AgentText("s17", ""), MsgBox::Confirm(),
+                         MsgBox::BtnText(), MsgBox::CharSet());
+      break;
+    case FinishNotice::Tell:
+      WarningBox(BOX_OWNER_ACTIVE, message, MsgBox::Attention(), MsgBox::BtnText(),
+                 MsgBox::CharSet(), 0);
+      break;
+    case FinishNotice::None:
+      break;
+  }
+  // Also after a failed run: the user gets back the program the agent stopped.
+  if (restart && proceed) StartProgram(program);
+  return ok;
+}
+
+void RestartAgentTransient() {
+  if (StopCountdown > 0) return;
+  const std::string exe = ExeDir(true) + OwnInfo->AgentExeName();
+  const std::string line =
+      AgentRestartCommand(ExeDir(true), OwnInfo->AgentExeName(), OverrideListText());
+  TraceLine() << kTraceRestartAgent << line;
+  // The program is named apart from its line: with a blank in the folder, the line alone would
+  // let a shorter path ("C:\Program.exe") be started in its place.
+  DWORD error = 0;
+  if (!StartHiddenProcess(exe, line, "", 0, nullptr, &error))
+    TraceLine() << kTraceRestartAgent << LastErrorText(error);
+  PostQuitMessage(0);
+}
