@@ -72,6 +72,8 @@ TakenFile Check(const std::string& file, const SignatureSource& from, std::int64
   } else {
     FetchSignature(from, sig_path, sig_is_source);
     *held = VerifiedFile::Open(file, sig_path, key, expected_size);
+    // The signature has served once the held file is checked; a copy of it goes.
+    if (!sig_is_source) DeleteFileA(sig_path.c_str());
     if (held->verified()) {
       TraceLine() << " Verified " << file;
       return TakenFile::Verified;
@@ -83,7 +85,6 @@ TakenFile Check(const std::string& file, const SignatureSource& from, std::int64
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
   }
-  if (!sig_is_source) DeleteFileA(sig_path.c_str());
   TraceLine() << " Not genuine, deleted " << *reason;
   return TakenFile::Refused;
 }
