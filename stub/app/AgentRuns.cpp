@@ -7,6 +7,7 @@
 #include "app/RunSetup.h"
 #include "app/StubGlob.h"
 #include "app/StubState.h"
+#include "app/UpdateSignature.h"
 #include "format/InformFile.h"
 #include "rules/AgentProtocol.h"
 #include "rules/UpdateRules.h"
@@ -68,8 +69,11 @@ bool PerformAutoInform() {
   const bool fetched = DownloadFileAU(base, name, AgentFile::Inform, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
   if (!fetched) return false;
-  TraceLine() << StageLine(kStagePerformAutoInform, 3);
   const std::string file = ExeDir(true) + FileNameOfPath(name);
+  VerifiedFile held;
+  if (VerifyAgentFile(base, file, AutoInform::SizeOfInformFile(), &held) == TakenFile::Refused)
+    return false;
+  TraceLine() << StageLine(kStagePerformAutoInform, 3);
   const std::string body =
       ReadInformText(ReadFilePart(file, 0, 0), OwnInfo->UpdateToken(false)).body;
   const bool shown =
@@ -105,6 +109,12 @@ bool PerformAutoUpdate() {
   TransferError error;
   bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
+  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
+  // Held until the setup has run: nobody can change the checked bytes before they are read.
+  VerifiedFile held;
+  if (ok && VerifyAgentFile(base, setup_file, NewSetup::SizeOfUpdateFile(), &held) ==
+                TakenFile::Refused)
+    return false;
   if (ok && confirm_install && CheckMode != 1)
     ok = AskYesNo(nullptr, WithProgramName(AgentText("s14", ""), program_name), MsgBox::Confirm(),
                   MsgBox::BtnText(), MsgBox::CharSet());
@@ -129,7 +139,6 @@ bool PerformAutoUpdate() {
   TraceLine() << StageLine(kStagePerformAutoUpdate, 9);
   const bool stopped = was_running && !IsProcessRunning(program);
   const bool restart = NewSetup::RestartProcess() && stopped;
-  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
   const std::string arguments = OriginalInfoArgument(InfoFilePath());
   AgentState = AgentActivity::RunningSetup;
   NotifyListener(AgentNotice::SetupRun, kNoticeBegins);
@@ -139,6 +148,7 @@ bool PerformAutoUpdate() {
   ok = !folder.empty() && RunSetup(StubWindow.window, folder, setup_file, OwnInfo->AgentExeName(),
                                    arguments, !NewSetup::BackgroundUpdate());
   RemoveSetupTempDir();
+  held.Release();
 
   TraceLine() << StageLine(kStagePerformAutoUpdate, 11);
   NotifyListener(AgentNotice::SetupRun, kNoticeEnds);

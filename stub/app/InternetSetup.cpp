@@ -7,6 +7,7 @@
 #include "app/StubProgress.h"
 #include "app/StubState.h"
 #include "app/UnpackArchive.h"
+#include "app/UpdateSignature.h"
 #include "format/EntryName.h"
 #include "format/GFileInfo.h"
 #include "win/Files.h"
@@ -93,7 +94,16 @@ void RunInternetSetup(HWND window, const std::string& extraction_folder) {
       error = TransferError(TransferFault::NotGenuine,
                             NotFoundPageText(setup_file, "", url, false, "Bad Secret Token!"));
   }
+  // With an update key the setup runs only as signed, from a handle held until it has run.
+  VerifiedFile held;
+  std::string refusal;
+  if (error.ok() &&
+      VerifyDownloadedSetup(url, setup_file, downloaded, &held, &refusal) == TakenFile::Refused) {
+    TraceLine() << " RunInternetSetup: " << refusal;
+    error = TransferError(TransferFault::NotGenuine, NotGenuineText(setup_file));
+  }
   if (error.ok()) RunSetup(window, extraction_folder, setup_file, "", "", true);
+  held.Release();
   if (downloaded) DeleteFileA(setup_file.c_str());
   if (!error.ok() && error.kind() != TransferFault::Declined) {
     TraceLine() << " RunInternetSetup: " << error.text();

@@ -6,6 +6,7 @@
 #include "app/AgentSettings.h"
 #include "app/AgentState.h"
 #include "app/StubState.h"
+#include "app/UpdateSignature.h"
 #include "rules/AgentProtocol.h"
 #include "rules/AgentRules.h"
 #include "win/InetHTTP.h"
@@ -94,10 +95,16 @@ void PerformShot() {
   NotifyListener(AgentNotice::InfoDownload, kNoticeBegins);
   TransferError error;
   const std::string info_file = InfoFilePath();
-  const bool info_ok =
+  bool info_ok =
       !info_file.empty() &&
       DownloadFileAU(OwnInfo->UpdateInfoUrl(), info_file, AgentFile::Info, error);
   NotifyListener(AgentNotice::InfoDownload, kNoticeEnds);
+  // A signed product's info file is verified before any value of it is read, and held against
+  // change while the check reads it.
+  VerifiedFile held_info;
+  if (info_ok && VerifyAgentFile(OwnInfo->UpdateInfoUrl(), info_file, -1, &held_info) ==
+                     TakenFile::Refused)
+    info_ok = false;
   if (info_ok) SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_HIDDEN);
   OriginalSetup::SetProbeSecondsLast(SecondsNow());
   int level = 0;
@@ -128,6 +135,7 @@ void PerformShot() {
                    MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
     }
   }
+  held_info.Release();
   if (!info_file.empty()) {
     SetFileAttributesA(info_file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(info_file.c_str());

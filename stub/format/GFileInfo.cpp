@@ -106,6 +106,7 @@ std::string TGFileInfo::SettingsFileName() const {
   return UpdateFileWithExt(ListItem(Info, 1, ""), ".original");
 }
 bool TGFileInfo::RunHidden() const { return ListItem(Info, 4, "") == "1"; }
+std::string TGFileInfo::UpdateKey() const { return ListItem(Info, 5, ""); }
 
 std::string TGFileInfo::DownloadUrl() const { return ListItem(Download, 0, ""); }
 std::string TGFileInfo::DownloadFileName() const { return ListItem(Download, 1, ""); }
@@ -223,7 +224,15 @@ void SplitTokenField(const std::string& text, std::string* stored_token, std::st
   std::string rest = text;
   if (rest.compare(0, 12, kScrambleMarker) == 0) rest = ScrambleText(rest, false);
   const std::size_t first = rest.find('|');
-  if (first != std::string::npos) rest.erase(0, first + 1);
+  const bool first_is_field =
+      first != std::string::npos && first <= 10 &&
+      std::all_of(rest.begin(), rest.begin() + first, [](char c) { return c >= '0' && c <= '9'; });
+  if (!first_is_field) {
+    stored_token->clear();
+    body->clear();
+    return;
+  }
+  rest.erase(0, first + 1);
   // A field without a closing "|" runs to the end of the text.
   std::string fields[3];
   for (std::string& field : fields) {

@@ -39,6 +39,8 @@ class TGFileInfo {
   std::string UpdateInfoUrl() const;
   std::string AgentExeName() const;
   std::string UpdateToken(bool unscramble) const;
+  // Item 5: the public key that signs the product's updates (format/Signature.h); empty: none.
+  std::string UpdateKey() const;
   std::string InfoFileName() const;
   std::string SettingsFileName() const;
   bool RunHidden() const;
@@ -94,7 +96,10 @@ bool SameUpdateToken(const TGFileInfo& a, const TGFileInfo& b);
 // "|T|x|y|body" (optionally scrambled with ScrambleText) -> token of T, body.
 void SplitTokenText(const std::string& text, std::string* token, std::string* body);
 // The same with the token field as stored, for SameToken (an inform file against the running
-// stub's update token).
+// stub's update token). The token field is the second field: the first one is empty (as the
+// builder writes it) or a number of at most 10 digits. Any other text before the first "|" is
+// no such file, and its token field is empty: a text that merely contains "|token|||" somewhere
+// does not pass for an inform file.
 void SplitTokenField(const std::string& text, std::string* stored_token, std::string* body);
 
 // Raised by InflateEntry when the output would pass its limit: more than the archive declared.

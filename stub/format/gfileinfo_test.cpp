@@ -188,16 +188,26 @@ TEST(Tokens, OneComparisonAndDamagedTokensNeverMatch) {
   own.Info = update.Info = "|url|p.dat|agent.exe|bcdefghi|0|";
   EXPECT_FALSE(SameUpdateToken(own, update));
   std::string stored, body;
-  SplitTokenField(ScrambleText("x|" + same + "|a|b|news", true), &stored, &body);
+  SplitTokenField(ScrambleText("7|" + same + "|a|b|news", true), &stored, &body);
   EXPECT_EQ(stored, same);
   EXPECT_EQ(body, "news");
   EXPECT_TRUE(SameToken(stored, good));
+  // The token stands where the format puts it, or the text is no token file at all.
+  for (const std::string& text : {"x|" + same + "|a|b|news", "Any page\n|" + same + "|||news",
+                                  "12345678901|" + same + "|||news", same + "|||news"}) {
+    for (bool scrambled : {false, true}) {
+      SplitTokenField(ScrambleText(text, scrambled), &stored, &body);
+      EXPECT_EQ(stored, "") << text;
+      EXPECT_EQ(body, "") << text;
+      EXPECT_FALSE(SameToken(stored, good)) << text;
+    }
+  }
 }
 
 TEST(Tokens, SplitTokenTextReadsPlainAndScrambledTexts) {
   std::mt19937 rng(11);
   const std::string stored = pack::ScrambleToken("TOK", rng);
-  const std::string text = "header|" + stored + "|x|y|body with | bars";
+  const std::string text = "|" + stored + "|x|y|body with | bars";
   std::string token, body;
   SplitTokenText(text, &token, &body);
   EXPECT_EQ(token, "TOK");

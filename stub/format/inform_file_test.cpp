@@ -28,6 +28,12 @@ TEST(InformFile, TokenAndBodyOfPlainAndScrambledFiles) {
     EXPECT_FALSE(ReadInformText(file(other), running).token_matches) << scrambled;
     EXPECT_FALSE(ReadInformText(file("PRODUCT-TOKEN"), running).token_matches)
         << "a plain token is no stored token";
+    // A text that only contains "|token|||" after other text is no inform file.
+    for (const char* before : {"x", "<html><body>", "Tolvane news 2\r\n"}) {
+      content = ReadInformText(ScrambleText(std::string(before) + "|" + same + "|||" + body, scrambled), running);
+      EXPECT_FALSE(content.token_matches) << before;
+      EXPECT_EQ(content.body, "") << before;
+    }
   }
   // Damaged or missing: never a match, not even against a damaged running token.
   EXPECT_FALSE(ReadInformText("", running).token_matches);

@@ -15,6 +15,8 @@ enum class TransferFault {
   NotPublished = 3,  // the reply has no length: nothing is published there
   ByteCount = 4,    // fewer or more bytes arrived than announced
   CannotWrite = 5,  // the part file cannot be written or renamed
+  Untrusted = 6,    // the https server's certificate did not verify
+  RedirectRefused = 7,  // a redirect from https to http, to no web address, or one too many
   Aborted,          // the abort flag was set; the part file stays for a resume
   // The agent's and the internet setup's faults around a download.
   Refused,       // a name that may not be written (it would replace the agent's own files)
@@ -23,7 +25,8 @@ enum class TransferFault {
   CannotStore,   // the fetched file cannot be written to, or a stale one removed from, the target
   Declined,      // the user said No; nothing is shown
   Offline,       // no connection to the Internet
-  NotGenuine,    // the downloaded setup does not carry the installed product's token
+  NotGenuine,    // the downloaded setup does not carry the installed product's token, or its
+                 // signature does not verify
 };
 
 class TransferError {

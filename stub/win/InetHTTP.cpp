@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "rules/DownloadRules.h"
+#include "rules/RedirectRules.h"
 #include "rules/RunMode.h"
 #include "win/Files.h"
 #include "win/Owners.h"
@@ -49,17 +50,47 @@ InternetOwner OpenSession(const char* agent, DWORD* error_code = nullptr) {
   return InternetOwner(session);
 }
 
+bool QueryNumber(HINTERNET request, DWORD what, std::int64_t* value);
+std::string QueryText(HINTERNET request, DWORD what);
+
 // A cached copy must never stand in for the server's current file, nor a part of one be
-// cached: nothing is written to the cache. error_code receives the system's code when the URL
-// cannot be opened.
-InternetOwner OpenUrl(HINTERNET session, const std::string& url, const std::string& headers,
-                      DWORD flags, DWORD* error_code = nullptr) {
+// cached: nothing is written to the cache. Redirects are followed here, not by WinINet (which
+// would follow one from https to http), up to kMaxRedirects. Certificates are always checked.
+// error_code receives the system's code when the URL cannot be opened; *refusal a certificate
+// that did not verify (Untrusted) or a redirect that is not followed (RedirectRefused).
+InternetOwner OpenUrl(HINTERNET session, const std::string& url_in, const std::string& headers,
+                      DWORD flags, DWORD* error_code = nullptr, TransferError* refusal = nullptr) {
   const auto open = Bound<decltype(&InternetOpenUrlA)>(kOpenUrl);
   if (!open || !session) return InternetOwner();
-  const HINTERNET request = open(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
-                                 DWORD(headers.size()), flags | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-  if (!request && error_code) *error_code = GetLastError();
-  return InternetOwner(request);
+  std::string url = url_in;
+  for (int redirects = 0;; ++redirects) {
+    InternetOwner request(open(session, url.c_str(), headers.empty() ? nullptr : headers.c_str(),
+                               DWORD(headers.size()),
+                               flags | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT,
+                               0));
+    if (!request.get()) {
+      const DWORD code = GetLastError();
+      if (error_code) *error_code = code;
+      if (refusal && IsCertificateError(code))
+        *refusal = TransferError::Numbered(TransferFault::Untrusted,
+                                           "Certificate not trusted (error " + IntText(code) +
+                                               ") <P>URL: " + url, code);
+      return request;
+    }
+    std::int64_t status = 0;
+    QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE, &status);
+    if (!IsRedirectStatus(long(status))) return request;
+    const std::string next = RedirectTarget(url, QueryText(request.get(), HTTP_QUERY_LOCATION));
+    std::string why = RedirectRefusal(url, next);
+    if (why.empty() && redirects >= kMaxRedirects) why = "too many redirects";
+    if (!why.empty()) {
+      TraceLine() << " OpenUrl: " << url << " -> " << next << ": " << why;
+      if (refusal)
+        *refusal = TransferError::Numbered(TransferFault::RedirectRefused, why + " <P>URL: " + url);
+      return InternetOwner();
+    }
+    url = next;
+  }
 }
 
 bool QueryNumber(HINTERNET request, DWORD what, std::int64_t* value) {
@@ -146,9 +177,10 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
   const bool to_file = !target.empty();
   const DWORD flags = to_file ? INTERNET_FLAG_RESYNCHRONIZE : INTERNET_FLAG_RELOAD;
   DWORD open_code = 0;
-  InternetOwner request = OpenUrl(session, url, "", flags, &open_code);
+  TransferError refusal;
+  InternetOwner request = OpenUrl(session, url, "", flags, &open_code, &refusal);
   if (!request.get()) {
-    error = CannotOpen(url, open_code);
+    error = refusal.ok() ? CannotOpen(url, open_code) : refusal;
     return;
   }
   const std::int32_t size = ContentLength(request.get());

@@ -32,8 +32,9 @@ std::int64_t UrlContentLength(const std::string& url);
 // stage 1 after every read that brought data, and stops between reads once progress is aborted.
 // Returns true when every byte arrived (and, into a file, the target is that download); else
 // *error holds the fault: NoWinINet, CannotOpen, NotPublished (no Content-Length), ByteCount,
-// CannotWrite (the part file cannot be written or renamed) or Aborted (the part file stays for a
-// resume). Its text is the one the trace and the boxes show ("2 Unable to open ...").
+// CannotWrite (the part file cannot be written or renamed), Untrusted (the https server's
+// certificate did not verify), RedirectRefused (from https to http, not to a web address, or more
+// than kMaxRedirects) or Aborted (the part file stays for a resume). Its text is the one the trace and the boxes show ("2 Unable to open ...").
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
                                    const JobProgress& progress, TransferError* error);

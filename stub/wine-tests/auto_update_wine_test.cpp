@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,7 +22,10 @@
 #include "InformWriter.h"
 #include "TokenScramble.h"
 #include "agent_test_support.h"
+#include "format/GFileInfo.h"
+#include "format/Signing.h"
 #include "format/archive_test_files.h"
+#include "net/test_ca.h"
 #include "protocol_lines.h"
 #include "stub_run_support.h"
 #include "text/UtilsText.h"
@@ -43,13 +47,31 @@ const char kCopyClass[] = ".AutoUpdate.X_TolvaneAU";
 const char kUpdateName[] = "TolvaneSetup2.exe";
 const char kAppClass[] = "WexlinTestApp";
 
+// The publisher's key, a second key the agent does not trust, and the key that a built stub
+// trusts while a Signed guard is alive (none otherwise).
+sig::SecretKey g_key, g_other;
+std::string g_update_key;
+
+class Signed {
+ public:
+  explicit Signed(const sig::SecretKey& key) { g_update_key = sig::PublicKeyText(key.public_key); }
+  ~Signed() { g_update_key.clear(); }
+  Signed(const Signed&) = delete;
+  Signed& operator=(const Signed&) = delete;
+};
+
 pack::UpdateInfo UpdateBlock() {
   pack::UpdateInfo u;
   u.url = g_nginx;
   u.update_file = "Tolvane.info";
   u.agent_exe = kAgentName;
   u.token = kToken;
+  u.update_key = g_update_key;
   return u;
+}
+
+std::string SignatureOf(const std::string& data, const sig::SecretKey& key = g_key) {
+  return sig::SignatureText(sig::SignBytes(key, data));
 }
 
 // The test program's log: every start and stop of app.exe, the restarted one included (it is
@@ -231,6 +253,13 @@ void Publish(const std::string& name, const std::string& data) {
   WriteFile(WindowsPath(g_docroot + "/" + name), data);
 }
 
+// The file and its signature beside it, as the publisher uploads them.
+void PublishSigned(const std::string& name, const std::string& data,
+                   const sig::SecretKey& key = g_key) {
+  Publish(name, data);
+  Publish(name + ".sig", SignatureOf(data, key));
+}
+
 // The listener program registered with the agent's copy; its log lines.
 class Listener {
  public:
@@ -277,25 +306,73 @@ class AutoUpdate : public ::testing::Test {
   }
 };
 
-TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
-  Installed in("whole");
+// Every published address (the agent's info URL and the info file's base) is `base` while it
+// lives: the https servers serve the same folder as nginx's http server.
+class PublishedAt {
+ public:
+  explicit PublishedAt(const std::string& base) : saved_(g_nginx) { g_nginx = base; }
+  ~PublishedAt() { g_nginx = saved_; }
+  PublishedAt(const PublishedAt&) = delete;
+  PublishedAt& operator=(const PublishedAt&) = delete;
+
+ private:
+  std::string saved_;
+};
+
+// An inform file as the builder writes it.
+std::string InformFileText(const std::string& token, const std::string& body) {
+  std::mt19937 rng(3);
+  return pack::InformFileText(token, body, rng);
+}
+
+// The whole update; signed: the agent trusts g_key, every published file is signed with it, the
+// setup asks before it installs (while the agent holds the verified setup), and version 2 is
+// built to trust g_other, which its agent copy must then carry.
+void WholeUpdate(bool is_signed) {
+  std::unique_ptr<Signed> trust;
+  if (is_signed) trust = std::make_unique<Signed>(g_key);
+  Installed in(is_signed ? "whole_signed" : "whole");
   in.Settings({{"s11", "Download PROG_NAME version 2?<P>"}, {"s12", "It installs at once."},
                {"s13", "You will be asked again."}});
+  if (is_signed) g_update_key = sig::PublicKeyText(g_other.public_key);
   const std::string setup = in.SetupBytes("2");
-  Publish(kUpdateName, setup);
-  Publish("Tolvane.info",
-          InfoFile(g_nginx, setup.size(),
-                   {{"ShutDownMethod", "Using WM_CLOSE"}, {"RequestConfirmationBeforeDownload", "1"}}));
+  std::map<std::string, std::string> keys = {{"ShutDownMethod", "Using WM_CLOSE"},
+                                             {"RequestConfirmationBeforeDownload", "1"}};
+  if (is_signed) keys["RequestConfirmationBeforeInstall"] = "1";
+  const std::string info = InfoFile(g_nginx, setup.size(), keys);
+  if (is_signed) {
+    PublishSigned(kUpdateName, setup);
+    PublishSigned("Tolvane.info", info);
+  } else {
+    Publish(kUpdateName, setup);
+    Publish("Tolvane.info", info);
+  }
   ChildProcess app = in.StartApp("");
-  TraceViewer viewer(in.Dir(), "whole");
+  TraceViewer viewer(in.Dir(), is_signed ? "whole_signed" : "whole");
   ASSERT_TRUE(viewer.Ready());
   AgentCopy agent = in.StartAgent();
   Listener listener(in.Dir() + "listener.log");
 
   const box_driver::BoxInfo question = WaitForBox("Confirm");
-  EXPECT_NE(question.text.find("\r\nDownload Tolvane version 2?\r\nIt installs at once.\r\n"),
+  // A setup that asks before it installs says so instead of "It installs at once".
+  EXPECT_NE(question.text.find(std::string("\r\nDownload Tolvane version 2?\r\n") +
+                               (is_signed ? "You will be asked again." : "It installs at once.")),
             std::string::npos) << question.text;
   EXPECT_TRUE(Press(question, "&Yes"));
+  if (is_signed) {
+    // Verified and held: no other process can write, delete or rename the setup until it ran.
+    const box_driver::BoxInfo install = WaitForBox("Confirm");
+    const std::string held = in.Dir() + kUpdateName;
+    EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + held)) << Dump(viewer);
+    EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + "Tolvane.info")) << Dump(viewer);
+    const HANDLE writer = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    EXPECT_FALSE(DeleteFileA(held.c_str()));
+    EXPECT_TRUE(Press(install, "&Yes"));
+  }
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000)) << Dump(viewer);
 
   // The program was closed by its window, the setup of version 2 ran as an agent's update with
@@ -337,6 +414,121 @@ TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) {
   EXPECT_EQ(listener.Notes(), (std::vector<std::string>{NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds),
                                                          NoticeLine(AgentNotice::SetupRun, kNoticeBegins), NoticeLine(AgentNotice::SetupRun, kNoticeEnds),
                                                          NoticeLine(AgentNotice::WindowEnd, 0)}));
+  // The key rotates with the update: the agent now trusts the key version 2 was built with.
+  if (is_signed) {
+    EXPECT_EQ(TGFileInfo(in.Dir() + kAgentName).UpdateKey(),
+              sig::PublicKeyText(g_other.public_key));
+  }
+}
+
+TEST_F(AutoUpdate, WholeUpdateStopsInstallsRestartsTheProgramAndTheAgent) { WholeUpdate(false); }
+
+TEST_F(AutoUpdate, SignedWholeUpdateRunsFromTheHeldSetupAndRotatesTheKey) { WholeUpdate(true); }
+
+// Over https with the test CA trusted the signed update installs; from a server whose
+// certificate does not verify nothing is taken, with the certificate named in the trace.
+TEST_F(AutoUpdate, SignedUpdateOverHttpsOnlyFromATrustedServer) {
+  if (Env("WEXLIN_TEST_HTTPS").empty()) GTEST_SKIP() << "run with the https servers (TLS)";
+  const TrustedTestCa ca(WindowsPath(Env("WEXLIN_TEST_CA_DER")));
+  ASSERT_TRUE(ca.trusted());
+  const Signed trust(g_key);
+  for (const char* server : {"WEXLIN_TEST_HTTPS", "WEXLIN_TEST_HTTPS_UNTRUSTED",
+                             "WEXLIN_TEST_HTTPS_OTHER_CA"}) {
+    const bool trusted = std::string(server) == "WEXLIN_TEST_HTTPS";
+    const PublishedAt at(Env(server));
+    Installed in("https");
+    const std::string setup = in.SetupBytes("2");
+    PublishSigned(kUpdateName, setup);
+    PublishSigned("Tolvane.info",
+                  InfoFile(g_nginx, setup.size(), {{"ShutDownMethod", "Using WM_CLOSE"}}));
+    ChildProcess app = in.StartApp("");
+    TraceViewer viewer(in.Dir(), "https");
+    ASSERT_TRUE(viewer.Ready());
+    AgentCopy agent = in.StartAgent("/STOP=100");
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), kTraceCheckLevel, 30000)) << server << Dump(viewer);
+    if (trusted) {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
+          << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + kUpdateName)) << Dump(viewer);
+      EXPECT_TRUE(app.WaitEnd(5000));
+    } else {
+      EXPECT_TRUE(viewer.Has(agent.Id(), " HTTP_DownloadFile_Incremental: 6 Certificate not trusted"))
+          << server << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceCheckLevel, 0))) << server;
+      EXPECT_TRUE(app.Running()) << server;
+      EXPECT_FALSE(std::filesystem::exists(in.SetupLog())) << server;
+    }
+    EXPECT_EQ(ReadFile(in.Version()), trusted ? "2" : "1") << server;
+    EXPECT_EQ(in.VersionOriginal(), trusted ? "2" : "1") << server;
+  }
+}
+
+// Each refusal leaves version 1 installed, the program running, nothing started; the file
+// that failed is deleted and named in the trace with its reason, and a box says so.
+TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
+  enum class Fault { SetupOfOtherKey, InfoChanged, SetupSigMissing, InformUnsigned, OldInfo };
+  struct Case {
+    Fault fault;
+    const char* file;    // the refused file, in the agent's folder; "" when none is refused
+    const char* reason;  // the trace's reason
+    std::string end;     // the agent's trace line that ends the check
+  };
+  const Case cases[] = {
+      {Fault::SetupOfOtherKey, kUpdateName, "signed by another key", StageLine(kStagePerformAutoUpdate, 12)},
+      // Not read at all: the check ends as if there were no info file (level 0).
+      {Fault::InfoChanged, "Tolvane.info", "signature does not match", TraceValue(kTraceCheckLevel, 0)},
+      {Fault::SetupSigMissing, kUpdateName, "no signature", StageLine(kStagePerformAutoUpdate, 12)},
+      {Fault::InformUnsigned, "TolvaneNews.txt", "no signature", StageLine(kStagePerformShot, 2)},
+      // A genuine old info file replayed: never offered (the version level), no box.
+      {Fault::OldInfo, "", "", TraceValue(kTraceCheckLevel, 3)},
+  };
+  const Signed trust(g_key);
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.file) + " " + c.reason;
+    Installed in("refused");
+    const std::string setup = in.SetupBytes("2");
+    std::string info = InfoFile(g_nginx, setup.size(), {{"ShutDownMethod", "Using Terminate Process"}});
+    PublishSigned(kUpdateName, setup, c.fault == Fault::SetupOfOtherKey ? g_other : g_key);
+    if (c.fault == Fault::SetupSigMissing)
+      std::filesystem::remove(WindowsPath(g_docroot + "/" + kUpdateName + ".sig"));
+    if (c.fault == Fault::InformUnsigned) {
+      const std::string inform = InformFileText(kToken, "Version 2");
+      Publish("TolvaneNews.txt", inform);
+      std::filesystem::remove(WindowsPath(g_docroot + "/TolvaneNews.txt.sig"));
+      info += "[General]\r\nAutoInform=1\r\n[AutoInform]\r\nNameOfInformFile=TolvaneNews.txt\r\n"
+              "SizeOfInformFile=" + std::to_string(inform.size()) + "\r\n";
+    }
+    if (c.fault == Fault::OldInfo) info = ReplaceAll(info, "VersionNew=2", "VersionNew=1");
+    PublishSigned("Tolvane.info", info);
+    if (c.fault == Fault::InfoChanged)
+      Publish("Tolvane.info", ReplaceAll(info, "Using Terminate Process", "Using WM_CLOSE"));
+    ChildProcess app = in.StartApp("");
+    TraceViewer viewer(in.Dir(), "refused");
+    ASSERT_TRUE(viewer.Ready());
+    AgentCopy agent = in.StartAgent("/STOP=100");
+    if (*c.file) {
+      const box_driver::BoxInfo error = WaitForBox("Error");
+      EXPECT_NE(error.text.find("\r\nUpdate not genuine!\r\n"), std::string::npos) << what << error.text;
+      EXPECT_NE(error.text.find(c.file), std::string::npos) << what << error.text;
+      EXPECT_FALSE(std::filesystem::exists(in.Dir() + c.file)) << what;  // gone before the box
+      EXPECT_FALSE(std::filesystem::exists(in.Dir() + c.file + ".sig")) << what;
+      EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
+    }
+    ASSERT_TRUE(viewer.WaitFor(agent.Id(), c.end, 30000)) << what << Dump(viewer);
+    if (*c.file) {
+      EXPECT_TRUE(AnyLineHas(viewer, " Not genuine, deleted " + in.Dir() + c.file + ": " + c.reason))
+          << what << Dump(viewer);
+    } else {
+      EXPECT_FALSE(AnyLineHas(viewer, "Not genuine")) << Dump(viewer);
+    }
+    EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7))) << what;
+    EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoInform, 3))) << what;
+    EXPECT_TRUE(app.Running()) << what;
+    EXPECT_EQ(ReadFile(in.Version()), "1") << what;
+    EXPECT_EQ(in.VersionOriginal(), "1") << what;
+    EXPECT_FALSE(std::filesystem::exists(in.SetupLog())) << what;
+    EXPECT_TRUE(agent.Running()) << what;
+  }
 }
 
 TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
@@ -501,12 +693,6 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
   }
 }
 
-// An inform file as the builder writes it.
-std::string InformFileText(const std::string& token, const std::string& body) {
-  std::mt19937 rng(3);
-  return pack::InformFileText(token, body, rng);
-}
-
 TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
   const std::string body = "Version 2 of Tolvane is out | see the page.";
   for (const char* token : {kToken, "OTHER-PRODUCT"}) {
@@ -573,5 +759,7 @@ int main(int argc, char** argv) {
   g_app = WindowsPath(argv[5]);
   g_nginx = Env("WEXLIN_TEST_HTTP");
   g_docroot = Env("WEXLIN_TEST_DOCROOT");
+  g_key = sig::GenerateKey();
+  g_other = sig::GenerateKey();
   return RUN_ALL_TESTS();
 }

@@ -150,17 +150,40 @@ TEST_F(Https, RedirectToHttpIsFollowedUnlessRedirectsAreForbidden) {
   EXPECT_NE(r.body, body_);
 }
 
-TEST_F(Https, StubDownloadsOverHttpsAndFailsOnAnUntrustedServer) {
-  std::string content, error;
-  EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, Env("WEXLIN_TEST_HTTPS") + "/file.txt", "",
-                                            &content, nullptr, &error))
-      << error;
-  EXPECT_EQ(content, body_);
-  content.clear();
-  EXPECT_FALSE(HTTP_DownloadFile_Incremental(
-      nullptr, Env("WEXLIN_TEST_HTTPS_UNTRUSTED") + "/file.txt", "", &content, nullptr, &error));
-  EXPECT_TRUE(content.empty());
-  EXPECT_EQ(error.substr(0, 2), "2 ") << error;
+TEST_F(Https, StubDownloadsOverHttpsAndFollowsRedirectsThatStayOnHttps) {
+  for (const char* path : {"/file.txt", "/moved/file.txt"}) {
+    std::string content;
+    TransferError error;
+    EXPECT_TRUE(HTTP_DownloadFile_Incremental(nullptr, Env("WEXLIN_TEST_HTTPS") + path, "",
+                                              &content, JobProgress(), &error))
+        << path << ": " << error.text();
+    EXPECT_EQ(content, body_) << path;
+  }
+}
+
+// Each fails with its own error text, and nothing of the file arrives.
+TEST_F(Https, StubRefusesUntrustedCertificatesAndRedirectsToHttp) {
+  const struct {
+    std::string url;
+    TransferFault fault;
+    const char* error;
+  } cases[] = {
+      {Env("WEXLIN_TEST_HTTPS_UNTRUSTED") + "/file.txt", TransferFault::Untrusted,
+       "6 Certificate not trusted (error 12045)"},
+      {Env("WEXLIN_TEST_HTTPS_OTHER_CA") + "/file.txt", TransferFault::Untrusted,
+       "6 Certificate not trusted (error 12057)"},
+      {Env("WEXLIN_TEST_HTTPS") + "/tohttp/file.txt", TransferFault::RedirectRefused,
+       "7 redirect from https to http refused"},
+  };
+  for (const auto& c : cases) {
+    std::string content;
+    TransferError error;
+    EXPECT_FALSE(
+        HTTP_DownloadFile_Incremental(nullptr, c.url, "", &content, JobProgress(), &error));
+    EXPECT_TRUE(content.empty()) << c.url;
+    EXPECT_EQ(error.kind(), c.fault) << error.text();
+    EXPECT_EQ(error.text().substr(0, std::string(c.error).size()), c.error) << error.text();
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "ArchiveWriter.h"
 #include "BoxDriver.h"
 #include "format/GFileInfo.h"
+#include "format/Signing.h"
 #include "format/archive_test_files.h"
 #include "stub_run_support.h"
 #include "wine_process.h"
@@ -57,7 +58,8 @@ std::string PublishedSetup(const std::string& token, const std::string& dir) {
 
 // The internet setup itself: no entries, a download block naming url/name.
 std::string MakeInternetSetup(const TestDir& dir, const std::string& url, const std::string& name,
-                              bool confirm, bool write_agent = false) {
+                              bool confirm, bool write_agent = false,
+                              const std::string& update_key = "") {
   pack::PackOptions o;
   o.stub_path = g_stub;
   o.seed = 12;
@@ -65,6 +67,7 @@ std::string MakeInternetSetup(const TestDir& dir, const std::string& url, const 
   o.confirm_download = confirm;
   o.write_agent = write_agent;
   o.update.agent_exe = "TolvaneAU.exe";
+  o.update.update_key = update_key;
   pack::DownloadInfo d;
   d.url = url;
   d.file_name = name;
@@ -183,6 +186,42 @@ TEST_F(InternetSetup, AWrongTokenAndA404PageEndInTheErrorBox) {
     EXPECT_FALSE(viewer.Has(stub.Id(), "sound=")) << c.what;  // nothing was run
     EXPECT_FALSE(std::filesystem::exists(dir.path() + "target")) << c.what;
     EXPECT_FALSE(std::filesystem::exists(TempPath() + "NetBad.exe")) << c.what;
+  }
+}
+
+// With an update key in its header the internet setup runs only a setup that key signed
+// (URL.sig beside it); any other signature, or none, ends in the error box with nothing run.
+TEST_F(InternetSetup, AStubWithAnUpdateKeyRunsOnlyASetupSignedWithIt) {
+  const sig::SecretKey key = sig::GenerateKey(), other = sig::GenerateKey();
+  struct Case {
+    const char* what;
+    const sig::SecretKey* signer;  // null: no .sig published
+    bool runs;
+  };
+  for (const Case& c : {Case{"signed", &key, true}, Case{"signed by another key", &other, false},
+                        Case{"no signature", nullptr, false}}) {
+    TestDir dir("inet_signed");
+    const TempSetupFiles temp("NetSigned.exe");
+    const std::string published = PublishedSetup("DL-TOKEN", dir.path());
+    const std::string on_server = WindowsPath(g_docroot + "/NetSigned.exe");
+    WriteFile(on_server, published);
+    std::filesystem::remove(on_server + ".sig");
+    if (c.signer) WriteFile(on_server + ".sig", sig::SignatureText(sig::SignBytes(*c.signer, published)));
+    const std::string exe = MakeInternetSetup(dir, g_nginx, "NetSigned.exe", false, false,
+                                              sig::PublicKeyText(key.public_key));
+    TraceViewer viewer(dir.path(), "inet_signed");
+    ASSERT_TRUE(viewer.Ready());
+    ChildProcess stub(exe, "");
+    if (!c.runs) {
+      const std::string box = AnswerBox("&OK");
+      EXPECT_EQ(box.find("Error: Update not genuine!"), 0u) << c.what << ": " << box;
+    }
+    ASSERT_TRUE(stub.WaitEnd(30000)) << c.what;
+    EXPECT_EQ(viewer.Has(stub.Id(), "sound=TRUE"), c.runs) << c.what;
+    EXPECT_EQ(std::filesystem::exists(dir.path() + "target\\Tolvane.exe"), c.runs) << c.what;
+    EXPECT_EQ(viewer.Has(stub.Id(), " Verified " + TempPath() + "NetSigned.exe"), c.runs) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(TempPath() + "NetSigned.exe")) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(TempPath() + "NetSigned.exe.sig")) << c.what;
   }
 }
 

@@ -5,7 +5,8 @@
 # its install folder and prints its two console lines. Then version 2 is published on the web
 # server the test runs with (WEXLIN_TEST_HTTP, DOCROOT in WEXLIN_TEST_DOCROOT): the agent that the
 # setup installed beside Tolvane, started under its own name, downloads it, closes the running
-# Tolvane, installs it, starts Tolvane again and restarts itself.
+# Tolvane, installs it, starts Tolvane again and restarts itself. Everything published is signed
+# and the agent trusts only the product's key.
 # Usage: tolvane_install_wine_test.sh WEXLIN_PACK STUB_EXE SAMPLE_SETUP_EXE TOLVANE_EXE RUN_FOLDER
 #        (under scripts/with-display.sh)
 set -uo pipefail
@@ -46,9 +47,12 @@ entries=(--as Tolvane.exe "$tolvane")
 for f in "$run"/*; do [ -f "$f" ] && entries+=("$f"); done
 for f in "$run"/data/*; do entries+=(--as "data#$(basename "$f")" "$f"); done
 log_win="Z:$(echo "$work/setup.log" | tr / '\\')"
-# Every version carries the same agent settings and token; the first also the agent's state.
+# Every version carries the same agent settings, token and update key; the first also the
+# agent's state. The secret key stays in the work folder, never on the server.
+mkdir -p "$work/keys"
+"$pack" keygen --out "$work/keys/tolvane" >"$work/keygen.txt" || fail "wexlin-pack keygen: $(cat "$work/keygen.txt")"
 agent=(--write-agent --agent-exe TolvaneAU.exe --update-url "$http" --update-file Tolvane.info
-       --update-token TOLVANE-TEST)
+       --update-token TOLVANE-TEST --update-key "$work/keys/tolvane.pub")
 printf '[OriginalSetup]\r\nProgramName=Tolvane\r\nVersionOriginal=1\r\nProbeSecondsInterval=0\r\n[Directories]\r\nTargetDir=C:\\%s\r\n' \
   "$target_name" >"$work/Tolvane.original"
 printf '1' >"$work/version.txt"
@@ -57,6 +61,7 @@ printf '1' >"$work/version.txt"
   "$work/Tolvane.original" "$work/version.txt" >"$work/pack.txt" ||
   fail "wexlin-pack build: $(cat "$work/pack.txt")"
 "$pack" list "$work/Setup.exe" >"$work/list.txt" || fail "wexlin-pack list: $(cat "$work/list.txt")"
+grep -q "update key: $(cat "$work/keys/tolvane.pub")" "$work/list.txt" || fail "the setup does not carry the update key"
 
 # The stub waits for the setup program: when it ends, the installation is complete.
 timeout 300 wine "$work/Setup.exe" /hide >/dev/null 2>&1 || fail "Setup.exe did not end in time"
@@ -100,6 +105,9 @@ log2_win="Z:$(echo "$work/setup2.log" | tr / '\\')"
   "$work/version.txt" >"$work/pack2.txt" || fail "wexlin-pack build 2: $(cat "$work/pack2.txt")"
 printf '[NewSetup]\r\nDownloadURL_UPDATE=%s\r\nNameOfUpdateFile=TolvaneSetup2.exe\r\nSizeOfUpdateFile=%s\r\nVersionNew=2\r\nStamp=2\r\nProgramName=Tolvane\r\nRunningProcess=<InstallDir>Tolvane.exe\r\nShutDownMethod=Using WM_CLOSE\r\nRestartProcess=1\r\nBackgroundUpdate=1\r\n' \
   "$http" "$(stat -c %s "$docroot/TolvaneSetup2.exe")" >"$docroot/Tolvane.info"
+# Signed like a publisher does it: the .sig files beside the files they sign.
+"$pack" sign --key "$work/keys/tolvane.key" "$docroot/TolvaneSetup2.exe" "$docroot/Tolvane.info" \
+  >"$work/sign.txt" || fail "wexlin-pack sign: $(cat "$work/sign.txt")"
 [ -f "$installed/TolvaneAU.exe" ] || fail "the setup did not install the agent"
 # A process that has ended (a zombie of this shell counts as ended).
 alive() { [ -r "/proc/$1/status" ] && ! grep -q '^State:.*Z' "/proc/$1/status"; }

@@ -23,6 +23,9 @@ TLS_CONF = """
     location /tohttp/ {{
       rewrite ^/tohttp/(.*)$ http://127.0.0.1:{http_port}/$1 redirect;
     }}
+    location /moved/ {{
+      rewrite ^/moved/(.*)$ /$1 redirect;
+    }}
   }}
 """
 
