@@ -1,6 +1,7 @@
 // The GL side of the model: textures made from the materials' bitmaps, and drawing.
 #pragma once
 
+#include "model/gl_lists.h"
 #include "model/model.h"
 
 // Makes a mipmapped texture for every material that names a texture file; always 1. Only the
@@ -13,3 +14,9 @@ int make_texture_from_bitmap(const char* file_name, uint32_t* texture_names, int
                              int wrap_mode);
 // Draws every mesh in immediate mode under the caller's model-view transform.
 void draw_model(const Model& model);
+// Compiles each mesh's corners into a display list of its own, in the current context; empty
+// when GL has no lists to give. The texture bind stays outside the lists.
+GlLists compile_model(const Model& model);
+// Draws as draw_model(model) does, each mesh from its list when lists came from compile_model on
+// this model as it stands (one list per drawn mesh), else in immediate mode.
+void draw_model(const Model& model, const GlLists& lists);

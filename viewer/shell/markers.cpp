@@ -3,9 +3,8 @@
 #include <GL/glut.h>
 
 #include "atlas/acupoint_table.h"
-#include "model/model_gl.h"
-#include "shell/body.h"
 #include "shell/pose_gl.h"
+#include "shell/scene_lists.h"
 #include "view/views.h"
 
 namespace {
@@ -39,7 +38,7 @@ void draw_marker(int name, const Pose& pose, float x, float y, float z) {
   glColor3f(1, 0, 0);
   apply_pose(pose);
   glTranslatef(x, y, z);
-  glutSolidSphere(kMarkerRadius, kMarkerSlices, kMarkerStacks);
+  draw_marker_sphere(kMarkerRadius, kMarkerSlices, kMarkerStacks);
   glPopMatrix();
 }
 
@@ -48,7 +47,7 @@ void draw_marker(int name, const Pose& pose, float x, float y, float z) {
 void draw_meridian_view() {
   glPushMatrix();
   apply_pose(meridian_view_pose());
-  draw_model(body_model);
+  draw_body();
   glPopMatrix();
 }
 

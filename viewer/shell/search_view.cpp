@@ -4,10 +4,9 @@
 
 #include "atlas/acupoint_table.h"
 #include "atlas/pinyin_search.h"
-#include "model/model_gl.h"
-#include "shell/body.h"
 #include "shell/markers.h"
 #include "shell/pose_gl.h"
+#include "shell/scene_lists.h"
 #include "shell/search_line.h"
 #include "view/views.h"
 
@@ -33,7 +32,7 @@ void draw_search_view() {
   if (code != 0) show_in_search_view(find_by_code(code));
   glPushMatrix();
   apply_pose(search_view_pose());
-  draw_model(body_model);
+  draw_body();
   glPopMatrix();
   draw_search_marker(selected_acupoint);
 }

@@ -1,6 +1,6 @@
 #include "shell/start_up.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 
 #include <cstdio>
 
@@ -13,6 +13,7 @@
 #include "shell/meridian_popup.h"
 #include "shell/pick.h"
 #include "shell/scene.h"
+#include "shell/scene_lists.h"
 #include "shell/viewer_windows.h"
 #include "text/console.h"
 #include "view/camera.h"
@@ -25,6 +26,7 @@ void init_main() {
   write_console_line(stdout, kReadingModelText);
   model_reader.load_3ds_model(body_model, kModelFile);  // a failure has printed its message
   load_material_textures(body_model);
+  make_body_lists();
   screen_font.make_font(kFontFace, kFontHeight, kFontWeight, false, false, false);
   load_atlas();
   build_meridian_menu();
@@ -39,6 +41,8 @@ void open_viewer_windows() {
   init_main();
   glutDisplayFunc(display_main);
   glutReshapeFunc(reshape_main);
+  // The window's lists go while its context is still current.
+  glutCloseFunc(release_scene_lists);
   glutSpecialFunc(special_key);
   glutKeyboardFunc(keyboard);
   glutMouseFunc(mouse_button);

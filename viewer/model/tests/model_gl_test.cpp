@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "model/bmp_writer.h"
 #include "model/model_gl.h"
@@ -38,6 +39,15 @@ Rgb pixel(int x, int y) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
   return {p[0], p[1], p[2]};
+}
+
+std::vector<unsigned char> frame() {
+  glFinish();
+  std::vector<unsigned char> p(size_t(kSize) * kSize * 3);
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, p.data());
+  return p;
 }
 
 ::testing::AssertionResult close_to(const Rgb& got, const Rgb& want) {
@@ -124,6 +134,20 @@ TEST(ModelGl, GreyBitmapBecomesALuminanceTexture) {
   std::remove("grey.bmp");
 }
 
+// Lit, as the viewer draws the body, so that normals and colours show in the pixels.
+std::vector<unsigned char> lit_frame(const Model& model, const GlLists& lists) {
+  begin_frame();
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glRotatef(30, 1, 1, 0);
+  draw_model(model, lists);
+  glDisable(GL_COLOR_MATERIAL);
+  glDisable(GL_LIGHT0);
+  glDisable(GL_LIGHTING);
+  return frame();
+}
+
 Mesh square(float x0, float y0, float x1, float y1, int32_t material_index, bool textured) {
   Mesh m;
   m.vertex_count = 4;
@@ -163,6 +187,85 @@ TEST(ModelGl, DamagedMeshesDrawOnlyWhatFits) {
   EXPECT_TRUE(close_to(pixel(4, 60), {0, 0, 0}));     // the dropped face
   EXPECT_TRUE(close_to(pixel(48, 16), {255, 255, 255}));
   EXPECT_TRUE(close_to(pixel(48, 48), {255, 255, 255}));
+}
+
+// The viewer draws the body from lists; they must give the very pixels of the corners sent one
+// by one, bind the texture that the material's slot holds when drawn, and never draw a model
+// they were not made from.
+TEST(ModelGl, CompiledModelDrawsTheSamePixels) {
+  ASSERT_TRUE(save_bmp("lists.bmp", quadrant_bitmap()));
+  BmpLayout green;
+  green.width = green.height = 4;
+  for (int i = 0; i < 16; ++i) green.pixels.insert(green.pixels.end(), {0, 255, 0});
+  ASSERT_TRUE(save_bmp("green.bmp", green));
+
+  Model model;
+  model.material_count = 2;
+  model.materials.resize(2);
+  model.materials[0].colour[0] = 200;
+  std::snprintf(model.materials[1].texture_file, kNameField, "lists.bmp");
+  Mesh coloured = square(-1, -1, 0, 1, 0, false);
+  coloured.faces[1].vertex_index[2] = 4;  // a damaged face, left out of the list too
+  Mesh textured = square(0, -1, 1, 1, 1, true);
+  textured.texcoord_count = 4;
+  textured.texcoords.reset(new Vector2[4]{{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+  model.meshes.push_back(std::move(coloured));
+  model.meshes.push_back(std::move(textured));
+  model.mesh_count = 2;
+  ASSERT_EQ(load_material_textures(model), 1);
+
+  const std::vector<unsigned char> immediate = lit_frame(model, GlLists());
+  GlLists lists = compile_model(model);
+  ASSERT_EQ(lists.count(), 2);
+  EXPECT_TRUE(glIsList(lists.name(0)));
+  EXPECT_TRUE(glIsList(lists.name(1)));
+  EXPECT_TRUE(lit_frame(model, lists) == immediate);
+  EXPECT_NE(immediate, std::vector<unsigned char>(immediate.size(), 0));  // something was drawn
+
+  // A texture remade after compiling is the one drawn: the bind is not in the list.
+  ASSERT_EQ(make_texture_from_bitmap("green.bmp", model.texture_names, 1, GL_REPEAT), 1);
+  begin_frame();
+  draw_model(model, lists);
+  EXPECT_TRUE(close_to(pixel(40, 16), {0, 255, 0}));
+  EXPECT_TRUE(close_to(pixel(56, 48), {0, 255, 0}));
+
+  // Lists of another model (here one mesh fewer) are not used: the corners go out directly.
+  model.mesh_count = 1;
+  begin_frame();
+  draw_model(model, lists);
+  EXPECT_TRUE(close_to(pixel(16, 16), {200, 0, 0}));
+  EXPECT_TRUE(close_to(pixel(48, 32), {0, 0, 0}));
+  std::remove("lists.bmp");
+  std::remove("green.bmp");
+}
+
+TEST(ModelGl, ListOwnersDeleteTheirListsOnce) {
+  EXPECT_TRUE(GlLists(0).empty());
+  EXPECT_TRUE(GlLists(-3).empty());
+
+  GlLists a(3);
+  ASSERT_EQ(a.count(), 3);
+  const GLuint first = a.name(0);
+  for (int i = 0; i < 3; ++i) {
+    glNewList(a.name(i), GL_COMPILE);
+    glEndList();
+    EXPECT_TRUE(glIsList(a.name(i)));
+  }
+  GlLists b(std::move(a));
+  EXPECT_TRUE(a.empty());
+  a.reset();  // moved from: owns nothing, deletes nothing
+  EXPECT_TRUE(glIsList(first));
+
+  GlLists c(1);
+  glNewList(c.name(0), GL_COMPILE);
+  glEndList();
+  const GLuint other = c.name(0);
+  c = std::move(b);  // the list c held goes first
+  EXPECT_FALSE(glIsList(other));
+  EXPECT_TRUE(glIsList(first + 2));
+  c.reset();
+  for (GLuint i = 0; i < 3; ++i) EXPECT_FALSE(glIsList(first + i));
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(ModelGl, EachMaterialGetsItsOwnSlotAndOnlyHundredExist) {
