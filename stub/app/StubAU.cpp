@@ -9,6 +9,7 @@
 #include "app/UpdateSignature.h"
 #include "rules/AgentProtocol.h"
 #include "rules/AgentRules.h"
+#include "rules/UpdateRules.h"
 #include "win/InetHTTP.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
@@ -87,6 +88,14 @@ bool GetOkToPerformAU(bool info_received, int& level) {
   return level == kLevelOffered;
 }
 
+// The sentence under s21 that says why a check the user asked for offers nothing.
+static std::string NoUpdateCause(int level) {
+  const std::string text =
+      AgentText(CheckLevelCauseKey(level), CheckLevelCauseDefault(level));
+  return CheckLevelCause(text, level >= 3 ? NewSetup::VersionNew() : 0,
+                         level >= 1 ? OriginalSetup::VersionOriginal() : 0);
+}
+
 void PerformShot() {
   TraceLine() << " Fire  " << DateTimeText(LocalNow());
   IsTestMode(true);
@@ -131,7 +140,8 @@ void PerformShot() {
       else if (!TestMode && !error.ok())
         ShowAgentError(error.text());
       else
-        WarningBox(BOX_OWNER_ACTIVE, AgentText("s21", "") + "   (" + IntText(level) + ")   ",
+        WarningBox(BOX_OWNER_ACTIVE, NoUpdateResultText(AgentText("s21", ""), NoUpdateCause(level),
+                                                        level),
                    MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
     }
   }

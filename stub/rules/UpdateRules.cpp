@@ -47,3 +47,30 @@ std::string AgentRestartCommand(const std::string& exe_dir, const std::string& a
                                 const std::string& override_list) {
   return exe_dir + agent_name + " /_ZZ=99 /WAIT=3 /TRANSIENT=" + override_list;
 }
+
+std::string CheckLevelCauseKey(int level) { return "s" + IntText(40 + level); }
+
+std::string CheckLevelCauseDefault(int level) {
+  switch (level) {
+    case 0: return "The update information could not be fetched from the server.";
+    case 1: return "No installed version is recorded in the settings (VersionOriginal).";
+    case 2: return "This version was offered before; it is offered again when the re-ask time "
+                   "has passed.";
+    case 3: return "The published version VERSION_NEW is not newer than the installed version "
+                   "VERSION_ORIGINAL.";
+    case 4: return "This update is not meant for the installed version VERSION_ORIGINAL.";
+    case 5: return "The published size differs from the file on the server, or the file is "
+                   "missing there.";
+    default: return std::string();
+  }
+}
+
+std::string CheckLevelCause(const std::string& text, int version_new, int version_original) {
+  return ReplaceAll(ReplaceAll(text, "VERSION_NEW", IntText(version_new)), "VERSION_ORIGINAL",
+                    IntText(version_original));
+}
+
+std::string NoUpdateResultText(const std::string& s21, const std::string& cause, int level) {
+  return s21 + (cause.empty() ? std::string() : "<P><P>" + cause) + "   (" + IntText(level) +
+         ")   ";
+}

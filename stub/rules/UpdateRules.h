@@ -52,3 +52,12 @@ ProgramStart RestartCommand(const std::string& program_path, LeadByteTest is_lea
 // with "/_ZZ=99 /WAIT=3 /TRANSIENT=" and the override list, unquoted as the agent reads it.
 std::string AgentRestartCommand(const std::string& exe_dir, const std::string& agent_name,
                                 const std::string& override_list);
+
+// Why a check that the user asked for offers nothing, for the result box under s21: the text of
+// key s40 + level (levels 0 to 5 of CheckLevel), or its built-in English sentence, with
+// "VERSION_NEW" and "VERSION_ORIGINAL" filled in.
+std::string CheckLevelCauseKey(int level);
+std::string CheckLevelCauseDefault(int level);
+std::string CheckLevelCause(const std::string& text, int version_new, int version_original);
+// The whole result box: s21, the cause and the level in brackets, as it was before the cause.
+std::string NoUpdateResultText(const std::string& s21, const std::string& cause, int level);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 TEST(UpdateRules, ShutDownMethodsAreMatchedExactly) {
   struct Case {
     const char* text;
@@ -79,4 +82,21 @@ TEST(UpdateRules, AgentRestartLineCarriesTheSwitchesAndOverrides) {
                                 "|255|1|255|255|255|255|"),
             "C:\\Program Files\\Tolvane\\TolvaneAU.exe /_ZZ=99 /WAIT=3 "
             "/TRANSIENT=|255|1|255|255|255|255|");
+}
+
+// Each level below the offer has its own key and a sentence of its own, with the versions named
+// where they are the cause; the box keeps s21 and the level after the sentence.
+TEST(UpdateRules, ANoUpdateResultNamesItsCause) {
+  std::set<std::string> sentences;
+  for (int level = 0; level <= 5; ++level) {
+    EXPECT_EQ(CheckLevelCauseKey(level), "s" + std::to_string(40 + level));
+    EXPECT_FALSE(CheckLevelCauseDefault(level).empty()) << level;
+    sentences.insert(CheckLevelCauseDefault(level));
+  }
+  EXPECT_EQ(sentences.size(), 6u);
+  EXPECT_EQ(CheckLevelCause(CheckLevelCauseDefault(3), 2, 5),
+            "The published version 2 is not newer than the installed version 5.");
+  EXPECT_EQ(NoUpdateResultText("No update.", "The published size differs.", 5),
+            "No update.<P><P>The published size differs.   (5)   ");
+  EXPECT_EQ(NoUpdateResultText("No update.", "", 2), "No update.   (2)   ");
 }

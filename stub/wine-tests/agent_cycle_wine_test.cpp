@@ -358,14 +358,16 @@ TEST_F(AgentCycle, TestModeTakesItsFilesFromTheRegistryFolderAndAsksWithANote) {
     EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "TRUE " + source.path() + "Tolvane.info"));
     EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceCheckLevel, kLevelOffered)));
   }
-  {  // Nothing to offer: the interactive check says so, with its level.
+  {  // Nothing to offer: the interactive check says so, why, and its level.
     IniWriteText(dir.path() + "Tolvane.original", "OriginalSetup", "VersionOriginal", "0");
     Listener ask(dir.path() + "none.log", std::string("/register=") + kAgentClass +
                      CommandSwitch(AgentCommandCode::CheckNow, kCheckNowInteractive));
     AnswerCheckQuestion(viewer, agent.Id(), "&Yes");
     const box_driver::BoxInfo info = WaitForBox("Attention");
     EXPECT_EQ(info.caption, "Attention");
-    EXPECT_EQ(info.text, "Nothing new   (1)   ");
+    EXPECT_EQ(info.text,
+              "Nothing new\r\n\r\nNo installed version is recorded in the settings "
+              "(VersionOriginal).   (1)   ");
     ASSERT_FALSE(info.buttons.empty());
     EXPECT_TRUE(box_driver::PressButton(info, info.buttons[0].window, box_driver::PressWay::Command));
     EXPECT_TRUE(viewer.WaitFor(agent.Id(), " TestMode=TRUE InternetConnected=TRUE", 5000));

@@ -36,6 +36,13 @@ const TextTable kEnglish = {
     {"s33", "Downloading INFORM File..."},
     {"s34", "New Version"},
     {"s35", "Download"},
+    // Why a check the user asked for offers nothing, by the level it stopped at (0 to 5).
+    {"s40", "The update information could not be fetched from the server."},
+    {"s41", "No installed version is recorded in the settings (VersionOriginal)."},
+    {"s42", "This version was offered before; it is offered again when the re-ask time has passed."},
+    {"s43", "The published version VERSION_NEW is not newer than the installed version VERSION_ORIGINAL."},
+    {"s44", "This update is not meant for the installed version VERSION_ORIGINAL."},
+    {"s45", "The published size differs from the file on the server, or the file is missing there."},
 };
 const TextTable kEnglishBox = {
     {"BtnText", "|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|"},
@@ -68,6 +75,12 @@ const TextTable kChinese = {
     {"s33", "正在下载通知文件..."},
     {"s34", "新版本"},
     {"s35", "下载"},
+    {"s40", "无法从服务器取得更新信息。"},
+    {"s41", "设置中没有记录已安装的版本（VersionOriginal）。"},
+    {"s42", "此版本已经提示过；到了再次询问的时间会再提示。"},
+    {"s43", "发布的版本 VERSION_NEW 不比已安装的版本 VERSION_ORIGINAL 新。"},
+    {"s44", "此更新不适用于已安装的版本 VERSION_ORIGINAL。"},
+    {"s45", "发布的大小与服务器上的文件不同，或服务器上没有该文件。"},
 };
 const TextTable kChineseBox = {
     {"BtnText", "|确定(&O)|取消(&C)|是(&Y)|否(&N)|中止(&A)|重试(&R)|忽略(&I)|"},
@@ -148,7 +161,7 @@ std::string OriginalSettingsText(const OriginalSettings& s) {
     bool known = false;
     for (const TextTable* table : {l.texts, l.box})
       for (const auto& [k, v] : *table) known = known || k == key;
-    if (!known) throw PackError("no text key " + key + " (s2..s35, BtnText, Error, Confirm, ...)");
+    if (!known) throw PackError("no text key " + key + " (s2..s45, BtnText, Error, Confirm, ...)");
   }
   auto text_of = [&](const std::string& key, const std::string& builtin) {
     const auto given = s.texts.find(key);

@@ -7,6 +7,7 @@
 #include "ArchiveWriter.h"
 #include "InformRtf.h"
 #include "SettingsWriter.h"
+#include "rules/UpdateRules.h"
 #include "text/UtilsText.h"
 
 namespace {
@@ -71,7 +72,8 @@ pack::OriginalSettings Tolvane(const std::string& language) {
 TEST(OriginalSettings, EveryAgentTextIsWrittenInEachLanguage) {
   const std::vector<std::string> keys = {"s2",  "s3",  "s4",  "s5",  "s11", "s12", "s13",
                                          "s14", "s15", "s16", "s17", "s21", "s22", "s23",
-                                         "s24", "s31", "s32", "s33", "s34", "s35"};
+                                         "s24", "s31", "s32", "s33", "s34", "s35", "s40",
+                                         "s41", "s42", "s43", "s44", "s45"};
   EXPECT_EQ(pack::AgentTextKeys(), keys);
   for (const std::string& language : pack::TextLanguages()) {
     const std::string text = pack::OriginalSettingsText(Tolvane(language));
@@ -117,3 +119,13 @@ TEST(OriginalSettings, GivenTextsReplaceSingleKeysAndBadOnesAreRefused) {
 }
 
 }  // namespace
+
+// The English causes the builder writes are the agent's own built-in sentences, so a settings
+// file without them reads the same.
+TEST(OriginalSettings, TheEnglishCausesAreTheAgentsDefaults) {
+  const std::string text = pack::OriginalSettingsText(Tolvane("English"));
+  for (int level = 0; level <= 5; ++level)
+    EXPECT_EQ(IniValue(text, "AutoUpdate", CheckLevelCauseKey(level)),
+              CheckLevelCauseDefault(level))
+        << level;
+}

@@ -53,7 +53,7 @@ const char kHelp[] =
     "  --probe-interval SECONDS between checks (default 86400; 0: once per start of the agent)\n"
     "  --reask-interval SECONDS before the same stamp is offered again (default 604800)\n"
     "  --shared-dir DIR, --auxiliary-dir DIR   further folders for the folder macros\n"
-    "  --text KEY=TEXT          replaces one text (s2..s35, BtnText, Error, Confirm, Attention,\n"
+    "  --text KEY=TEXT          replaces one text (s2..s45, BtnText, Error, Confirm, Attention,\n"
     "                           FontName, FontSize, CharSet), given in UTF-8\n"
     "publish copies the setup FILE into DIR and writes DIR/NAME.info (NAME of the setup's\n"
     "--update-file): its exact size, the next stamp (one above OLD.info's, or above DIR/NAME.info\n"
