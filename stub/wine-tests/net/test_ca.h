@@ -43,7 +43,7 @@ class TrustedTestCa {
   const BYTE* Bytes() const { return reinterpret_cast<const BYTE*>(der_.data()); }
 
   void Remove() const {
-    const auto open = Bound<decltype(&CertOpenSystemStoreA)>("CertOpenSystemStoreA");
+    const auto open = Bound<decltype(&CertOpenStore)>("CertOpenStore");
     const auto create =
         Bound<decltype(&CertCreateCertificateContext)>("CertCreateCertificateContext");
     const auto find = Bound<decltype(&CertFindCertificateInStore)>("CertFindCertificateInStore");
@@ -53,7 +53,10 @@ class TrustedTestCa {
         Bound<decltype(&CertFreeCertificateContext)>("CertFreeCertificateContext");
     const auto close = Bound<decltype(&CertCloseStore)>("CertCloseStore");
     if (!open || !create || !find || !remove || !free_cert || !close) return;
-    HCERTSTORE store = open(0, "Root");
+    // The current user's registry store itself: through the system store's collection the
+    // delete does not reach the registry under wine.
+    HCERTSTORE store = open(CERT_STORE_PROV_SYSTEM_REGISTRY_A, 0, 0,
+                            CERT_SYSTEM_STORE_CURRENT_USER, "Root");
     if (!store) return;
     if (PCCERT_CONTEXT cert = create(X509_ASN_ENCODING, Bytes(), DWORD(der_.size()))) {
       // Deleting frees the context it is given.

@@ -12,6 +12,7 @@ Environment given to the test:
   WEXLIN_TEST_CA_DER           the test CA's certificate, DER (a Unix path)
 """
 import os
+import secrets
 import subprocess
 
 TLS_CONF = """
@@ -67,10 +68,13 @@ def make_certificates(folder):
     p = lambda name: os.path.join(folder, name)
     with open(p("server.ext"), "w") as f:
         f.write(SERVER_EXT)
-    make_ca(p, "ca", "WexlinStub Test CA")
+    # A name of its own per run: a CA of an earlier run left in the prefix's Root store (a test
+    # that ended before removing it) must not be taken for this run's issuer.
+    run = secrets.token_hex(4)
+    make_ca(p, "ca", "WexlinStub Test CA " + run)
     openssl("x509", "-in", p("ca.pem"), "-outform", "DER", "-out", p("ca.der"))
     issue(p, "ca", "trusted")
-    make_ca(p, "other-ca", "WexlinStub Untrusted CA")
+    make_ca(p, "other-ca", "WexlinStub Untrusted CA " + run)
     issue(p, "other-ca", "other")
     new_key(p("untrusted.key"))
     openssl("req", "-x509", "-new", "-key", p("untrusted.key"), "-sha256", "-days", "2",
