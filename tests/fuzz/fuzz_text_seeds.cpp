@@ -98,6 +98,9 @@ int main(int argc, char** argv) {
            .bytes()},
       {"agent_text", "inform-plain",
        Input().text(token).rest("1|" + same_token + "|3|4|" + news).byte(4).bytes()},
+      {"agent_text", "inform-address",
+       Input().text(token).rest("1|" + same_token + "|3|4|https://updates.example.invalid/news")
+           .byte(4).bytes()},
       {"markup", "box",
        Input().byte(0).rest("<<b>Attention</b><P><P>Line one\\\\nLine two <b>bold</B> "
                             "<T>tab \\\\t<B>open</b></b>")
