@@ -2,8 +2,6 @@
 // input per branch of each target, laid out as its FuzzedDataProvider reads them (texts from the
 // front, each ended by "\ "; numbers and choices from the back, the first one read last).
 // Usage: fuzz_text_seeds CORPUS_DIR
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "TokenScramble.h"
+#include "seed_files.h"
 #include "text/UtilsText.h"
 
 namespace {
@@ -46,13 +45,6 @@ class Input {
   std::vector<std::uint8_t> back_;
 };
 
-bool write_seed(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,11 +53,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string root = argv[1];
-  for (const char* dir : {"", "/seeds", "/work"}) mkdir((root + dir).c_str(), 0755);
+  for (const char* dir : {"", "/seeds", "/work"}) make_dir(root + dir);
   const char* targets[] = {"agent_text", "markup", "language", "command_line"};
   for (const char* t : targets) {
-    mkdir((root + "/seeds/" + t).c_str(), 0755);
-    mkdir((root + "/work/" + t).c_str(), 0755);
+    make_dir(root + "/seeds/" + t);
+    make_dir(root + "/work/" + t);
   }
   std::mt19937 rng(19);
   const std::string token = pack::ScrambleToken("TOLVANE-UPDATE-7", rng);
