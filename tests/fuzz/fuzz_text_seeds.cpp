@@ -102,10 +102,12 @@ int main(int argc, char** argv) {
       {"markup", "buttons",
        Input().text("|&OK|&Cancel|&Yes|&No|&Abort|&Retry|&Ignore|").byte(1).u32(0x123)
            .byte(0).byte('y').byte(1).byte(1).bytes()},
-      {"language", "two-blocks", "\x02" + english + "\x02" + chinese + "\x02"},
-      {"language", "one-block", "\x02|Deutsch|s1=Bitte warten|\x02"},
+      // The last byte: 0 the table as it stands, 1 repeated up to 1 MiB.
+      {"language", "two-blocks", "\x02" + english + "\x02" + chinese + "\x02" + '\0'},
+      {"language", "one-block", std::string("\x02|Deutsch|s1=Bitte warten|\x02") + '\0'},
+      {"language", "many-blocks", "\x02" + english + '\1'},
       // The largest table of the format, every block empty: a walk that restarts never ends.
-      {"language", "empty-blocks", std::string(1 << 20, '\x02')},
+      {"language", "empty-blocks", "\x02\1"},
       {"command_line", "tail",
        Input().text("C:\\Apps\\Tolvane\\setup.exe").text("/STOP=")
            .rest("\"C:\\Apps\\Tolvane\\setup.exe\" /STOP=1 /hide /SpanCdLvl=2").byte(0).bytes()},
