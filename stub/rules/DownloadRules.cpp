@@ -50,7 +50,8 @@ std::string ResumeHeaders(std::int64_t offset, const std::string& last_modified)
 
 bool RangeReplyContinues(int status, const std::string& content_range, std::int64_t offset,
                          std::int32_t size) {
-  if (status != 206) return false;
+  // Only the rest of a file can follow; outside it, a missing number would read as -1 and match.
+  if (status != 206 || offset < 0 || offset >= size) return false;
   const std::string text = TrimText(content_range);
   if (!SameTextIC(text.substr(0, 6), "bytes ")) return false;
   const std::string range = TrimText(text.substr(6));

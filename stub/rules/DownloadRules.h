@@ -36,7 +36,8 @@ ResumePlan PlanResume(std::int64_t part_size, std::int32_t size, bool has_last_m
 // The request headers of a resumed download.
 std::string ResumeHeaders(std::int64_t offset, const std::string& last_modified);
 // Whether a reply to a resumed request continues at offset: 206 with a Content-Range
-// "bytes offset-(size-1)/size" (the total may be "*"). A 200 reply is the whole file.
+// "bytes offset-(size-1)/size" (the total may be "*"), offset inside the file. A 200 reply is
+// the whole file.
 bool RangeReplyContinues(int status, const std::string& content_range, std::int64_t offset,
                          std::int32_t size);
 

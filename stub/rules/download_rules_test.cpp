@@ -72,6 +72,10 @@ TEST(DownloadRules, ARangeReplyMustContinueAtTheOffset) {
   EXPECT_FALSE(RangeReplyContinues(206, "bytes 40000-99999/120000", 40000, 100000));
   EXPECT_FALSE(RangeReplyContinues(206, "", 40000, 100000));
   EXPECT_FALSE(RangeReplyContinues(206, "items 40000-99999/100000", 40000, 100000));
+  // A missing number is no -1: only an offset inside the file can be continued.
+  EXPECT_FALSE(RangeReplyContinues(206, "bytes -/0", -1, 0));
+  EXPECT_FALSE(RangeReplyContinues(206, "bytes --1/0", -1, 0));
+  EXPECT_FALSE(RangeReplyContinues(206, "bytes 0-/*", 0, 0));
 }
 
 TEST(DownloadRules, TheRateIsAveragedOverTheLastFiveChunks) {

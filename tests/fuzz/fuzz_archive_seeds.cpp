@@ -1,8 +1,6 @@
 // Writes the archive fuzz seeds with the builder's own writer: small archive-bearing executables
 // with two and with three header blocks, a spanned set (every volume is a seed), a CD set's
 // launcher and an agent copy. Usage: fuzz_archive_seeds CORPUS_DIR
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -10,12 +8,11 @@
 #include "ArchiveWriter.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
+#include "seed_files.h"
 
 using namespace archive;
 
 namespace {
-
-void make_dir(const std::string& path) { mkdir(path.c_str(), 0755); }
 
 // The least a reader takes for an executable: "MZ" at 0, "PE" at 256, no archive end yet.
 std::string small_stub() {
@@ -59,13 +56,6 @@ std::string read_file(const std::string& path) {
   return bytes;
 }
 
-bool write_file(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
 // The copy the extraction writes of an archive: image and header blocks, no archive end, the
 // trailer marked as the update agent's.
 bool write_agent_copy(const std::string& source, const std::string& out) {
@@ -79,7 +69,7 @@ bool write_agent_copy(const std::string& source, const std::string& out) {
   t.DataOffset = std::int32_t(small_stub().size());
   const TrailerBytes record = EncodeTrailer(t);
   copy.append(reinterpret_cast<const char*>(record.data()), record.size());
-  return write_file(out, copy);
+  return write_seed(out, copy);
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
 // Writes the atlas fuzz seeds: dm.tz, ptab.tz and help.tz joined by the fuzz target's 0x01
 // separator, from a sound folder of two records to tables that end early or overflow their
 // fields. Usage: fuzz_atlas_seeds CORPUS_DIR
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 
-namespace {
+#include "seed_files.h"
 
-void make_dir(const std::string& path) { mkdir(path.c_str(), 0755); }
+namespace {
 
 // The fifteen tokens of one record: position, search view, number, pinyin, name (GBK), meridian,
 // meridian name, explanation, effects.
@@ -19,13 +17,6 @@ std::string record(int number, const std::string& pinyin, const std::string& tex
 
 std::string folder(const std::string& dm, const std::string& ptab, const std::string& help) {
   return dm + '\x01' + ptab + '\x01' + help;
-}
-
-bool write_seed(const std::string& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace

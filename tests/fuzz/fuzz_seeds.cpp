@@ -1,16 +1,13 @@
 // Writes the fuzz seed corpus with the model's own writers: small, valid 3DS scenes covering every
 // chunk the reader handles, and bitmaps of both depths. Usage: fuzz_seeds CORPUS_DIR
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 
 #include "model/bmp_writer.h"
 #include "model/tds_writer.h"
+#include "seed_files.h"
 
 namespace {
-
-void make_dir(const std::string& path) { mkdir(path.c_str(), 0755); }
 
 TdsMeshDesc quad(const std::string& name, const std::string& material, bool texcoords) {
   TdsMeshDesc m;
