@@ -13,7 +13,7 @@ spec.loader.exec_module(check_layers)
 
 TREES = {
     "stub": {"roots": ["stub"], "layers": ["text", "format", "rules", "win", "app"],
-             "pure": ["text", "format", "rules"]},
+             "pure": ["text", "format", "rules"], "twin_may_include": ["stub/win/Owners.h"]},
     "viewer": {"roots": ["viewer"], "layers": [], "pure": []},
 }
 
@@ -22,7 +22,8 @@ CLEAN = {
     "stub/text/Words.h": "#pragma once\n",
     "stub/rules/Decide.h": '#include "text/Words.h"\n',
     "stub/rules/Decide.cpp": '#include "rules/Decide.h"\n',
-    "stub/format/Source_win.cpp": "#include <windows.h>\n#include \"text/Words.h\"\n",
+    "stub/format/Source_win.cpp": "#include <windows.h>\n#include \"win/Owners.h\"\n",
+    "stub/win/Owners.h": "#include <windows.h>\n",
     "stub/format/Source_posix.cpp": '#include "text/Words.h"\n',
     "stub/win/Files.h": "#include <windows.h>\n#include \"rules/Decide.h\"\n",
     "stub/app/Window.cpp": '#include "win/Files.h"\n#include "app/Agent.h"\n',
@@ -61,6 +62,10 @@ class CheckLayers(unittest.TestCase):
              "stub/win/Net.cpp: includes app/Agent.h from the higher layer app/"),
             ("pure layer includes the window", {"stub/rules/Decide.cpp": "#include <Windows.h>\n"},
              "stub/rules/Decide.cpp: includes a Win32 header in the pure layer rules/"),
+            ("only a _win twin may use the owners",
+             {"stub/format/Source_posix.cpp": '#include "win/Owners.h"\n',
+              "stub/win/Owners.h": "#pragma once\n"},
+             "stub/format/Source_posix.cpp: includes win/Owners.h from the higher layer win/"),
             ("text includes format", {"stub/text/Words.cpp": '#include "format/Source.h"\n',
                                       "stub/format/Source.h": "#pragma once\n"},
              "stub/text/Words.cpp: includes format/Source.h from the higher layer format/"),

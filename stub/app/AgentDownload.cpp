@@ -155,7 +155,7 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
   } else if (!TestMode && !base.empty() && InternetConnected()) {
     WaitPumping(500, 0);
     const int charset = MsgBox::CharSet();
-    SetStatusText(StubWindow.status, AgentText(StatusKey(kind), StatusDefault(kind)),
+    SetStatusText(StubWindow.status, StubWindow.status_font, AgentText(StatusKey(kind), StatusDefault(kind)),
                   MsgBox::FontName(), MsgBox::FontSize(), charset);
     source = UrlJoin(base, name);
     SetDownloadAbort(false);

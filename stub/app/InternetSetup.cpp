@@ -64,7 +64,7 @@ void RunInternetSetup(HWND window, const std::string& extraction_folder) {
   std::string setup_file = FixTrailingBackslash(source, true) + name;
   const std::string url = source + "/" + name;
   if (!FileExists(setup_file)) {
-    SetStatusText(StubWindow.status, OwnInfo->LangText("s10", "Downloading File..."),
+    SetStatusText(StubWindow.status, StubWindow.status_font, OwnInfo->LangText("s10", "Downloading File..."),
                   OwnInfo->FontName(), OwnInfo->FontSize(), OwnInfo->Charset());
     if (OwnInfo->ConfirmDownload()) {
       const std::string question =

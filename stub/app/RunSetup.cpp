@@ -25,7 +25,7 @@ bool RunSetup(HWND window, const std::string& extraction_folder,
   const TGFileInfo archive(archive_path);
   if (archive.ShowActivityBar() && StubWindow.activity)
     ShowWindow(StubWindow.activity, SW_SHOW);
-  SetStatusText(StubWindow.status, OwnInfo->LangText("s1", "\xD5\xFD\xCC\xE1\xC8\xA1\xCE\xC4\xBC\xFE..."),
+  SetStatusText(StubWindow.status, StubWindow.status_font, OwnInfo->LangText("s1", "\xD5\xFD\xCC\xE1\xC8\xA1\xCE\xC4\xBC\xFE..."),
                 OwnInfo->FontName(), OwnInfo->FontSize(), OwnInfo->Charset());
   std::string folder = extraction_folder;
   if ((SpaceIsShort(archive.SpaceNeededFor(folder), FreeSpace(folder)) || !FolderExists(folder)) &&

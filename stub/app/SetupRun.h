@@ -11,7 +11,7 @@
 #include <string>
 
 #include "rules/LaunchCommand.h"
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 
 // Owner of the global success atom of one launch. Construction removes any atom of that name
 // left by an earlier run (a second reference would survive the setup program's one deletion and

@@ -12,7 +12,7 @@
 #include "format/GFileInfo.h"
 #include "rules/AgentProtocol.h"
 #include "rules/RunMode.h"
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 

@@ -19,7 +19,7 @@
 #include "rules/SelfDeleteBatch.h"
 #include "win/Files.h"
 #include "win/HiddenStart.h"
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "win/Process.h"
 #include "win/SelfDelete.h"
 #include "win/Trace.h"

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "format/GFileInfo.h"
+#include "win/Owners.h"
 
 // The stub's own executable read as an archive; created first by the main routine, freed last.
 extern std::unique_ptr<TGFileInfo> OwnInfo;
@@ -36,6 +37,7 @@ struct StubWindowHandles {
   HWND status = nullptr;
   HWND progress = nullptr;
   HWND activity = nullptr;
+  FontOwner status_font;  // the status line's font, replaced by every SetStatusText
 };
 extern StubWindowHandles StubWindow;
 

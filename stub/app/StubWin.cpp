@@ -23,9 +23,6 @@
 
 namespace {
 
-// The status line's own font, made on creation and deleted with the window.
-FontOwner status_font;
-
 // comctl32 is not a KnownDLL, so it is bound at run time from the system folder rather than
 // imported (a copy planted beside an installer in a downloads folder must not load).
 void InitCommonControlsAtRunTime() {
@@ -45,12 +42,12 @@ void OnCreate(HWND window) {
   StubWindow.status = Child(window, "Static", WS_VISIBLE, 70, 20, 340, 18);
   StubWindow.progress = Child(window, PROGRESS_CLASSA, WS_VISIBLE, 70, 38, 392, 13);
   StubWindow.activity = Child(window, PROGRESS_CLASSA, 0, 416, 20, 46, 13);
-  status_font = FontOwner(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                    DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
-  if (StubWindow.status && status_font.get())
-    SendMessageA(StubWindow.status, WM_SETFONT, reinterpret_cast<WPARAM>(status_font.get()),
-                 FALSE);
+  StubWindow.status_font = FontOwner(CreateFontA(
+      -11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Tahoma"));
+  if (StubWindow.status && StubWindow.status_font)
+    SendMessageA(StubWindow.status, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(StubWindow.status_font.get()), FALSE);
   SetTimer(window, kStartTimerId, kStartTimerMs, nullptr);
 }
 
@@ -69,8 +66,6 @@ void OnDestroy(HWND window) {
   SetDownloadAbort(true);
   // Only this process's own extraction folder, and never under a job still using it.
   if (!SetupJobRunning()) RemoveSetupTempDir();
-  if (StubWindow.status) ReleaseStatusFont(StubWindow.status);
-  status_font.reset();
   KillTimer(window, kStartTimerId);
   StubWindow = StubWindowHandles{};
   PostQuitMessage(0);

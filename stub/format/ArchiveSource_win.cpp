@@ -1,7 +1,10 @@
 // ArchiveSource on Win32 file handles: read-only, sharing reads and writes.
 #include <windows.h>
 
+#include <utility>
+
 #include "format/ArchiveSource.h"
+#include "win/Owners.h"
 
 namespace archive {
 
@@ -9,8 +12,7 @@ namespace {
 
 class Win32Source : public ArchiveSource {
  public:
-  explicit Win32Source(HANDLE h) : h_(h) {}
-  ~Win32Source() override { CloseHandle(h_); }
+  explicit Win32Source(OwnedHandle file) : file_(std::move(file)), h_(file_.get()) {}
   Win32Source(const Win32Source&) = delete;
   Win32Source& operator=(const Win32Source&) = delete;
 
@@ -34,16 +36,17 @@ class Win32Source : public ArchiveSource {
   }
 
  private:
+  OwnedHandle file_;
   HANDLE h_;
 };
 
 }  // namespace
 
 std::unique_ptr<ArchiveSource> OpenArchiveSource(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32Source>(h);
+  OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return nullptr;
+  return std::make_unique<Win32Source>(std::move(file));
 }
 
 bool ArchiveFileExists(const std::string& path) {

@@ -1,7 +1,7 @@
 #include "rules/AgentRules.h"
 
-#include "rules/AgentProtocol.h"
 #include "format/EntryName.h"
+#include "rules/AgentProtocol.h"
 
 #include <algorithm>
 #include <cstdint>

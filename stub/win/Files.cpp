@@ -7,27 +7,11 @@
 #include <cstring>
 #include <vector>
 
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "win/Utils.h"
 
 namespace {
 
-// The search handle of one directory listing.
-class FindHandle {
- public:
-  FindHandle(const std::string& pattern, WIN32_FIND_DATAA* data)
-      : handle_(FindFirstFileA(pattern.c_str(), data)) {}
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Next(WIN32_FIND_DATAA* data) { return FindNextFileA(handle_, data) != FALSE; }
-
- private:
-  HANDLE handle_;
-};
 
 bool IsDotEntry(const char* name) {
   return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
@@ -49,12 +33,12 @@ std::string Joined(const std::string& folder, const std::string& name) {
 std::vector<std::string> SubFolders(const std::string& folder) {
   std::vector<std::string> out;
   WIN32_FIND_DATAA d;
-  FindHandle find(Joined(folder, "*.*"), &d);
+  const SearchOwner find = FindFirst(Joined(folder, "*.*"), &d);
   if (!find) return out;
   do {
     if (IsFolder(d) && !IsLink(d) && !IsDotEntry(d.cFileName))
       out.push_back(Joined(folder, d.cFileName));
-  } while (find.Next(&d));
+  } while (FindNextFileA(find.get(), &d));
   return out;
 }
 
@@ -72,7 +56,7 @@ using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTE
 
 std::uint32_t FileSizeOf(const std::string& path) {
   WIN32_FIND_DATAA d;
-  FindHandle find(path, &d);
+  const SearchOwner find = FindFirst(path, &d);
   // Sizes of 4 GiB and more do not fit the 32-bit result; they read as the largest value.
   if (!find) return 0;
   return d.nFileSizeHigh ? 0xFFFFFFFFu : d.nFileSizeLow;
@@ -253,7 +237,7 @@ std::string FindFolderOnDrives(const std::string& name, UINT drive_type) {
 
 bool DeleteFiles(const std::string& mask, bool clear_attributes) {
   WIN32_FIND_DATAA d;
-  FindHandle find(mask, &d);
+  const SearchOwner find = FindFirst(mask, &d);
   if (!find) return false;
   const std::size_t slash = mask.find_last_of("\\:");
   const std::string folder = slash == std::string::npos ? std::string() : mask.substr(0, slash + 1);
@@ -264,7 +248,7 @@ bool DeleteFiles(const std::string& mask, bool clear_attributes) {
     const std::string file = folder + d.cFileName;
     if (clear_attributes) SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
-  } while (find.Next(&d));
+  } while (FindNextFileA(find.get(), &d));
   return matched;
 }
 
@@ -279,12 +263,12 @@ bool DeleteTree(const std::string& folder, bool clear_attributes) {
   // Links inside are removed as links; RemoveDirectory does not follow them.
   WIN32_FIND_DATAA d;
   {
-    FindHandle find(Joined(path, "*.*"), &d);
+    const SearchOwner find = FindFirst(Joined(path, "*.*"), &d);
     if (find) {
       do {
         if (IsFolder(d) && IsLink(d) && !IsDotEntry(d.cFileName))
           RemoveDirectoryA(Joined(path, d.cFileName).c_str());
-      } while (find.Next(&d));
+      } while (FindNextFileA(find.get(), &d));
     }
   }
   for (const std::string& sub : SubFolders(path)) DeleteTree(sub, clear_attributes);

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 
 // Starts application with the full command line (which repeats the program, quoted) and the
 // show state, in folder (the caller's current folder when empty). process, when given,

@@ -143,14 +143,13 @@ void DeleteStaleParts(const std::string& target) {
   const std::string name = FileNameOfPath(target);
   const std::string folder = target.substr(0, target.size() - name.size());
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((target + ".*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  const SearchOwner search = FindFirst(target + ".*", &found);
+  if (!search) return;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
         IsPartFileNameOf(found.cFileName, name))
       DeleteFileA((folder + found.cFileName).c_str());
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &found));
 }
 
 TransferError ByteCountError(std::int64_t done, std::int32_t size, const std::string& url) {

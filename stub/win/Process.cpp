@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "rules/ProcessRules.h"
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "win/Utils.h"
 
 // The record handed to Process32First/Next; its size field must match the caller's width.

@@ -9,39 +9,6 @@
 
 namespace {
 
-// The registry key opened for one read; closed on every path.
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  bool Open(HKEY root, const std::string& sub_key, REGSAM access) {
-    return RegOpenKeyExA(root, sub_key.c_str(), 0, access, &key_) == ERROR_SUCCESS;
-  }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
-// The screen's device context for one query.
-class ScreenDC {
- public:
-  ScreenDC() : dc_(GetDC(nullptr)) {}
-  ~ScreenDC() {
-    if (dc_) ReleaseDC(nullptr, dc_);
-  }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 std::string FolderText(UINT (WINAPI* query)(LPSTR, UINT), bool with_slash) {
   char buffer[256];
   const UINT n = query(buffer, sizeof buffer);
@@ -55,8 +22,6 @@ bool IsBareFileName(const std::string& name) {
   return !name.empty() && name.find_first_of("\\/:") == std::string::npos && name != "." &&
          name != "..";
 }
-
-const char kStatusFontProperty[] = "WexlinStatusFont";
 
 UINT auto_play_cancel_message = 0;
 
@@ -185,8 +150,10 @@ std::string RegReadText(const std::string& path, const std::string& value_name,
   HKEY root;
   std::string sub_key;
   SplitRegPath(path, root, sub_key);
-  RegKey key;
-  if (!key.Open(root, sub_key, KEY_READ)) return default_value;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, sub_key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    return default_value;
+  const KeyOwner key(opened);
   BYTE buffer[2048];
   DWORD type = 0, size = sizeof buffer;
   if (RegQueryValueExA(key.get(), value_name.c_str(), nullptr, &type, buffer, &size) !=
@@ -295,7 +262,7 @@ std::string LastErrorText(DWORD error_code) {
 
 int PointsToPixels(int points) {
   static const int pixels_per_inch = [] {
-    ScreenDC dc;
+    const WindowDC dc(nullptr);
     const int v = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
     return v > 0 ? v : 96;
   }();
@@ -307,10 +274,10 @@ COLORREF SystemColorValue(std::int32_t colour) {
   return static_cast<COLORREF>(colour);
 }
 
-// Each window keeps one status font in a window property; a new call replaces and deletes the
-// previous one, so repeated status texts do not use up GDI objects.
-void SetStatusText(HWND window, const std::string& text, const std::string& font_name,
-                   int font_size, int charset) {
+// The caller's font owner keeps the status font; a new call replaces and deletes the previous
+// one, so repeated status texts do not use up GDI objects.
+void SetStatusText(HWND window, FontOwner& font_owner, const std::string& text,
+                   const std::string& font_name, int font_size, int charset) {
   if (!window) return;
   const bool right_to_left = charset == 177 || charset == 178;  // Hebrew and Arabic
   SetWindowLongA(window, GWL_EXSTYLE, right_to_left ? WS_EX_RTLREADING : 0);
@@ -320,16 +287,9 @@ void SetStatusText(HWND window, const std::string& text, const std::string& font
                            DEFAULT_QUALITY, DEFAULT_PITCH, font_name.c_str());
   if (font) {
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    HANDLE previous = GetPropA(window, kStatusFontProperty);
-    SetPropA(window, kStatusFontProperty, font);
-    if (previous) DeleteObject(previous);
+    font_owner = FontOwner(font);  // deletes the previous font, no longer selected
   }
   SetWindowTextA(window, text.c_str());
-}
-
-void ReleaseStatusFont(HWND window) {
-  HANDLE font = RemovePropA(window, kStatusFontProperty);
-  if (font) DeleteObject(font);
 }
 
 // --- Waiting ---

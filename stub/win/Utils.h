@@ -13,6 +13,7 @@
 #include <string>
 
 #include "text/UtilsText.h"
+#include "win/Owners.h"
 
 // --- Paths and the program's own location ---
 
@@ -75,10 +76,10 @@ std::string LastErrorText();                 // for GetLastError() of the callin
 std::string LastErrorText(DWORD error_code);  // for a code captured at the failing call
 int PointsToPixels(int points);
 COLORREF SystemColorValue(std::int32_t colour);
-void SetStatusText(HWND window, const std::string& text, const std::string& font_name,
-                   int font_size, int charset);
-// Deletes the font SetStatusText made for the window; call when the window is destroyed.
-void ReleaseStatusFont(HWND window);
+// Sets the status line's text in a font made for it, which font_owner keeps (deleting the one
+// it held) as long as the window shows it.
+void SetStatusText(HWND window, FontOwner& font_owner, const std::string& text,
+                   const std::string& font_name, int font_size, int charset);
 
 // --- Waiting while the windows of the thread stay responsive ---
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "format/Signature.h"
 
 class VerifiedFile {

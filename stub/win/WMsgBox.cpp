@@ -15,27 +15,6 @@ constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr int kTextId = 100;
 constexpr COLORREF kBandColour = RGB(0, 78, 152);
 
-// A window's device context with one font selected, restored and released at the end.
-class FontDC {
- public:
-  FontDC(HWND window, HFONT font) : window_(window), dc_(GetDC(window)) {
-    if (dc_ && font) old_font_ = SelectObject(dc_, font);
-  }
-  FontDC(const FontDC&) = delete;
-  FontDC& operator=(const FontDC&) = delete;
-  ~FontDC() {
-    if (!dc_) return;
-    if (old_font_) SelectObject(dc_, old_font_);
-    ReleaseDC(window_, dc_);
-  }
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-  HGDIOBJ old_font_ = nullptr;
-};
-
 // The disabled previous active window, enabled again however the box ends.
 class DisabledWindow {
  public:
@@ -245,7 +224,8 @@ void SetText(HWND control, bool rich, const box::PlainText& plain) {
 }
 
 box::Size MeasureText(HWND control, HFONT font, const std::string& text) {
-  FontDC dc(control, font);
+  const WindowDC dc(control);
+  const ObjectSelection selected(dc.get(), font);
   TEXTMETRICA metrics = {};
   int line_height = 16;
   std::vector<int> widths;

@@ -4,7 +4,7 @@
 
 #include "app/StubGlob.h"
 #include "win/Files.h"
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "win/Process.h"
 #include "win/Utils.h"
 

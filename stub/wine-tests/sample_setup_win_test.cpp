@@ -7,7 +7,7 @@
 #include "app/StubGlob.h"
 #include "rules/LaunchCommand.h"
 #include "win/Files.h"
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 #include "win/Process.h"
 #include "win/Utils.h"
 

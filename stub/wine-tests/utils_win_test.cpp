@@ -351,7 +351,8 @@ TEST(UtilsWindow, StatusTextStylesFontAndText) {
   HWND status = MakeWindow("STATIC", parent, WS_CHILD);
   ASSERT_NE(status, nullptr);
 
-  SetStatusText(status, "\xD5\xFD\xCC\xE1\xC8\xA1\xCE\xC4\xBC\xFE...", "Tahoma", 9, 178);
+  FontOwner font;
+  SetStatusText(status, font, "\xD5\xFD\xCC\xE1\xC8\xA1\xCE\xC4\xBC\xFE...", "Tahoma", 9, 178);
   EXPECT_EQ(WindowText(status), "\xD5\xFD\xCC\xE1\xC8\xA1\xCE\xC4\xBC\xFE...");
   EXPECT_TRUE(GetWindowLongA(status, GWL_EXSTYLE) & WS_EX_RTLREADING);
   const LONG rtl_style = GetWindowLongA(status, GWL_STYLE);
@@ -364,14 +365,14 @@ TEST(UtilsWindow, StatusTextStylesFontAndText) {
   EXPECT_EQ(lf.lfCharSet, 178);
   EXPECT_STREQ(lf.lfFaceName, "Tahoma");
 
-  SetStatusText(status, "ok", "Arial", 12, 0);
+  SetStatusText(status, font, "ok", "Arial", 12, 0);
   EXPECT_EQ(WindowText(status), "ok");
   EXPECT_EQ(GetWindowLongA(status, GWL_EXSTYLE) & WS_EX_RTLREADING, 0);
   EXPECT_EQ(GetWindowLongA(status, GWL_STYLE) & SS_RIGHT, 0);
   HFONT second = reinterpret_cast<HFONT>(SendMessageA(status, WM_GETFONT, 0, 0));
   EXPECT_NE(second, first);
   EXPECT_EQ(GetObjectType(first), 0u);  // the replaced font was deleted
-  ReleaseStatusFont(status);
+  font.reset();
   EXPECT_EQ(GetObjectType(second), 0u);
   EXPECT_EQ(WindowText(nullptr), "");
   DestroyWindow(parent);

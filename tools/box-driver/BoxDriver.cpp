@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "win/OwnedHandle.h"
+#include "win/Owners.h"
 
 namespace box_driver {
 namespace {
