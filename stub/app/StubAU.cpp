@@ -121,11 +121,15 @@ void PerformShot() {
     TraceLine() << StageLine(kStagePerformShot, 1);
     done = true;
     OriginalSetup::SetReAskSecondsLast(SecondsNow());
+    const std::int32_t stamp_before = OriginalSetup::Stamp();
+    const int refused_before = RefusedFileCount();
     OriginalSetup::SetStamp(NewSetup::Stamp());
     if (General::AutoInform() == 1)
       PerformAutoInform();
     else if (PerformAutoUpdate())
       RestartAgentTransient();
+    // A file that was not genuine leaves the stamp unseen: the next due check offers again.
+    if (RefusedFileCount() != refused_before) OriginalSetup::SetStamp(stamp_before);
     TraceLine() << StageLine(kStagePerformShot, 2);
   }
   if (CheckMode == 1) {
