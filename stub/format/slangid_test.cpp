@@ -46,7 +46,9 @@ TEST(LanguageName, TableOf43PaddedItems) {
     const std::string name = TrimText(item.substr(0, 13));
     const std::string expected = name == "SERBIAN" ? "CROATIAN" : name;
     EXPECT_EQ(LanguageName(int(ParseDecimal(item.substr(15), -1))), expected) << item;
-    if (i > 0) EXPECT_LT(ListItem(kLanguageNames, i - 1, ""), item);  // alphabetical
+    if (i > 0) {
+      EXPECT_LT(ListItem(kLanguageNames, i - 1, ""), item);  // alphabetical
+    }
   }
   const std::pair<int, const char*> cases[] = {
       {4, "CHINESE"}, {26, "CROATIAN"}, {9, "ENGLISH"}, {1, "ARABIC"},  {17, "JAPANESE"},
