@@ -1,10 +1,15 @@
 #include "app/SetupLaunch.h"
 
+#include <vector>
+
 #include "app/JobBoxes.h"
 #include "app/SetupRun.h"
 #include "app/StubState.h"
 #include "rules/LaunchCommand.h"
+#include "rules/ShellDirRules.h"
+#include "rules/ShortcutRules.h"
 #include "win/Files.h"
+#include "win/ShellDir.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 
@@ -17,17 +22,47 @@ struct Shortcuts {
 };
 
 Shortcuts ReadShortcuts() {
+  if (!IsAutoUpdateProg) return {};
   const std::string settings = ExeDir(true) + OwnInfo->SettingsFileName();
   return {IniReadText(settings, "UnInstall", "StartUpLink", ""),
           IniReadText(settings, "UnInstall", "CheckforNewUpdateLink", "")};
 }
 
-void RemoveShortcut(const std::string& info_file, const std::string& key,
-                    const std::string& link) {
-  if (IniReadText(info_file, "NewSetup", key, "0") == "1" && !link.empty() && FileExists(link)) {
+// The user's and the machine's folder of one kind, as far as the shell names them.
+std::vector<std::string> ShellFolders(int user_id, int common_id) {
+  std::vector<std::string> folders;
+  for (const int id : {user_id, common_id}) {
+    std::string folder = FolderPath(id);
+    if (folder.empty()) folder = SpecialFolderPath(id);
+    if (!folder.empty()) folders.push_back(folder);
+  }
+  return folders;
+}
+
+// Only a shortcut inside the folders where such a shortcut is made: the path comes from a file
+// that anyone may have put beside the agent.
+void RemoveShortcut(const std::string& info_file, const std::string& key, const std::string& link,
+                    const std::vector<std::string>& folders, bool direct_only) {
+  if (IniReadText(info_file, "NewSetup", key, "0") != "1" || link.empty()) return;
+  if (!IsShortcutInside(link, folders, direct_only, IsLeadByte)) {
+    TraceLine() << " Not a shortcut of the agent's, kept: " << link;
+    return;
+  }
+  if (FileExists(link)) {
     TraceLine() << " Removing shortcut " << link;
     DeleteFileA(link.c_str());
   }
+}
+
+// Only an agent's update removes the shortcuts it named; an ordinary setup leaves them, whatever
+// files lie beside it.
+void RemoveUninstalledShortcuts(const Shortcuts& shortcuts) {
+  if (!IsAutoUpdateProg) return;
+  const std::string info = ExeDir(true) + OwnInfo->InfoFileName();
+  RemoveShortcut(info, "RemoveStartUpShortcut", shortcuts.start_up_link,
+                 ShellFolders(kCsidlStartup, kCsidlCommonStartup), true);
+  RemoveShortcut(info, "RemoveCheckForNewUpdateShortcut", shortcuts.update_link,
+                 ShellFolders(kCsidlStartMenu, kCsidlCommonStartMenu), false);
 }
 
 }  // namespace
@@ -65,10 +100,6 @@ bool LaunchSetup(HWND window, const std::string& extraction_folder,
   WaitForSetup(process.get(), token);
   const bool success = atom.Removed();
   TraceLine() << " Setup success=" << TraceBool(success);
-  if (success) {
-    const std::string info = ExeDir(true) + OwnInfo->InfoFileName();
-    RemoveShortcut(info, "RemoveStartUpShortcut", shortcuts.start_up_link);
-    RemoveShortcut(info, "RemoveCheckForNewUpdateShortcut", shortcuts.update_link);
-  }
+  if (success) RemoveUninstalledShortcuts(shortcuts);
   return success;
 }

@@ -3,6 +3,7 @@
 // the files into a target folder and logs its command line), waits and cleans up; its trace
 // goes to trace-viewer, its boxes are read and answered through the box driver.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -262,6 +263,33 @@ TEST(Install, AFailingSetupLeavesTheAtomAndIsReportedAsFailed) {
   EXPECT_TRUE(install.SetupStarted());
   EXPECT_TRUE(install.Traced(" Setup success=FALSE")) << install.Trace();
   EXPECT_FALSE(Exists(install.target));
+  install.ExpectFolderRemoved();
+}
+
+// An ordinary setup that finds the agent's settings and info files beside it (planted, or left
+// by an update) deletes none of the shortcuts they name: not a file elsewhere, not even a
+// shortcut in the start-up folder.
+TEST(Install, ShortcutFilesBesideAnOrdinarySetupDeleteNothing) {
+  Install install("links");
+  pack::PackOptions o = install.Options();
+  o.update.update_file = "Tolvane.info";
+  pack::WriteArchive(o, install.exe);
+  char start_up[MAX_PATH] = "";
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, start_up, CSIDL_STARTUP, TRUE));
+  const std::string outside = install.target + "_keep.txt";
+  const std::string link = std::string(start_up) + "\\WexlinTestPlanted.lnk";
+  WriteFile(outside, "not a shortcut");
+  WriteFile(link, "a shortcut of someone else's");
+  const std::string folder = install.exe.substr(0, install.exe.rfind('\\') + 1);
+  WriteFile(folder + "Tolvane.original", "[UnInstall]\r\nStartUpLink=" + outside +
+                                             "\r\nCheckforNewUpdateLink=" + link + "\r\n");
+  WriteFile(folder + "Tolvane.info", "[NewSetup]\r\nRemoveStartUpShortcut=1\r\n"
+                                     "RemoveCheckForNewUpdateShortcut=1\r\n");
+  install.Run("/hide");
+  EXPECT_TRUE(install.Traced(" Setup success=TRUE")) << install.Trace();
+  EXPECT_EQ(ReadFile(outside), "not a shortcut");
+  EXPECT_EQ(ReadFile(link), "a shortcut of someone else's");
+  DeleteFileA(link.c_str());
   install.ExpectFolderRemoved();
 }
 
