@@ -4,6 +4,7 @@
 
 #include "app/JobBoxes.h"
 #include "app/SetupRun.h"
+#include "app/StubGlob.h"
 #include "app/StubState.h"
 #include "rules/LaunchCommand.h"
 #include "rules/ShellDirRules.h"
@@ -88,16 +89,24 @@ bool LaunchSetup(HWND window, const std::string& extraction_folder,
                              LastErrorText(atom.AddError()));
     return false;
   }
+  ProcessTree tree;
   OwnedHandle process;
   DWORD error = 0;
-  if (!StartSetupProgram(line, foreground, &process, &error)) {
+  if (!StartSetupProgram(line, foreground, &tree, &process, &error)) {
     ShowJobError(window, line.program_path + "<P><P>Unable to start the setup program!<P><P>" +
                              LastErrorText(error));
     return false;
   }
   ShowWindow(window, SW_HIDE);
   WaitPumping(1000, 0);
-  WaitForSetup(process.get(), token);
+  if (!tree.Adopted())
+    TraceLine() << " Setup tree not held, only the program is waited for: "
+                << LastErrorText(tree.AdoptError());
+  if (!WaitForSetup(process.get(), tree, token)) {
+    // A process it started still runs from the folder: the folder stays with it.
+    TraceLine() << " Setup tree still running, folder left: " << extraction_folder;
+    LeaveFolderInUse(extraction_folder);
+  }
   const bool success = atom.Removed();
   TraceLine() << " Setup success=" << TraceBool(success);
   if (success) RemoveUninstalledShortcuts(shortcuts);

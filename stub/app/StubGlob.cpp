@@ -83,6 +83,15 @@ bool RemoveOwnFolder(const std::string& folder, bool clear_attributes) {
   return gone;
 }
 
+void LeaveFolderInUse(const std::string& folder) {
+  const std::string key = Normal(folder);
+  std::vector<std::string>& own = OwnFolders();
+  for (std::size_t i = own.size(); i-- > 0;)
+    if (own[i] == key) own.erase(own.begin() + std::ptrdiff_t(i));
+  if (!HeldSetupDir().empty() && Normal(HeldSetupDir()) == key) HeldSetupDir().clear();
+  if (!Work().folder.empty() && Normal(Work().folder) == key) Work().folder.clear();
+}
+
 std::string SetupTempDirStem() { return TempDir(true) + "SETUP_" + IntText(OwnDosTime()); }
 
 std::string SetupTempDir(unsigned long* error_code) {

@@ -16,6 +16,10 @@ bool IsOwnFolder(const std::string& folder);
 // made by anyone else is left as it is. True when it was ours and is gone.
 bool RemoveOwnFolder(const std::string& folder, bool clear_attributes);
 
+// Gives up the folder without deleting it (a program started from it still runs): no later
+// removal of this process touches it.
+void LeaveFolderInUse(const std::string& folder);
+
 // "SETUP_" + the time half of the running program's MS-DOS date-time, in the temporary folder:
 // the name the setup folder is first tried under.
 std::string SetupTempDirStem();

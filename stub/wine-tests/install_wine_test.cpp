@@ -315,6 +315,26 @@ TEST(Install, ADialogKeptOpenAfterTheSetupEndsIsWaitedFor) {
   install.ExpectFolderRemoved();
 }
 
+// A bootstrap setup hands its work to a child and ends, leaving the atom: the stub waits for the
+// child too, which finds its files in the folder and succeeds; then the folder goes.
+TEST(Install, ASetupThatStartsAChildAndEndsIsWaitedForWithTheChild) {
+  Install install("bootstrap");
+  pack::WriteArchive(install.Options("/Bootstrap=3000"), install.exe);
+  ChildProcess stub = install.Start("/hide");
+  ASSERT_TRUE(install.WaitTrace(">>", 30000));
+  const std::string folder = install.ExtractionFolder();
+  ASSERT_FALSE(folder.empty());
+  // The child runs from the folder until its work is done.
+  Sleep(2000);
+  EXPECT_TRUE(stub.Running());
+  EXPECT_TRUE(Exists(folder + "\\a.txt"));
+  EXPECT_TRUE(stub.WaitEnd(60000));
+  EXPECT_TRUE(install.Traced(" Setup success=TRUE")) << install.Trace();
+  EXPECT_NE(install.FirstLogLine().find("/Sleep=3000"), std::string::npos) << install.FirstLogLine();
+  EXPECT_EQ(ReadFile(install.target + "\\b.bin"), Pattern(300000));
+  install.ExpectFolderRemoved();
+}
+
 TEST(Install, ClosingTheWindowDuringTheWaitOnlyAsksTheJobToStop) {
   Install install("close");
   pack::WriteArchive(install.Options("/Sleep=3000"), install.exe);
