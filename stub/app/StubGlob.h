@@ -9,8 +9,11 @@
 
 // Creates a new folder named stem, or stem + "_" + a number when stem is taken, and notes it as
 // this process's own. Missing parents of stem are created. "" when no new folder could be made
-// (*error_code then holds the system's error, when given).
-std::string CreateOwnFolder(const std::string& stem, unsigned long* error_code = nullptr);
+// (*error_code then holds the system's error, when given). With private_rights the folder is
+// made with rights for the current user, the system and the administrators alone, and not
+// made at all where it could not be (PrivateFolder.h).
+std::string CreateOwnFolder(const std::string& stem, unsigned long* error_code = nullptr,
+                            bool private_rights = false);
 bool IsOwnFolder(const std::string& folder);
 // Deletes the folder with everything in it when this process made it, and forgets it; a folder
 // made by anyone else is left as it is. True when it was ours and is gone.
@@ -34,6 +37,7 @@ void RemoveSetupTempDir();
 // temporary drive; the base found is held for the process.
 bool FindBestTempBase();
 // A work folder under the base FindBestTempBase found ("X:\TEMP_12345"), made on first use
-// and held; "" when there is no base.
+// and held, private to the user (outside the user's profile, other users could write into it
+// between extraction and start); "" when there is no base or no such folder can be made there.
 std::string WorkTempDir();
 void RemoveWorkTempDir();
