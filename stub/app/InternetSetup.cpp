@@ -39,8 +39,14 @@ void WriteAgentCopy(HWND window, const std::string& folder) {
   request.charset = OwnInfo->Charset();
   request.progress.abort = &SetupJobStopFlag();
   const UnpackResult result = UnpackArchive(request);
-  if (result.end != UnpackEnd::Extracted)
-    TraceLine() << " RunInternetSetup: no agent copy, " << result.error;
+  if (result.end == UnpackEnd::Extracted) return;
+  TraceLine() << " RunInternetSetup: no agent copy, " << result.error;
+  // Without its copy the product installs without its updater: the user must know. A job the
+  // user ended has nothing to tell.
+  if (result.end == UnpackEnd::Failed || result.end == UnpackEnd::BadChecksum)
+    ErrorBox(window, "Unable to write the auto-update agent " + request.agent_name + "<P><P>" +
+                         result.error,
+             OwnInfo->LangText("Error", "Error"), Buttons(), OwnInfo->Charset());
 }
 
 }  // namespace

@@ -61,36 +61,44 @@ void SuccessAtom::Release() {
 
 bool SuccessAtom::Removed() const { return added_ && GlobalFindAtomA(name_.c_str()) == 0; }
 
-bool StartSetupProgram(const LaunchLine& line, bool shown, OwnedHandle* process,
-                       DWORD* error_code) {
+bool StartSetupProgram(const LaunchLine& line, bool shown, ProcessTree* tree,
+                       OwnedHandle* process, DWORD* error_code) {
   const std::string folder = FolderOf(line.program_path);
   const char* directory = folder.empty() ? nullptr : folder.c_str();
   DWORD error = ERROR_SUCCESS;
-  if (!StartProcessShown(line.program_path, line.command_line, folder,
-                         WORD(shown ? SW_SHOWNORMAL : SW_HIDE), 0, process, &error)) {
-    if (error == kElevationRequired) {
-      SHELLEXECUTEINFOA info{};
-      info.cbSize = sizeof info;
-      info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-      info.lpVerb = "open";
-      info.lpFile = line.program_path.c_str();
-      info.lpParameters = line.parameters.c_str();
-      info.lpDirectory = directory;
-      info.nShow = shown ? SW_SHOWNORMAL : SW_HIDE;
-      if (ShellExecuteExA(&info) && info.hProcess) {
-        *process = OwnedHandle(info.hProcess);
-        error = ERROR_SUCCESS;
-      } else {
-        error = GetLastError();
-      }
+  OwnedHandle thread;
+  // Suspended until it is in the tree, so that no child it starts escapes the wait.
+  if (StartProcessShown(line.program_path, line.command_line, folder,
+                        WORD(shown ? SW_SHOWNORMAL : SW_HIDE), CREATE_SUSPENDED, process, &error,
+                        &thread)) {
+    tree->Adopt(process->get());
+    ResumeThread(thread.get());
+  } else if (error == kElevationRequired) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "open";
+    info.lpFile = line.program_path.c_str();
+    info.lpParameters = line.parameters.c_str();
+    info.lpDirectory = directory;
+    info.nShow = shown ? SW_SHOWNORMAL : SW_HIDE;
+    if (ShellExecuteExA(&info) && info.hProcess) {
+      *process = OwnedHandle(info.hProcess);
+      // Already running: its tree is what it has not started yet.
+      tree->Adopt(process->get());
+      error = ERROR_SUCCESS;
+    } else {
+      error = GetLastError();
     }
   }
   if (error_code) *error_code = error;
   return error == ERROR_SUCCESS;
 }
 
-void WaitForSetup(HANDLE process, const std::string& thread_token) {
+bool WaitForSetup(HANDLE process, const ProcessTree& tree, const std::string& thread_token) {
   WaitForHandlePumping(process, INFINITE);
+  const bool tree_ended = tree.WaitEmptyPumping(kSetupTreeWaitMs);
   WaitWhileWindowExists(SetupDialogClass(thread_token), "");
   WaitPumping(1000, 0);
+  return tree_ended;
 }

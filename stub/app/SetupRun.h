@@ -12,6 +12,11 @@
 
 #include "rules/LaunchCommand.h"
 #include "win/Owners.h"
+#include "win/ProcessTree.h"
+
+// How long the processes a setup program leaves running are waited for after it ended. A child
+// may still wait for the user; past this the stub stops waiting and leaves it its folder.
+constexpr DWORD kSetupTreeWaitMs = 2 * 60 * 60 * 1000;
 
 // Owner of the global success atom of one launch. Construction removes any atom of that name
 // left by an earlier run (a second reference would survive the setup program's one deletion and
@@ -40,12 +45,13 @@ class SuccessAtom {
   unsigned long error_ = 0;
 };
 
-// Starts the setup program of the launch line in its own folder, shown or hidden, and gives a
-// handle to its process. A program that needs elevation is started through the shell. False
-// with *error_code (when given) set when it could not be started.
-bool StartSetupProgram(const LaunchLine& line, bool shown, OwnedHandle* process,
-                       DWORD* error_code = nullptr);
+// Starts the setup program of the launch line in its own folder, shown or hidden, in tree, and
+// gives a handle to its process. A program that needs elevation is started through the shell.
+// False with *error_code (when given) set when it could not be started.
+bool StartSetupProgram(const LaunchLine& line, bool shown, ProcessTree* tree,
+                       OwnedHandle* process, DWORD* error_code = nullptr);
 
-// Waits, serving messages, until the setup process has ended and no window of the setup dialog
-// class of thread_token remains, then one second more.
-void WaitForSetup(HANDLE process, const std::string& thread_token);
+// Waits, serving messages, until the setup process has ended, then until no process of its tree
+// runs (at most kSetupTreeWaitMs) and no window of the setup dialog class of thread_token
+// remains, then one second more. False when processes of the tree still run.
+bool WaitForSetup(HANDLE process, const ProcessTree& tree, const std::string& thread_token);

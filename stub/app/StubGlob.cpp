@@ -4,6 +4,7 @@
 
 #include "app/StubState.h"
 #include "win/Files.h"
+#include "win/PrivateFolder.h"
 #include "win/Utils.h"
 
 namespace {
@@ -40,7 +41,8 @@ unsigned OwnDosTime() { return FileDosDateTime(ExeFileName()) & 0xFFFF; }
 
 }  // namespace
 
-std::string CreateOwnFolder(const std::string& stem, unsigned long* error_code) {
+std::string CreateOwnFolder(const std::string& stem, unsigned long* error_code,
+                            bool private_rights) {
   const std::string base = FixTrailingBackslash(stem, false);
   DWORD error = ERROR_INVALID_NAME;
   const std::size_t slash = base.rfind('\\');
@@ -48,12 +50,14 @@ std::string CreateOwnFolder(const std::string& stem, unsigned long* error_code) 
   for (int attempt = 0; !base.empty() && attempt < kNameAttempts; ++attempt) {
     const std::string name = attempt == 0 ? base : base + "_" + RandomRangeText(10000, 99999);
     // CreateDirectory fails on any existing folder or file: a success is a folder of our own.
-    if (CreateDirectoryA(name.c_str(), nullptr)) {
+    const bool made = private_rights ? CreatePrivateFolder(name, &error)
+                                     : CreateDirectoryA(name.c_str(), nullptr) != FALSE;
+    if (made) {
       OwnFolders().push_back(Normal(name));
       if (error_code) *error_code = ERROR_SUCCESS;
       return name;
     }
-    error = GetLastError();
+    if (!private_rights) error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS && error != ERROR_ACCESS_DENIED)
       break;
   }
@@ -83,6 +87,15 @@ bool RemoveOwnFolder(const std::string& folder, bool clear_attributes) {
   return gone;
 }
 
+void LeaveFolderInUse(const std::string& folder) {
+  const std::string key = Normal(folder);
+  std::vector<std::string>& own = OwnFolders();
+  for (std::size_t i = own.size(); i-- > 0;)
+    if (own[i] == key) own.erase(own.begin() + std::ptrdiff_t(i));
+  if (!HeldSetupDir().empty() && Normal(HeldSetupDir()) == key) HeldSetupDir().clear();
+  if (!Work().folder.empty() && Normal(Work().folder) == key) Work().folder.clear();
+}
+
 std::string SetupTempDirStem() { return TempDir(true) + "SETUP_" + IntText(OwnDosTime()); }
 
 std::string SetupTempDir(unsigned long* error_code) {
@@ -106,10 +119,12 @@ bool FindBestTempBase() {
   for (char letter : {'C', 'D', 'E'}) {
     const std::string root = std::string(1, letter) + ":\\";
     if (GetDriveTypeA(root.c_str()) != DRIVE_FIXED) continue;
-    // The test folder is one of our own, so an existing TEMP folder is never touched.
+    // The test folder is one of our own, so an existing TEMP folder is never touched. Made
+    // private like the work folders: a drive that cannot hold such rights is not a candidate.
     const std::string folder = CreateOwnFolder(
         FolderExists(root + "TEMP") ? root + "TEMP\\TEMP" + RandomRangeText(10000, 99999)
-                                    : root + "TEMP");
+                                    : root + "TEMP",
+        nullptr, true);
     if (folder.empty()) continue;
     const std::string probe = folder + "\\~aa.tmp";
     if (WriteFileData(probe, "aa", 0, WriteMode::Create) && FileExists(probe))
@@ -128,7 +143,7 @@ bool FindBestTempBase() {
 std::string WorkTempDir() {
   WorkBase& work = Work();
   if (work.folder.empty() && work.found)
-    work.folder = CreateOwnFolder(work.base + "_" + RandomRangeText(10000, 99999));
+    work.folder = CreateOwnFolder(work.base + "_" + RandomRangeText(10000, 99999), nullptr, true);
   return work.folder;
 }
 

@@ -21,6 +21,12 @@ bool IsStubCopyName(const std::string& file_name) {
   return StartsWithIC(file_name, "X_") || StartsWithIC(file_name, "Y_");
 }
 
+bool IsBatchSafeText(const std::string& path) {
+  for (const char c : path)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 std::string BatchQuoted(const std::string& path) {
   return "\"" + ReplaceAll(path, "%", "%%") + "\"";
 }

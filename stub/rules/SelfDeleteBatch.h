@@ -19,6 +19,8 @@ std::string SelfDeleteBatchName(unsigned long process_id);
 // Whether a program file name is one of the stub's copies ("X_" or "Y_" + name): the only
 // programs a stub deletes behind itself.
 bool IsStubCopyName(const std::string& file_name);
+// Whether a path reads the same in every code page cmd may read the batch in: ASCII only.
+bool IsBatchSafeText(const std::string& path);
 // The path in double quotes, "%" doubled so that the batch reads it literally.
 std::string BatchQuoted(const std::string& path);
 // The batch: up to plan.tries attempts, each a delete and a pause of about a second while the

@@ -8,9 +8,11 @@
 // The shell's folder ids (CSIDL values) that the stub asks for.
 enum ShellFolderId : int {
   kCsidlPersonal = 0x0005,
+  kCsidlStartup = 0x0007,
   kCsidlStartMenu = 0x000b,
   kCsidlDesktopDirectory = 0x0010,
   kCsidlCommonStartMenu = 0x0016,
+  kCsidlCommonStartup = 0x0018,
   kCsidlCommonDesktopDirectory = 0x0019,
   kCsidlAppData = 0x001a,
   kCsidlCommonAppData = 0x0023,

@@ -66,6 +66,15 @@ TEST(SelfDeleteBatch, PathsQuotedAndPercentKeptLiteral) {
   EXPECT_NE(text.find("DEL \"C:\\a&b\\X_%%PATH%%.exe\"\r\n"), std::string::npos) << text;
 }
 
+// A path with a byte above ASCII reads differently in the ANSI and OEM code pages.
+TEST(SelfDeleteBatch, OnlyAsciiPathsGoInUnchanged) {
+  const std::pair<const char*, bool> paths[] = {
+      {"C:\\users\\Jose\\Temp\\X_a.exe", true}, {"C:\\PROGRA~1\\X_A.EXE", true}, {"", true},
+      {"C:\\users\\Jos\xE9\\Temp", false},      {"C:\\\xD5\xC5\xC8\xFD\\X_a.exe", false},
+  };
+  for (const auto& p : paths) EXPECT_EQ(IsBatchSafeText(p.first), p.second) << p.first;
+}
+
 TEST(SelfDeleteBatch, NamesPerProcessAndOnlyCopies) {
   EXPECT_EQ(SelfDeleteBatchName(1234), "_DEL_ME_1234.BAT");
   EXPECT_NE(SelfDeleteBatchName(1), SelfDeleteBatchName(2));

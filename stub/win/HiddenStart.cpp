@@ -4,7 +4,7 @@
 
 bool StartProcessShown(const std::string& application, const std::string& command_line,
                        const std::string& folder, WORD show, DWORD creation_flags,
-                       OwnedHandle* process, DWORD* error_code) {
+                       OwnedHandle* process, DWORD* error_code, OwnedHandle* thread) {
   std::string command = command_line;
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -16,8 +16,9 @@ bool StartProcessShown(const std::string& application, const std::string& comman
     if (error_code) *error_code = GetLastError();
     return false;
   }
-  OwnedHandle owned_process(pi.hProcess), thread(pi.hThread);
+  OwnedHandle owned_process(pi.hProcess), owned_thread(pi.hThread);
   if (process) *process = std::move(owned_process);
+  if (thread) *thread = std::move(owned_thread);
   return true;
 }
 

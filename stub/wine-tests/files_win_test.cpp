@@ -1,5 +1,11 @@
 // Under wine: the file routines on real files, and the temporary folders of StubGlob.
+#include <windows.h>
+#include <sddl.h>
+
 #include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
 
 #include "app/StubGlob.h"
 #include "win/Files.h"
@@ -38,7 +44,76 @@ std::uint32_t DosDateOf(const std::string& path) {
   return std::uint32_t(date) << 16 | time;
 }
 
+std::string SidText(PSID sid) {
+  char* text = nullptr;
+  if (!ConvertSidToStringSidA(sid, &text)) return "?";
+  const std::string out(text);
+  LocalFree(text);
+  return out;
+}
+
+std::string CurrentUserSidText() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "?";
+  std::vector<BYTE> buffer(512);
+  DWORD size = 0;
+  const bool ok = GetTokenInformation(token, TokenUser, buffer.data(), DWORD(buffer.size()), &size);
+  CloseHandle(token);
+  return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) : "?";
+}
+
+// The SIDs of the allowing ACEs of the path's DACL, as read back from the volume.
+std::set<std::string> AllowedSids(const std::string& path) {
+  std::set<std::string> sids;
+  DWORD size = 0;
+  GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<BYTE> sd(size ? size : 1);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  if (!size || !GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size) ||
+      !GetSecurityDescriptorControl(sd.data(), &control, &revision) ||
+      !GetSecurityDescriptorDacl(sd.data(), &present, &dacl, &defaulted) || !present || !dacl)
+    return {"no DACL"};
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) return {"bad ACE"};
+    const auto* header = static_cast<ACE_HEADER*>(ace);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) {
+      sids.insert("ACE type " + std::to_string(header->AceType));
+      continue;
+    }
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    sids.insert(SidText(&allowed->SidStart));
+  }
+  return sids;
+}
+
 }  // namespace
+
+// The work folder at a drive's root is made like this: only the user, the system (S-1-5-18) and
+// the administrators (S-1-5-32-544) may enter it, so nobody else reaches what is extracted into
+// it. (Wine keeps the rights as mode bits: the folder's come back as the user's and the
+// system's; a file inside gets its own from its mode, not inherited, so only the folder is read.)
+TEST_F(FilesTest, PrivateFoldersGrantOnlyTheUserSystemAndAdministrators) {
+  const std::string folder = CreateOwnFolder(Path("TEMP_1"), nullptr, true);
+  ASSERT_EQ(folder, Path("TEMP_1"));
+  ASSERT_TRUE(WriteFileData(folder + "\\Setup.exe", "x", 0, WriteMode::Create));
+  const std::string user = CurrentUserSidText();
+  const std::set<std::string> allowed = {user, "S-1-5-18", "S-1-5-32-544"};
+  const std::set<std::string> sids = AllowedSids(folder);
+  EXPECT_EQ(sids.count(user), 1u);
+  for (const std::string& sid : sids) EXPECT_EQ(allowed.count(sid), 1u) << sid;
+  EXPECT_TRUE(RemoveOwnFolder(folder, true));
+  // A plain folder beside it is open to more: what the private one shuts out.
+  const std::string plain = CreateOwnFolder(Path("plain"));
+  ASSERT_FALSE(plain.empty());
+  std::size_t others = 0;
+  for (const std::string& sid : AllowedSids(plain)) others += allowed.count(sid) == 0 ? 1u : 0u;
+  EXPECT_GT(others, 0u) << "the test cannot tell the private folder from a plain one";
+  EXPECT_TRUE(RemoveOwnFolder(plain, true));
+}
 
 TEST_F(FilesTest, LargeWritesGoInPiecesAndReadBackWhole) {
   for (std::size_t size :

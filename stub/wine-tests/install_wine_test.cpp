@@ -3,6 +3,7 @@
 // the files into a target folder and logs its command line), waits and cleans up; its trace
 // goes to trace-viewer, its boxes are read and answered through the box driver.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -265,6 +266,33 @@ TEST(Install, AFailingSetupLeavesTheAtomAndIsReportedAsFailed) {
   install.ExpectFolderRemoved();
 }
 
+// An ordinary setup that finds the agent's settings and info files beside it (planted, or left
+// by an update) deletes none of the shortcuts they name: not a file elsewhere, not even a
+// shortcut in the start-up folder.
+TEST(Install, ShortcutFilesBesideAnOrdinarySetupDeleteNothing) {
+  Install install("links");
+  pack::PackOptions o = install.Options();
+  o.update.update_file = "Tolvane.info";
+  pack::WriteArchive(o, install.exe);
+  char start_up[MAX_PATH] = "";
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, start_up, CSIDL_STARTUP, TRUE));
+  const std::string outside = install.target + "_keep.txt";
+  const std::string link = std::string(start_up) + "\\WexlinTestPlanted.lnk";
+  WriteFile(outside, "not a shortcut");
+  WriteFile(link, "a shortcut of someone else's");
+  const std::string folder = install.exe.substr(0, install.exe.rfind('\\') + 1);
+  WriteFile(folder + "Tolvane.original", "[UnInstall]\r\nStartUpLink=" + outside +
+                                             "\r\nCheckforNewUpdateLink=" + link + "\r\n");
+  WriteFile(folder + "Tolvane.info", "[NewSetup]\r\nRemoveStartUpShortcut=1\r\n"
+                                     "RemoveCheckForNewUpdateShortcut=1\r\n");
+  install.Run("/hide");
+  EXPECT_TRUE(install.Traced(" Setup success=TRUE")) << install.Trace();
+  EXPECT_EQ(ReadFile(outside), "not a shortcut");
+  EXPECT_EQ(ReadFile(link), "a shortcut of someone else's");
+  DeleteFileA(link.c_str());
+  install.ExpectFolderRemoved();
+}
+
 TEST(Install, ADialogKeptOpenAfterTheSetupEndsIsWaitedFor) {
   Install install("dialog");
   pack::WriteArchive(install.Options("/DialogAfterExit=4000"), install.exe);
@@ -284,6 +312,26 @@ TEST(Install, ADialogKeptOpenAfterTheSetupEndsIsWaitedFor) {
   EXPECT_TRUE(stub.WaitEnd(30000));
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_TRUE(install.Traced(" Setup success=TRUE")) << install.Trace();
+  install.ExpectFolderRemoved();
+}
+
+// A bootstrap setup hands its work to a child and ends, leaving the atom: the stub waits for the
+// child too, which finds its files in the folder and succeeds; then the folder goes.
+TEST(Install, ASetupThatStartsAChildAndEndsIsWaitedForWithTheChild) {
+  Install install("bootstrap");
+  pack::WriteArchive(install.Options("/Bootstrap=3000"), install.exe);
+  ChildProcess stub = install.Start("/hide");
+  ASSERT_TRUE(install.WaitTrace(">>", 30000));
+  const std::string folder = install.ExtractionFolder();
+  ASSERT_FALSE(folder.empty());
+  // The child runs from the folder until its work is done.
+  Sleep(2000);
+  EXPECT_TRUE(stub.Running());
+  EXPECT_TRUE(Exists(folder + "\\a.txt"));
+  EXPECT_TRUE(stub.WaitEnd(60000));
+  EXPECT_TRUE(install.Traced(" Setup success=TRUE")) << install.Trace();
+  EXPECT_NE(install.FirstLogLine().find("/Sleep=3000"), std::string::npos) << install.FirstLogLine();
+  EXPECT_EQ(ReadFile(install.target + "\\b.bin"), Pattern(300000));
   install.ExpectFolderRemoved();
 }
 

@@ -59,14 +59,15 @@ std::string PublishedSetup(const std::string& token, const std::string& dir) {
 // The internet setup itself: no entries, a download block naming url/name.
 std::string MakeInternetSetup(const TestDir& dir, const std::string& url, const std::string& name,
                               bool confirm, bool write_agent = false,
-                              const std::string& update_key = "") {
+                              const std::string& update_key = "",
+                              const std::string& agent_exe = "TolvaneAU.exe") {
   pack::PackOptions o;
   o.stub_path = g_stub;
   o.seed = 12;
   o.internet_setup = true;
   o.confirm_download = confirm;
   o.write_agent = write_agent;
-  o.update.agent_exe = "TolvaneAU.exe";
+  o.update.agent_exe = agent_exe;
   o.update.update_key = update_key;
   pack::DownloadInfo d;
   d.url = url;
@@ -272,6 +273,24 @@ TEST_F(InternetSetup, ASetupBesideTheStubIsTakenWithoutADownload) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() + "NetLocal.exe"));  // not deleted
   const std::string log = ReadFile(WindowsPath(Env("WEXLIN_TEST_NGINX_LOG")));
   EXPECT_EQ(log.find("NetLocal.exe"), std::string::npos) << log;
+}
+
+// An agent copy that cannot be written (no file may bear its name) is told in a box; the setup
+// then goes on and installs the product.
+TEST_F(InternetSetup, AnAgentCopyThatCannotBeWrittenIsShown) {
+  TestDir dir("inet_noagent");
+  const std::string agent = "Tolvane|AU.exe";
+  const std::string exe = MakeInternetSetup(dir, g_nginx, "NetNoAgent.exe", true, true, "", agent);
+  WriteFile(dir.path() + "NetNoAgent.exe", PublishedSetup("DL-TOKEN", dir.path()));
+  TraceViewer viewer(dir.path(), "inet_noagent");
+  ASSERT_TRUE(viewer.Ready());
+  ChildProcess stub(exe, "");
+  const std::string box = AnswerBox("&OK");
+  EXPECT_EQ(box.find("Error: Unable to write the auto-update agent " + agent), 0u) << box;
+  ASSERT_TRUE(stub.WaitEnd(30000)) << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
+  EXPECT_TRUE(viewer.Has(stub.Id(), " RunInternetSetup: no agent copy, "));
+  EXPECT_TRUE(viewer.Has(stub.Id(), "sound=TRUE"));
+  EXPECT_EQ(ReadFile(dir.path() + "target\\Tolvane.exe"), kProgram);
 }
 
 }  // namespace

@@ -43,14 +43,15 @@ class SampleSetupTest : public ::testing::Test {
     GlobalAddAtomA(SuccessAtomName(token_).c_str());
     SuccessAtom atom(SuccessAtomName(token_));
     EXPECT_TRUE(atom.Added());
+    ProcessTree tree;
     OwnedHandle process;
     DWORD error = 0;
-    if (!StartSetupProgram(launch, false, &process, &error)) {
+    if (!StartSetupProgram(launch, false, &tree, &process, &error)) {
       ADD_FAILURE() << "cannot start " << launch.program_path << ": " << LastErrorText(error);
       return DWORD(-1);
     }
     if (wait_for_setup)
-      WaitForSetup(process.get(), token_);
+      EXPECT_TRUE(WaitForSetup(process.get(), tree, token_));
     else
       EXPECT_EQ(WaitForHandlePumping(process.get(), 60000), WaitEnd::Signalled);
     DWORD code = DWORD(-1);
@@ -129,9 +130,10 @@ TEST_F(SampleSetupTest, TheStubsWaitCoversTheDialogAfterTheProcess) {
 
 TEST_F(SampleSetupTest, AMissingProgramIsAStartFailure) {
   LaunchLine launch = SetupLaunchLine(extract_ + "\\Missing.exe", "", token_, "C:\\s.exe", false);
+  ProcessTree tree;
   OwnedHandle process;
   DWORD error = 0;
-  EXPECT_FALSE(StartSetupProgram(launch, true, &process, &error));
+  EXPECT_FALSE(StartSetupProgram(launch, true, &tree, &process, &error));
   EXPECT_EQ(error, DWORD(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(process);
 }

@@ -316,10 +316,39 @@ TEST(SpanCdCopy, RunsFromYCopyInTheExtractionFolderAndRemovesBoth) {
   }
 }
 
+// With "--non-ascii-temp": TEMP and TMP (inherited by every stub the tests start) name a folder
+// "José" (or "张三" where the ANSI code page has no "é") inside the current temporary folder, so
+// the copies, their batches and the extraction folders all lie under a non-ASCII path.
+bool UseNonAsciiTemp() {
+  const wchar_t* names[] = {L"Jos\u00e9", L"\u5f20\u4e09"};
+  for (const wchar_t* name : names) {
+    char ansi[64];
+    BOOL lossy = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, ansi, sizeof ansi,
+                                      nullptr, &lossy);
+    if (n <= 0 || lossy) continue;
+    const std::string folder = TempFolder() + ansi + "\\Temp";
+    CreateDirectoryA((TempFolder() + ansi).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           SetEnvironmentVariableA("TEMP", folder.c_str()) &&
+           SetEnvironmentVariableA("TMP", folder.c_str());
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  if (argc > 1 && std::string(argv[argc - 1]) == "--non-ascii-temp") {
+    if (!UseNonAsciiTemp()) {
+      std::fprintf(stderr, "no non-ASCII temporary folder in this code page\n");
+      return 2;
+    }
+    --argc;
+    std::fprintf(stderr, "TEMP=%s\n", TempFolder().c_str());
+  }
   if (argc < 5) {
     std::fprintf(stderr, "usage: transient_copy_wine_test WEXLINSTUB_EXE TRACE_VIEWER_EXE "
                          "LISTENER_EXE SAMPLE_SETUP_EXE\n");

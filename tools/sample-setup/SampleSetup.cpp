@@ -5,8 +5,13 @@
 // of the setup dialog class open.
 //
 //   SampleSetup.exe [/Target=FOLDER] [/Log=FILE] [/Sleep=MS] [/Fail] [/Dialog=MS]
-//                   [/DialogAfterExit=MS] /TH_ID=TOKEN [/OriginExe=PATH] [/AutoUpdateProg]
+//                   [/DialogAfterExit=MS] [/Bootstrap=MS] /TH_ID=TOKEN [/OriginExe=PATH]
+//                   [/AutoUpdateProg]
 //
+// 0. /Bootstrap=MS: a bootstrap step. Starts a copy of itself with the same command line, but
+//    /Sleep=MS in place of /Bootstrap=MS, and ends at once (exit code 0, the atom left): the
+//    copy does the work below from the extraction folder, after the stub's wait for this
+//    process alone would have ended.
 // 1. Writes its exact command line as the first line of the log, then one line per step
 //    ("Target=", "Copied=" per file, "Atom=", "Result="). The log is FILE of /Log=, else
 //    "WexlinSampleSetup.log" in the user's temporary folder; it is written anew each run.
@@ -43,13 +48,15 @@ namespace {
 
 const char kUsage[] =
     "SampleSetup.exe [/Target=FOLDER] [/Log=FILE] [/Sleep=MS] [/Fail] [/Dialog=MS]\n"
-    "                [/DialogAfterExit=MS] /TH_ID=TOKEN [/OriginExe=PATH] [/AutoUpdateProg]\n\n"
+    "                [/DialogAfterExit=MS] [/Bootstrap=MS] /TH_ID=TOKEN [/OriginExe=PATH]\n"
+    "                [/AutoUpdateProg]\n\n"
     "Copies the files of its own folder (except itself and its log) to FOLDER (default:\n"
     "Program Files\\Tolvane), logs its command line to FILE (default: WexlinSampleSetup.log\n"
     "in the temporary folder), deletes the atom AutoUpdateAtomTokenByWexlin+TOKEN on success.\n"
     "/Fail: copy nothing, keep the atom, exit 1. /Dialog=MS: a window of class\n"
     ".SDialog_Class_Name.+TOKEN for MS ms; /DialogAfterExit=MS: the same window kept by a\n"
-    "helper copy after this process has ended. Values with blanks: in quotes or \"*\" for blanks.";
+    "helper copy after this process has ended. /Bootstrap=MS: a copy of itself does all this\n"
+    "after MS ms; this process ends at once. Values with blanks: in quotes or \"*\" for blanks.";
 
 // A switch value with "*" standing for blanks, as the stub writes paths.
 std::string PathSwitch(const std::string& name) { return ReplaceAll(SwitchValue(name), "*", " "); }
@@ -192,6 +199,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (HasSwitch("--help") || HasSwitch("/?")) {
     MessageBoxA(nullptr, kUsage, "SampleSetup", MB_OK);
+    return 0;
+  }
+  if (HasSwitch("/Bootstrap=")) {
+    const std::string exe = ExeFileName();
+    std::string line = ReplaceAll(GetCommandLineA(), "/Bootstrap=", "/Sleep=");
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+      return 3;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
     return 0;
   }
   std::string log_path = PathSwitch("/Log=");
