@@ -10,6 +10,7 @@
 #include "app/UpdateSignature.h"
 #include "format/InformFile.h"
 #include "rules/AgentProtocol.h"
+#include "rules/AgentRules.h"
 #include "rules/UpdateRules.h"
 #include "win/Files.h"
 #include "win/Global.h"
@@ -93,6 +94,19 @@ bool PerformAutoUpdate() {
   const std::string update_name = NewSetup::NameOfUpdateFile();
   if (base.empty() || update_name.empty()) return false;
 
+  // The info file comes from a server: it may name for stopping only a program of the
+  // installed product, and is refused before anything is fetched or stopped.
+  SetInstallFolders(Directories::TargetDir(), Directories::SharedDir(),
+                    Directories::AuxiliaryDir());
+  const ShutDown method = ParseShutDown(NewSetup::ShutDownMethod());
+  std::string program = ExpandMacros(NewSetup::RunningProcess(), "\\", true, true);
+  const std::string target_dir = ExpandMacros(Directories::TargetDir(), "\\", true, true);
+  if (!program.empty() && !IsInsideFolder(Dequote(program, true), target_dir)) {
+    TraceLine() << " RunningProcess refused (outside " << target_dir << "): " << program;
+    if (method != ShutDown::DontStop) return false;
+    program.clear();  // neither stopped nor restarted
+  }
+
   TraceLine() << StageLine(kStagePerformAutoUpdate, 5);
   const std::string program_name = NewSetup::ProgramName();
   const bool confirm_download = NewSetup::RequestConfirmationBeforeDownload() && CheckMode != 1;
@@ -121,12 +135,8 @@ bool PerformAutoUpdate() {
   if (!ok) return false;
 
   TraceLine() << StageLine(kStagePerformAutoUpdate, 7);
-  SetInstallFolders(Directories::TargetDir(), Directories::SharedDir(),
-                    Directories::AuxiliaryDir());
-  const std::string program = ExpandMacros(NewSetup::RunningProcess(), "\\", true, true);
   const bool was_running = IsProcessRunning(program);
   TraceLine() << " RunningProcess=" << program << " running=" << TraceBool(was_running);
-  const ShutDown method = ParseShutDown(NewSetup::ShutDownMethod());
   if (method == ShutDown::AskUser) {
     const std::string message = WithProgramName(AgentText("s15", ""), FileNameOfPath(program));
     while (IsProcessRunning(program))

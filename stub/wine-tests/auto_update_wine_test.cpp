@@ -617,6 +617,44 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   EXPECT_TRUE(agent.Running());
 }
 
+// The info file may neither send the agent to a host by a UNC path nor stop a program that
+// the product did not install: both are refused and nothing is fetched, stopped or installed.
+TEST_F(AutoUpdate, InfoValuesThatReachBeyondTheProductAreRefused) {
+  for (const bool unc : {true, false}) {
+    Installed in("reach");
+    // A sibling whose name starts like the installed folder's is still outside it.
+    TestDir outside("reach_outside");
+    CopyFileA(g_app.c_str(), (outside.path() + "app.exe").c_str(), FALSE);
+    const std::string setup = in.SetupBytes("2");
+    Publish(kUpdateName, setup);
+    const std::string info = InfoFile(unc ? "\\\\127.0.0.1\\share" : g_nginx, setup.size(),
+                                      {{"ShutDownMethod", "Using Terminate Process"}});
+    Publish("Tolvane.info", unc ? info
+                                : ReplaceAll(info, "RunningProcess=<InstallDir>app.exe",
+                                             "RunningProcess=" + outside.path() + "app.exe"));
+    ChildProcess app(outside.path() + "app.exe", "");
+    WaitForWindow(kAppClass, 10000, app.Id());
+    TraceViewer viewer(in.Dir(), "reach");
+    ASSERT_TRUE(viewer.Ready());
+    AgentCopy agent = in.StartAgent("/STOP=100");
+    if (unc) {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), kTraceCheckLevel, 30000)) << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadURL_UPDATE refused")) << Dump(viewer);
+      EXPECT_FALSE(viewer.Has(agent.Id(), kStagePerformAutoUpdate)) << Dump(viewer);
+    } else {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 30000))
+          << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " RunningProcess refused")) << Dump(viewer);
+      EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 6))) << Dump(viewer);
+    }
+    EXPECT_TRUE(app.Running()) << unc;
+    EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << unc;
+    EXPECT_EQ(ReadFile(in.Version()), "1") << unc;
+    EXPECT_EQ(in.VersionOriginal(), "1") << unc;
+    app.Kill();
+  }
+}
+
 TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   Installed in("stale");
   // A good setup of the same product from an earlier run lies at the target.
