@@ -77,12 +77,15 @@ bool PerformAutoInform() {
   TraceLine() << StageLine(kStagePerformAutoInform, 3);
   const std::string body =
       ReadInformText(ReadFilePart(file, 0, 0), OwnInfo->UpdateToken(false)).body;
+  const std::string address = AutoInform::DownloadURL_INFORM();
+  bool open_failed = false;
   const bool shown =
       InfoWindow(StubWindow.window, AgentText("s34", "New Version"), AgentText("s35", "Download"),
-                 body, AutoInform::DownloadURL_INFORM(), AutoInform::AutoInformW(),
-                 AutoInform::AutoInformH(), false, MsgBox::FontName(), MsgBox::FontSize(),
-                 MsgBox::CharSet());
+                 body, address, AutoInform::AutoInformW(), AutoInform::AutoInformH(), false,
+                 MsgBox::FontName(), MsgBox::FontSize(), MsgBox::CharSet(), &open_failed);
+  // The version stays until the news reached the user: the next due check brings it again.
   if (shown) OriginalSetup::SetVersionOriginal(NewSetup::VersionNew());
+  if (open_failed) ShowAgentError("Unable to open<P><P>" + address);
   TraceLine() << StageLine(kStagePerformAutoInform, 4);
   return shown;
 }

@@ -779,6 +779,59 @@ TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
   }
 }
 
+// The system's handler of http addresses replaced by a program that does not exist while it
+// lives: no address can be opened.
+class NoWebHandler {
+ public:
+  NoWebHandler() {
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                    nullptr);
+    char old[1024] = {};
+    DWORD size = sizeof old - 1;
+    if (RegQueryValueExA(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
+        ERROR_SUCCESS)
+      saved_ = old;
+    Set("\"C:\\no-such-browser.exe\" \"%1\"");
+  }
+  ~NoWebHandler() {
+    if (!saved_.empty()) Set(saved_);
+    RegCloseKey(key_);
+  }
+  NoWebHandler(const NoWebHandler&) = delete;
+  NoWebHandler& operator=(const NoWebHandler&) = delete;
+
+ private:
+  static constexpr char kKey[] = "Software\\Classes\\http\\shell\\open\\command";
+  void Set(const std::string& value) {
+    RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD(value.size() + 1));
+  }
+  HKEY key_ = nullptr;
+  std::string saved_;
+};
+
+TEST_F(AutoUpdate, InformAddressThatCannotBeOpenedKeepsTheVersionAndIsReported) {
+  Installed in("inform_fail");
+  const std::string inform = InformFileText(kToken, "");  // no text: the address opens at once
+  Publish("TolvaneNews.txt", inform);
+  Publish("Tolvane.info",
+          InfoFile(g_nginx, 1, {}) + "[General]\r\nAutoInform=1\r\n[AutoInform]\r\n"
+                                     "NameOfInformFile=TolvaneNews.txt\r\nSizeOfInformFile=" +
+              std::to_string(inform.size()) + "\r\nDownloadURL_INFORM=" + g_nginx + "/news\r\n");
+  const NoWebHandler no_handler;
+  TraceViewer viewer(in.Dir(), "inform_fail");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo error = WaitForBox("Error", 30000);
+  EXPECT_NE(error.text.find("Unable to open\r\n\r\n" + g_nginx + "/news"), std::string::npos)
+      << error.text;
+  EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformShot, 2), 20000)) << Dump(viewer);
+  EXPECT_TRUE(viewer.Has(agent.Id(), " InfoWindow: could not open " + g_nginx + "/news"))
+      << Dump(viewer);
+  EXPECT_EQ(in.VersionOriginal(), "1");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
