@@ -6,6 +6,7 @@
 #include "app/AgentState.h"
 #include "app/RunSetup.h"
 #include "app/StubGlob.h"
+#include "app/StubProgress.h"
 #include "app/StubState.h"
 #include "app/UpdateSignature.h"
 #include "format/InformFile.h"
@@ -32,17 +33,69 @@ class UpdateTraceEnd {
   UpdateTraceEnd& operator=(const UpdateTraceEnd&) = delete;
 };
 
+// Whether the waits of the update run must end now: a new "/STOP=" (its countdown changed),
+// the first close of the agent (it aborts downloads) or a quit.
+class WaitStop {
+ public:
+  bool operator()() const {
+    MSG quit;
+    return StopCountdown != countdown_ || DownloadAborted() ||
+           PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+  }
+
+ private:
+  std::int32_t countdown_ = StopCountdown;
+};
+
+// While it lives, a box of this thread is closed as soon as the wait must stop: "/STOP=" is not
+// held up by a question nobody answers.
+class BoxesCloseOnStop {
+ public:
+  explicit BoxesCloseOnStop(const WaitStop& stop) : timer_(SetTimer(nullptr, 0, 250, Check)) {
+    current = &stop;
+  }
+  ~BoxesCloseOnStop() {
+    if (timer_) KillTimer(nullptr, timer_);
+    current = nullptr;
+  }
+  BoxesCloseOnStop(const BoxesCloseOnStop&) = delete;
+  BoxesCloseOnStop& operator=(const BoxesCloseOnStop&) = delete;
+
+ private:
+  static void CALLBACK Check(HWND, UINT, UINT_PTR, DWORD) noexcept {
+    if (current && (*current)()) CloseThreadBoxes();
+  }
+  static const WaitStop* current;
+  UINT_PTR timer_;
+};
+const WaitStop* BoxesCloseOnStop::current = nullptr;
+
+// "Issue a Message Box": the user is asked until the program has gone, within the bound.
+ProgramWait AskUntilClosed(const std::string& program, const std::string& message,
+                           const WaitStop& stop) {
+  const BoxesCloseOnStop closer(stop);
+  const DWORD t0 = GetTickCount();
+  for (;;) {
+    if (stop()) return ProgramWait::Stopped;
+    if (!IsProcessRunning(program)) return ProgramWait::Ended;
+    const DWORD elapsed = GetTickCount() - t0;
+    if (elapsed >= kProgramEndWaitMs) return ProgramWait::TimedOut;
+    WarningBox(nullptr, message, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(),
+               kProgramEndWaitMs - elapsed);
+  }
+}
+
 // Stops the program as the info file says (matching its full path only), then waits for its
-// end without a time limit, serving messages: a program that ignores the request keeps the
-// update waiting until the user ends it.
-void StopProgram(const std::string& program, ShutDown method) {
+// end, serving messages, within the bound.
+ProgramWait StopProgram(const std::string& program, ShutDown method, const WaitStop& stop) {
   switch (method) {
     case ShutDown::Close: CloseProgram(program, true); break;
     case ShutDown::Quit: QuitProgram(program, true); break;
     case ShutDown::Terminate: TerminateProgram(program, true); break;
     default: break;
   }
-  if (WaitsForProgramEnd(method)) WaitForProcessEnd(program);
+  if (!WaitsForProgramEnd(method)) return ProgramWait::Ended;
+  return WaitForProcessEnd(program, kProgramEndWaitMs, stop);
 }
 
 // Starts the program again, shown normally, in its own folder.
@@ -90,7 +143,8 @@ bool PerformAutoInform() {
   return shown;
 }
 
-bool PerformAutoUpdate() {
+bool PerformAutoUpdate(bool* put_off) {
+  if (put_off) *put_off = false;
   const UpdateTraceEnd trace_end;
   TraceLine() << StageLine(kStagePerformAutoUpdate, 4);
   const std::string base = NewSetup::DownloadURL_UPDATE();
@@ -140,14 +194,26 @@ bool PerformAutoUpdate() {
   TraceLine() << StageLine(kStagePerformAutoUpdate, 7);
   const bool was_running = IsProcessRunning(program);
   TraceLine() << " RunningProcess=" << program << " running=" << TraceBool(was_running);
+  const WaitStop stop;
+  ProgramWait waited = ProgramWait::Ended;
   if (method == ShutDown::AskUser) {
     const std::string message = WithProgramName(AgentText("s15", ""), FileNameOfPath(program));
-    while (IsProcessRunning(program))
-      WarningBox(nullptr, message, MsgBox::Attention(), MsgBox::BtnText(), MsgBox::CharSet(), 0);
+    waited = AskUntilClosed(program, message, stop);
   }
 
   TraceLine() << StageLine(kStagePerformAutoUpdate, 8);
-  StopProgram(program, method);
+  if (waited == ProgramWait::Ended) waited = StopProgram(program, method, stop);
+  if (waited != ProgramWait::Ended) {
+    TraceLine() << (waited == ProgramWait::TimedOut ? " Program still running, update put off: "
+                                                    : " Told to stop, update put off: ")
+                << program;
+    if (put_off) *put_off = true;
+    held.Release();
+    DeleteFileA(setup_file.c_str());
+    if (waited == ProgramWait::TimedOut && CheckMode == 1)
+      ShowAgentError(WithProgramName(AgentText("s15", ""), FileNameOfPath(program)));
+    return false;
+  }
 
   TraceLine() << StageLine(kStagePerformAutoUpdate, 9);
   const bool stopped = was_running && !IsProcessRunning(program);

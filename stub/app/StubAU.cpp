@@ -112,11 +112,15 @@ void PerformShot() {
     TraceLine() << StageLine(kStagePerformShot, 1);
     done = true;
     OriginalSetup::SetReAskSecondsLast(SecondsNow());
+    const std::int32_t stamp_before = OriginalSetup::Stamp();
     OriginalSetup::SetStamp(NewSetup::Stamp());
+    bool put_off = false;
     if (General::AutoInform() == 1)
       PerformAutoInform();
-    else if (PerformAutoUpdate())
+    else if (PerformAutoUpdate(&put_off))
       RestartAgentTransient();
+    // A program that would not end holds nothing back: the next due check offers it again.
+    if (put_off) OriginalSetup::SetStamp(stamp_before);
     TraceLine() << StageLine(kStagePerformShot, 2);
   }
   if (CheckMode == 1) {

@@ -593,6 +593,34 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
   }
 }
 
+// A program that never closes holds the agent only until "/STOP=": the question goes, the
+// update is put off (nothing installed, its offer not held back) and the agent ends.
+TEST_F(AutoUpdate, AProgramThatNeverClosesLeavesTheAgentStoppable) {
+  Installed in("never_closes");
+  const std::string setup = in.SetupBytes("2");
+  Publish(kUpdateName, setup);
+  Publish("Tolvane.info",
+          InfoFile(g_nginx, setup.size(), {{"ShutDownMethod", "Issue a Message Box"}}));
+  ChildProcess app = in.StartApp("/Mode=Ignore");
+  TraceViewer viewer(in.Dir(), "never_closes");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo ask = WaitForBox("Attention");
+  EXPECT_NE(ask.text.find("\r\nPlease close app.exe.\r\n"), std::string::npos) << ask.text;
+  PostMessageA(WaitForWindow(kCopyClass, 1000, agent.Id()), kMsgStopCountdown, 0, 0);
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 15000))
+      << Dump(viewer);
+  EXPECT_TRUE(viewer.Has(agent.Id(), " Told to stop, update put off: " + in.Dir() + "app.exe"))
+      << Dump(viewer);
+  EXPECT_TRUE(agent.WaitEnd(15000)) << Dump(viewer);
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+  EXPECT_EQ(in.VersionOriginal(), "1");
+  EXPECT_EQ(IniReadText(in.SettingsFile(), "OriginalSetup", "Stamp", ""), "7");
+  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
+}
+
 TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   Installed in("foreign");
   const std::string setup = in.SetupBytes("2", "OTHER-PRODUCT");
