@@ -113,14 +113,16 @@ void PerformShot() {
     done = true;
     OriginalSetup::SetReAskSecondsLast(SecondsNow());
     const std::int32_t stamp_before = OriginalSetup::Stamp();
+    const int refused_before = RefusedFileCount();
     OriginalSetup::SetStamp(NewSetup::Stamp());
     bool put_off = false;
     if (General::AutoInform() == 1)
       PerformAutoInform();
     else if (PerformAutoUpdate(&put_off))
       RestartAgentTransient();
-    // A program that would not end holds nothing back: the next due check offers it again.
-    if (put_off) OriginalSetup::SetStamp(stamp_before);
+    // A file that was not genuine, or a program that would not end, leaves the stamp unseen:
+    // the next due check offers the update again.
+    if (put_off || RefusedFileCount() != refused_before) OriginalSetup::SetStamp(stamp_before);
     TraceLine() << StageLine(kStagePerformShot, 2);
   }
   if (CheckMode == 1) {

@@ -14,6 +14,7 @@
 namespace {
 
 const char kNotGenuine[] = "Update not genuine!";
+int refused_files = 0;
 
 // Where a file's signature comes from and where it is put (beside the file).
 struct SignatureSource {
@@ -86,10 +87,13 @@ TakenFile Check(const std::string& file, const SignatureSource& from, std::int64
     DeleteFileA(file.c_str());
   }
   TraceLine() << " Not genuine, deleted " << *reason;
+  ++refused_files;
   return TakenFile::Refused;
 }
 
 }  // namespace
+
+int RefusedFileCount() { return refused_files; }
 
 std::string NotGenuineText(const std::string& file) {
   return std::string(kNotGenuine) + "<P><P>" + FileNameOfPath(file);

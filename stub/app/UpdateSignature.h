@@ -31,5 +31,9 @@ TakenFile VerifyAgentFile(const std::string& base, const std::string& file,
 TakenFile VerifyDownloadedSetup(const std::string& url, const std::string& file, bool downloaded,
                                 VerifiedFile* held, std::string* reason);
 
+// How many files this process has refused so far: a check whose update was refused must not
+// count as offered, so that the next due check tries again.
+int RefusedFileCount();
+
 // The box text of a refusal: "Update not genuine!" and the file's name.
 std::string NotGenuineText(const std::string& file);

@@ -526,6 +526,8 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
     EXPECT_TRUE(app.Running()) << what;
     EXPECT_EQ(ReadFile(in.Version()), "1") << what;
     EXPECT_EQ(in.VersionOriginal(), "1") << what;
+    // The refused offer is not taken as seen: the next due check offers it again.
+    EXPECT_EQ(IniReadText(in.SettingsFile(), "OriginalSetup", "Stamp", ""), "7") << what;
     EXPECT_FALSE(std::filesystem::exists(in.SetupLog())) << what;
     EXPECT_TRUE(agent.Running()) << what;
   }

@@ -93,6 +93,17 @@ StubControls ControlsOf(HWND window) {
   return c;
 }
 
+// Another process's window is found as soon as it exists; its controls follow while it handles
+// its creation, so they are looked for until all three are there (at most five seconds).
+StubControls WaitForControls(HWND window) {
+  StubControls c = ControlsOf(window);
+  for (int i = 0; i < 100 && !(c.status && c.progress && c.activity); ++i) {
+    Sleep(50);
+    c = ControlsOf(window);
+  }
+  return c;
+}
+
 // The stub window as tabled: hidden, 492 x 110, status line, bar and hidden activity bar. The
 // bar's range is 0..100 until an extraction sets it (to 0 when it resets it).
 void ExpectStubWindowLayout(HWND window, const std::string& title, int range_high = 100) {
@@ -105,7 +116,7 @@ void ExpectStubWindowLayout(HWND window, const std::string& title, int range_hig
   char caption[256] = {};
   GetWindowTextA(window, caption, sizeof caption);
   EXPECT_EQ(std::string(caption), title);
-  const StubControls c = ControlsOf(window);
+  const StubControls c = WaitForControls(window);
   ASSERT_NE(c.status, nullptr);
   ASSERT_NE(c.progress, nullptr);
   ASSERT_NE(c.activity, nullptr);
