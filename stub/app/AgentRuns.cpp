@@ -123,7 +123,7 @@ bool PerformAutoInform() {
   const bool fetched = DownloadFileAU(base, name, AgentFile::Inform, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
   if (!fetched) return false;
-  const std::string file = ExeDir(true) + FileNameOfPath(name);
+  const std::string file = AgentDownloadDir() + FileNameOfPath(name);
   VerifiedFile held;
   if (VerifyAgentFile(base, file, AutoInform::SizeOfInformFile(), &held) == TakenFile::Refused)
     return false;
@@ -180,7 +180,7 @@ bool PerformAutoUpdate(bool* put_off) {
   TransferError error;
   bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
-  const std::string setup_file = ExeDir(true) + FileNameOfPath(update_name);
+  const std::string setup_file = AgentDownloadDir() + FileNameOfPath(update_name);
   // Held until the setup has run: nobody can change the checked bytes before they are read.
   VerifiedFile held;
   if (ok && VerifyAgentFile(base, setup_file, NewSetup::SizeOfUpdateFile(), &held) ==

@@ -171,3 +171,13 @@ bool IsInsideFolder(const std::string& path, const std::string& folder_in) {
   }
   return true;
 }
+
+std::string AgentDownloadFolderName(const std::string& agent_exe_name, LeadByteTest is_lead) {
+  std::string base = TrimText(agent_exe_name);
+  const std::size_t dot = base.rfind('.');
+  if (dot != std::string::npos && base.find_first_of("\\/", dot) == std::string::npos)
+    base.erase(dot);
+  if (base.empty() || !archive::UnsafeEntryNameReason(base + ".downloads", is_lead).empty())
+    base = "Agent";
+  return base + ".downloads";
+}

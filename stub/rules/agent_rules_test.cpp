@@ -221,3 +221,14 @@ TEST(AgentRules, InsideFolderMeansBelowItWithRealNames) {
   for (const auto& c : cases)
     EXPECT_EQ(IsInsideFolder(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
 }
+
+TEST(AgentRules, DownloadFolderIsNamedAfterTheAgent) {
+  const LeadByteTest kNoLead = [](unsigned char) { return false; };
+  EXPECT_EQ(AgentDownloadFolderName("TolvaneAU.exe", kNoLead), "TolvaneAU.downloads");
+  EXPECT_EQ(AgentDownloadFolderName("Tolvane.Agent.EXE", kNoLead), "Tolvane.Agent.downloads");
+  EXPECT_EQ(AgentDownloadFolderName("Agent", kNoLead), "Agent.downloads");
+  // Never a path: a name that is none gets a plain one.
+  EXPECT_EQ(AgentDownloadFolderName("", kNoLead), "Agent.downloads");
+  EXPECT_EQ(AgentDownloadFolderName("..\\x.exe", kNoLead), "Agent.downloads");
+  EXPECT_EQ(AgentDownloadFolderName(".exe", kNoLead), "Agent.downloads");
+}

@@ -174,6 +174,8 @@ class Installed {
   Installed& operator=(const Installed&) = delete;
 
   const std::string& Dir() const { return dir_.path(); }
+  // The agent's own folder for the files the info file names.
+  std::string Downloads() const { return dir_.path() + "TolvaneAU.downloads\\"; }
   // The folder without its final backslash, as "TargetDir" holds it.
   std::string Folder() const { return dir_.path().substr(0, dir_.path().size() - 1); }
   std::string Version() const { return dir_.path() + "version.txt"; }
@@ -362,7 +364,7 @@ void WholeUpdate(bool is_signed) {
   if (is_signed) {
     // Verified and held: no other process can write, delete or rename the setup until it ran.
     const box_driver::BoxInfo install = WaitForBox("Confirm");
-    const std::string held = in.Dir() + kUpdateName;
+    const std::string held = in.Downloads() + kUpdateName;
     EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + held)) << Dump(viewer);
     EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + "Tolvane.info")) << Dump(viewer);
     const HANDLE writer = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -389,7 +391,7 @@ void WholeUpdate(bool is_signed) {
   EXPECT_NE(setup_log[0].find("/OriginalInfoFile=\"" + in.Dir() + "Tolvane.info\""),
             std::string::npos) << setup_log[0];
   EXPECT_NE(setup_log[0].find(" /AutoUpdateProg"), std::string::npos) << setup_log[0];
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // deleted after its run
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));  // deleted after its run
   const std::vector<std::string> starts = WaitForStarts(2);
   ASSERT_EQ(starts.size(), 2u) << ReadFile(AppLog());
   EXPECT_NE(starts[1].find(" dir=" + in.Folder() + " args="), std::string::npos) << starts[1];
@@ -449,7 +451,7 @@ TEST_F(AutoUpdate, SignedUpdateOverHttpsOnlyFromATrustedServer) {
     if (trusted) {
       ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
           << Dump(viewer);
-      EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + kUpdateName)) << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Downloads() + kUpdateName)) << Dump(viewer);
       EXPECT_TRUE(app.WaitEnd(5000));
     } else {
       EXPECT_TRUE(viewer.Has(agent.Id(), " HTTP_DownloadFile_Incremental: 6 Certificate not trusted"))
@@ -469,7 +471,8 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
   enum class Fault { SetupOfOtherKey, InfoChanged, SetupSigMissing, InformUnsigned, OldInfo };
   struct Case {
     Fault fault;
-    const char* file;    // the refused file, in the agent's folder; "" when none is refused
+    const char* file;    // the refused file, the info file in the agent's folder, the others in
+                         // its download folder; "" when none is refused
     const char* reason;  // the trace's reason
     std::string end;     // the agent's trace line that ends the check
   };
@@ -506,17 +509,18 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
     TraceViewer viewer(in.Dir(), "refused");
     ASSERT_TRUE(viewer.Ready());
     AgentCopy agent = in.StartAgent("/STOP=100");
+    const std::string folder = c.fault == Fault::InfoChanged ? in.Dir() : in.Downloads();
     if (*c.file) {
       const box_driver::BoxInfo error = WaitForBox("Error");
       EXPECT_NE(error.text.find("\r\nUpdate not genuine!\r\n"), std::string::npos) << what << error.text;
       EXPECT_NE(error.text.find(c.file), std::string::npos) << what << error.text;
-      EXPECT_FALSE(std::filesystem::exists(in.Dir() + c.file)) << what;  // gone before the box
-      EXPECT_FALSE(std::filesystem::exists(in.Dir() + c.file + ".sig")) << what;
+      EXPECT_FALSE(std::filesystem::exists(folder + c.file)) << what;  // gone before the box
+      EXPECT_FALSE(std::filesystem::exists(folder + c.file + ".sig")) << what;
       EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
     }
     ASSERT_TRUE(viewer.WaitFor(agent.Id(), c.end, 30000)) << what << Dump(viewer);
     if (*c.file) {
-      EXPECT_TRUE(AnyLineHas(viewer, " Not genuine, deleted " + in.Dir() + c.file + ": " + c.reason))
+      EXPECT_TRUE(AnyLineHas(viewer, " Not genuine, deleted " + folder + c.file + ": " + c.reason))
           << what << Dump(viewer);
     } else {
       EXPECT_FALSE(AnyLineHas(viewer, "Not genuine")) << Dump(viewer);
@@ -619,8 +623,29 @@ TEST_F(AutoUpdate, AProgramThatNeverClosesLeavesTheAgentStoppable) {
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
   EXPECT_EQ(IniReadText(in.SettingsFile(), "OriginalSetup", "Stamp", ""), "7");
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
   EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
+}
+
+// An info file that names a file of the product (here its version.txt) reaches only the
+// agent's own download of that name: the product's file stays as it is.
+TEST_F(AutoUpdate, AnUpdateNamedLikeAFileOfTheProductLeavesThatFileAlone) {
+  Installed in("own_name");
+  const std::string setup = in.SetupBytes("2", "OTHER-PRODUCT");
+  Publish("version.txt", setup);
+  Publish("Tolvane.info", ReplaceAll(InfoFile(g_nginx, setup.size(), {}),
+                                     std::string("NameOfUpdateFile=") + kUpdateName,
+                                     "NameOfUpdateFile=version.txt"));
+  TraceViewer viewer(in.Dir(), "own_name");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo error = WaitForBox("Error");
+  EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
+  EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + "version.txt"));
+  EXPECT_EQ(in.VersionOriginal(), "1");
 }
 
 TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
@@ -635,7 +660,7 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   AgentCopy agent = in.StartAgent();
   const box_driver::BoxInfo error = WaitForBox("Error");
   EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // gone before the box
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));  // gone before the box
   EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
   EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
@@ -678,7 +703,7 @@ TEST_F(AutoUpdate, InfoValuesThatReachBeyondTheProductAreRefused) {
       EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 6))) << Dump(viewer);
     }
     EXPECT_TRUE(app.Running()) << unc;
-    EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << unc;
+    EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName)) << unc;
     EXPECT_EQ(ReadFile(in.Version()), "1") << unc;
     EXPECT_EQ(in.VersionOriginal(), "1") << unc;
     app.Kill();
@@ -688,7 +713,8 @@ TEST_F(AutoUpdate, InfoValuesThatReachBeyondTheProductAreRefused) {
 TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   Installed in("stale");
   // A good setup of the same product from an earlier run lies at the target.
-  WriteFile(in.Dir() + kUpdateName, in.SetupBytes("stale"));
+  std::filesystem::create_directories(in.Downloads());
+  WriteFile(in.Downloads() + kUpdateName, in.SetupBytes("stale"));
   const std::string setup = in.SetupBytes("2");
   Publish(kUpdateName, setup);
   Publish("Tolvane.info",
@@ -707,7 +733,7 @@ TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   EXPECT_TRUE(Press(report, report.buttons.empty() ? "" : report.buttons[0].caption));
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
   EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
   EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
@@ -730,7 +756,10 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     std::string setup;
     if (c.kind == Kind::Good) setup = in.SetupBytes("2");
     if (c.kind == Kind::Foreign) setup = in.SetupBytes("2", "OTHER-PRODUCT");
-    if (c.kind == Kind::EmptyOverStale) WriteFile(in.Dir() + kUpdateName, in.SetupBytes("stale"));
+    if (c.kind == Kind::EmptyOverStale) {
+      std::filesystem::create_directories(in.Downloads());
+      WriteFile(in.Downloads() + kUpdateName, in.SetupBytes("stale"));
+    }
     WriteFile(folder + kUpdateName, setup);
     // The web address leads nowhere: everything must come from the folder.
     WriteFile(folder + "Tolvane.info",
@@ -753,7 +782,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     EXPECT_EQ(ReadFile(in.Version()), good ? "2" : "1") << c.what;
     EXPECT_EQ(in.VersionOriginal(), good ? "2" : "1") << c.what;
     EXPECT_EQ(app.Running(), !good) << c.what;
-    EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName)) << c.what;
     if (c.kind == Kind::EmptyOverStale) {
       EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "Empty file: " + folder + kUpdateName))
           << Dump(viewer);
@@ -801,7 +830,7 @@ TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
     EXPECT_EQ(viewer.Has(agent.Id(), StageLine(kStagePerformAutoInform, 4)), same);
     EXPECT_EQ(in.VersionOriginal(), same ? "2" : "1");
     // The inform file stays in the program folder; one of another product does not.
-    EXPECT_EQ(std::filesystem::exists(in.Dir() + "TolvaneNews.txt"), same);
+    EXPECT_EQ(std::filesystem::exists(in.Downloads() + "TolvaneNews.txt"), same);
     EXPECT_FALSE(viewer.Has(agent.Id(), kStagePerformAutoUpdate));
     const std::vector<std::string> notes = listener.Notes();
     EXPECT_EQ(std::vector<std::string>(notes.begin(), notes.begin() + std::min<std::size_t>(2, notes.size())),
