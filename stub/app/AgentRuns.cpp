@@ -17,6 +17,7 @@
 #include "win/Global.h"
 #include "win/HiddenStart.h"
 #include "win/InfoWindow.h"
+#include "win/Owners.h"
 #include "win/Process.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
@@ -109,6 +110,54 @@ void StartProgram(const std::string& program) {
     TraceLine() << " Restart of " << program << " failed: " << LastErrorText(error);
 }
 
+// The one way out of an update run, whichever return or exception (out of memory) ends it: the
+// downloaded setup is released and deleted, the extraction folder removed, and a program that
+// was stopped is started again unless the user declined.
+class UpdateRunEnd {
+ public:
+  UpdateRunEnd() = default;
+  ~UpdateRunEnd() {
+    try {
+      held.Release();
+      size_hold.Close();
+      if (!setup_file.empty()) {
+        SetFileAttributesA(setup_file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(setup_file.c_str());
+      }
+      if (extracting) RemoveSetupTempDir();
+      if (restart) StartProgram(program);
+    } catch (...) {
+      TraceLine() << " Update run: clean-up failed";
+    }
+  }
+  UpdateRunEnd(const UpdateRunEnd&) = delete;
+  UpdateRunEnd& operator=(const UpdateRunEnd&) = delete;
+
+  // Held until the setup has run: nobody can change the checked bytes before they are read.
+  VerifiedFile held;
+  // Without an update key: the setup held against writes at its announced size.
+  OwnedHandle size_hold;
+  std::string setup_file;  // set once the agent may have written it
+  bool extracting = false;
+  std::string program;
+  bool restart = false;
+};
+
+// An unsigned setup, held against writers and deleters until it has run, must have exactly
+// the announced size: the size probed before the download says nothing of what arrived.
+bool HoldAtSize(const std::string& file, std::int64_t size, OwnedHandle* hold) {
+  OwnedHandle opened(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER actual{};
+  if (!opened || !GetFileSizeEx(opened.get(), &actual)) return false;
+  if (actual.QuadPart != size) {
+    TraceLine() << " " << file << ": " << actual.QuadPart << " bytes, announced " << size;
+    return false;
+  }
+  *hold = std::move(opened);
+  return true;
+}
+
 }  // namespace
 
 bool PerformAutoInform() {
@@ -177,15 +226,20 @@ bool PerformAutoUpdate(bool* put_off) {
   TraceLine() << StageLine(kStagePerformAutoUpdate, 6);
   AgentState = AgentActivity::FetchingFile;
   NotifyListener(AgentNotice::FileDownload, kNoticeBegins);
+  UpdateRunEnd end;
+  const std::string setup_file = AgentDownloadDir() + FileNameOfPath(update_name);
+  end.setup_file = setup_file;
   TransferError error;
   bool ok = DownloadFileAU(base, update_name, AgentFile::Update, error);
   NotifyListener(AgentNotice::FileDownload, kNoticeEnds);
-  const std::string setup_file = AgentDownloadDir() + FileNameOfPath(update_name);
-  // Held until the setup has run: nobody can change the checked bytes before they are read.
-  VerifiedFile held;
-  if (ok && VerifyAgentFile(base, setup_file, NewSetup::SizeOfUpdateFile(), &held) ==
+  if (ok && VerifyAgentFile(base, setup_file, NewSetup::SizeOfUpdateFile(), &end.held) ==
                 TakenFile::Refused)
     return false;
+  if (ok && !end.held.verified() &&
+      !HoldAtSize(setup_file, NewSetup::SizeOfUpdateFile(), &end.size_hold)) {
+    ShowAgentError(AgentText("s5", "Unable to Download File!") + "<P><P>" + setup_file);
+    return false;
+  }
   if (ok && confirm_install && CheckMode != 1)
     ok = AskYesNo(nullptr, WithProgramName(AgentText("s14", ""), program_name), MsgBox::Confirm(),
                   MsgBox::BtnText(), MsgBox::CharSet());
@@ -208,8 +262,6 @@ bool PerformAutoUpdate(bool* put_off) {
                                                     : " Told to stop, update put off: ")
                 << program;
     if (put_off) *put_off = true;
-    held.Release();
-    DeleteFileA(setup_file.c_str());
     if (waited == ProgramWait::TimedOut && CheckMode == 1)
       ShowAgentError(WithProgramName(AgentText("s15", ""), FileNameOfPath(program)));
     return false;
@@ -218,21 +270,27 @@ bool PerformAutoUpdate(bool* put_off) {
   TraceLine() << StageLine(kStagePerformAutoUpdate, 9);
   const bool stopped = was_running && !IsProcessRunning(program);
   const bool restart = NewSetup::RestartProcess() && stopped;
+  end.program = program;
+  end.restart = restart;
   const std::string arguments = OriginalInfoArgument(InfoFilePath());
   AgentState = AgentActivity::RunningSetup;
   NotifyListener(AgentNotice::SetupRun, kNoticeBegins);
 
   TraceLine() << StageLine(kStagePerformAutoUpdate, 10);
+  end.extracting = true;
   const std::string folder = SetupTempDir();
   ok = !folder.empty() && RunSetup(StubWindow.window, folder, setup_file, OwnInfo->AgentExeName(),
                                    arguments, !NewSetup::BackgroundUpdate());
+  end.extracting = false;
   RemoveSetupTempDir();
-  held.Release();
+  end.held.Release();
+  end.size_hold.Close();
 
   TraceLine() << StageLine(kStagePerformAutoUpdate, 11);
   NotifyListener(AgentNotice::SetupRun, kNoticeEnds);
   if (ok) OriginalSetup::SetVersionOriginal(NewSetup::VersionNew());
   DeleteFileA(setup_file.c_str());
+  end.setup_file.clear();
   const std::string message = WithProgramName(AgentText("s16", ""), program_name);
   bool proceed = true;
   switch (DecideFinishNotice(ok, NewSetup::InformFinish(), CheckMode == 1, restart)) {
@@ -247,8 +305,8 @@ bool PerformAutoUpdate(bool* put_off) {
     case FinishNotice::None:
       break;
   }
-  // Also after a failed run: the user gets back the program the agent stopped.
-  if (restart && proceed) StartProgram(program);
+  // Also after a failed run: the user gets back the program the agent stopped (at the end).
+  end.restart = restart && proceed;
   return ok;
 }
 

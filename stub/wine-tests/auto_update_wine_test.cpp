@@ -648,6 +648,56 @@ TEST_F(AutoUpdate, AnUpdateNamedLikeAFileOfTheProductLeavesThatFileAlone) {
   EXPECT_EQ(in.VersionOriginal(), "1");
 }
 
+// Without an update key the announced size still holds for the file that runs: a setup
+// replaced on the server after the size was probed is not run.
+TEST_F(AutoUpdate, AnUnsignedSetupOfAnotherSizeThanAnnouncedNeverRuns) {
+  Installed in("size");
+  const std::string setup = in.SetupBytes("2");
+  Publish(kUpdateName, setup);
+  Publish("Tolvane.info", InfoFile(g_nginx, setup.size(),
+                                   {{"ShutDownMethod", "Using WM_CLOSE"},
+                                    {"RequestConfirmationBeforeDownload", "1"}}));
+  TraceViewer viewer(in.Dir(), "size");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo question = WaitForBox("Confirm");
+  const std::string other = in.SetupBytes("other");
+  ASSERT_NE(other.size(), setup.size());
+  Publish(kUpdateName, other);
+  EXPECT_TRUE(Press(question, "&Yes"));
+  const box_driver::BoxInfo report = WaitForBox("Error");
+  EXPECT_NE(report.text.find(kUpdateName), std::string::npos) << report.text;
+  EXPECT_TRUE(Press(report, report.buttons.empty() ? "" : report.buttons[0].caption));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7))) << Dump(viewer);
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+  EXPECT_EQ(in.VersionOriginal(), "1");
+  EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
+}
+
+// Every way out of an update run goes through its one clean-up: declining to install leaves
+// no downloaded setup behind.
+TEST_F(AutoUpdate, ADeclinedInstallLeavesNothingBehind) {
+  Installed in("declined");
+  const std::string setup = in.SetupBytes("2");
+  Publish(kUpdateName, setup);
+  Publish("Tolvane.info", InfoFile(g_nginx, setup.size(),
+                                   {{"ShutDownMethod", "Using WM_CLOSE"},
+                                    {"RequestConfirmationBeforeInstall", "1"}}));
+  ChildProcess app = in.StartApp("");
+  TraceViewer viewer(in.Dir(), "declined");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo install = WaitForBox("Confirm");
+  EXPECT_TRUE(std::filesystem::exists(in.Downloads() + kUpdateName));
+  EXPECT_TRUE(Press(install, "&No"));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+}
+
 TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   Installed in("foreign");
   const std::string setup = in.SetupBytes("2", "OTHER-PRODUCT");
