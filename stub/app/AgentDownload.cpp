@@ -87,7 +87,24 @@ bool AcceptFetched(const std::string& target, const std::string& source, AgentFi
   return false;
 }
 
+// The download folder made when missing; false (with error) when it cannot be.
+bool MakeDownloadDir(TransferError& error) {
+  const std::string dir = AgentDownloadDir();
+  const DWORD code = CreateDirectoryA(dir.c_str(), nullptr) ? 0 : GetLastError();
+  if (FolderExists(dir)) return true;
+  error = TransferError(TransferFault::CannotStore,
+                        "Unable to make " + dir + " <P>" + LastErrorText(code), code);
+  TraceLine() << kTraceDownloadFile << error.text();
+  return false;
+}
+
 }  // namespace
+
+std::string AgentDownloadDir() {
+  return ExeDir(true) +
+         AgentDownloadFolderName(OwnInfo ? OwnInfo->AgentExeName() : "", CurrentLeadByteTest()) +
+         "\\";
+}
 
 void ShowAgentError(const std::string& text) {
   ErrorBox(nullptr, text, MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
@@ -129,7 +146,8 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
       return false;
     }
   }
-  const std::string target = ExeDir(true) + name;
+  if (kind != AgentFile::Info && !MakeDownloadDir(error)) return false;
+  const std::string target = (kind == AgentFile::Info ? ExeDir(true) : AgentDownloadDir()) + name;
   std::string source = FolderJoin(base, name);
   // A source folder that is the agent's own holds the file itself: it is the copy.
   const bool source_is_target = !base.empty() && SameTextIC(FullPathName(source), FullPathName(target));

@@ -11,6 +11,10 @@
 // File kinds of DownloadFileAU.
 enum class AgentFile { Info = 1, Update = 2, Inform = 3 };
 
+// The agent's own folder for the update and inform files (ends in "\\"): a name from the info
+// file never reaches another file of the product.
+std::string AgentDownloadDir();
+
 // Fetches an agent file from base (a folder or a URL; TestModeURL in test mode) into ExeDir.
 // The info file must be there and not be a web server's error page; an info file that is not
 // published is no error. error receives what went wrong. An update or inform file is used only

@@ -4,5 +4,7 @@
 #pragma once
 
 bool PerformAutoInform();
-bool PerformAutoUpdate();
+// put_off (when given) is set when the program did not end in time or the agent was told to
+// stop meanwhile: the update is due again at the next check.
+bool PerformAutoUpdate(bool* put_off = nullptr);
 void RestartAgentTransient();

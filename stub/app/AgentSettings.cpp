@@ -2,6 +2,7 @@
 
 #include "app/StubState.h"
 #include "win/Files.h"
+#include "win/Trace.h"
 #include "win/Utils.h"
 
 namespace {
@@ -109,7 +110,12 @@ int FontSize() { return int(LocalInt("MsgBox", "FontSize", 8)); }
 }  // namespace MsgBox
 
 namespace NewSetup {
-std::string DownloadURL_UPDATE() { return Info("NewSetup", "DownloadURL_UPDATE"); }
+std::string DownloadURL_UPDATE() {
+  const std::string base = Info("NewSetup", "DownloadURL_UPDATE");
+  if (base.empty() || IsAllowedUpdateSource(base)) return base;
+  TraceLine() << " DownloadURL_UPDATE refused (not http, https or a local folder): " << base;
+  return std::string();
+}
 std::string NameOfUpdateFile() { return Info("NewSetup", "NameOfUpdateFile"); }
 std::int32_t SizeOfUpdateFile() { return InfoInt32("NewSetup", "SizeOfUpdateFile", 0); }
 bool RequestConfirmationBeforeDownload() {

@@ -59,6 +59,7 @@ int FontSize();
 }  // namespace MsgBox
 
 namespace NewSetup {
+// Empty when the info file names anything but an http or https address or a local folder.
 std::string DownloadURL_UPDATE();
 std::string NameOfUpdateFile();
 std::int32_t SizeOfUpdateFile();

@@ -124,12 +124,14 @@ void PerformShot() {
     const std::int32_t stamp_before = OriginalSetup::Stamp();
     const int refused_before = RefusedFileCount();
     OriginalSetup::SetStamp(NewSetup::Stamp());
+    bool put_off = false;
     if (General::AutoInform() == 1)
       PerformAutoInform();
-    else if (PerformAutoUpdate())
+    else if (PerformAutoUpdate(&put_off))
       RestartAgentTransient();
-    // A file that was not genuine leaves the stamp unseen: the next due check offers again.
-    if (RefusedFileCount() != refused_before) OriginalSetup::SetStamp(stamp_before);
+    // A file that was not genuine, or a program that would not end, leaves the stamp unseen:
+    // the next due check offers the update again.
+    if (put_off || RefusedFileCount() != refused_before) OriginalSetup::SetStamp(stamp_before);
     TraceLine() << StageLine(kStagePerformShot, 2);
   }
   if (CheckMode == 1) {

@@ -132,3 +132,52 @@ std::string AgentTargetRefusal(const std::string& name,
       return "the agent's own file: " + name;
   return std::string();
 }
+
+namespace {
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+bool StartsWithIC(const std::string& text, const std::string& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (Lower(text[i]) != Lower(prefix[i])) return false;
+  return true;
+}
+
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+bool IsAllowedUpdateSource(const std::string& base_in) {
+  const std::string base = TrimText(base_in);
+  if (StartsWithIC(base, "http://") || StartsWithIC(base, "https://")) return base.size() > 8;
+  const char drive = Lower(base.empty() ? '\0' : base[0]);
+  return base.size() >= 3 && drive >= 'a' && drive <= 'z' && base[1] == ':' && IsSlash(base[2]);
+}
+
+bool IsInsideFolder(const std::string& path, const std::string& folder_in) {
+  std::string folder = folder_in;
+  while (!folder.empty() && IsSlash(folder.back())) folder.pop_back();
+  if (folder.empty() || path.size() <= folder.size() + 1) return false;
+  if (!StartsWithIC(path, folder) || !IsSlash(path[folder.size()])) return false;
+  // Every part below the folder must be a real name.
+  std::size_t start = folder.size() + 1;
+  while (start <= path.size()) {
+    std::size_t end = start;
+    while (end < path.size() && !IsSlash(path[end])) ++end;
+    const std::string part = path.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string AgentDownloadFolderName(const std::string& agent_exe_name, LeadByteTest is_lead) {
+  std::string base = TrimText(agent_exe_name);
+  const std::size_t dot = base.rfind('.');
+  if (dot != std::string::npos && base.find_first_of("\\/", dot) == std::string::npos)
+    base.erase(dot);
+  if (base.empty() || !archive::UnsafeEntryNameReason(base + ".downloads", is_lead).empty())
+    base = "Agent";
+  return base + ".downloads";
+}

@@ -80,3 +80,17 @@ int CheckLevel(const CheckLevelInput& in);
 std::string AgentTargetRefusal(const std::string& name,
                                const std::vector<std::string>& protected_names,
                                LeadByteTest is_lead);
+
+// The folder, inside the agent's own, that receives the files the info file names: whatever
+// those names are, they can only replace or delete the agent's own downloads. The agent's name
+// without its extension and ".downloads".
+std::string AgentDownloadFolderName(const std::string& agent_exe_name, LeadByteTest is_lead);
+
+// --- Values from the info file that reach beyond the product ---
+
+// Whether "DownloadURL_UPDATE" may be used: an http or https address, or a folder on a local
+// drive ("C:\..."). A UNC path ("\\host\share") would hand the user's credentials to that host.
+bool IsAllowedUpdateSource(const std::string& base);
+// Whether path (a full path) names something inside folder (a full path), compared without
+// regard to case; "." and ".." parts put it outside.
+bool IsInsideFolder(const std::string& path, const std::string& folder);

@@ -20,6 +20,9 @@ enum class ShutDown {
 ShutDown ParseShutDown(const std::string& text);
 // Every method except "Don't Shut Down" waits until the program has ended.
 bool WaitsForProgramEnd(ShutDown method);
+// How long the update run asks the user to close the program, and then waits for its end,
+// before it gives up until the next due check.
+constexpr unsigned kProgramEndWaitMs = 120000;
 
 // "PROG_NAME" replaced by the program's name, everywhere, case-sensitively.
 std::string WithProgramName(const std::string& text, const std::string& program_name);

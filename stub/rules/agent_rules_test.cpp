@@ -180,3 +180,55 @@ TEST(AgentRules, NamesFromTheInfoFileArePlainAndNeverTheAgentsOwn) {
                         Case{"Setup.exe.", true}})
     EXPECT_EQ(!AgentTargetRefusal(c.name, kept, NoLeadBytes).empty(), c.refused) << c.name;
 }
+
+TEST(AgentRules, UpdateSourceIsAWebAddressOrALocalFolder) {
+  const struct {
+    const char* base;
+    bool allowed;
+  } cases[] = {
+      {"http://example.test/tolvane", true},   {"HTTPS://example.test", true},
+      {"  https://example.test/a/  ", true},   {"C:\\Updates", true},
+      {"d:/updates", true},                    {"\\\\host\\share", false},
+      {"//host/share", false},                 {"\\\\?\\C:\\Updates", false},
+      {"\\\\.\\pipe\\x", false},               {"file://host/share", false},
+      {"ftp://example.test", false},           {"C:", false},
+      {"C:updates", false},                    {"updates", false},
+      {"http://", false},                      {"", false},
+      {"1:\\x", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsAllowedUpdateSource(c.base), c.allowed) << c.base;
+}
+
+TEST(AgentRules, InsideFolderMeansBelowItWithRealNames) {
+  const struct {
+    const char* path;
+    const char* folder;
+    bool inside;
+  } cases[] = {
+      {"C:\\Program Files\\Tolvane\\app.exe", "C:\\Program Files\\Tolvane", true},
+      {"c:\\program files\\TOLVANE\\bin\\app.exe", "C:\\Program Files\\Tolvane\\", true},
+      {"C:\\Program Files\\Tolvane/app.exe", "C:\\Program Files\\Tolvane", true},
+      {"C:\\Program Files\\TolvaneX\\app.exe", "C:\\Program Files\\Tolvane", false},
+      {"C:\\Windows\\notepad.exe", "C:\\Program Files\\Tolvane", false},
+      {"C:\\Program Files\\Tolvane\\..\\Other\\app.exe", "C:\\Program Files\\Tolvane", false},
+      {"C:\\Program Files\\Tolvane\\.\\app.exe", "C:\\Program Files\\Tolvane", false},
+      {"C:\\Program Files\\Tolvane\\\\app.exe", "C:\\Program Files\\Tolvane", false},
+      {"C:\\Program Files\\Tolvane\\", "C:\\Program Files\\Tolvane", false},
+      {"C:\\Program Files\\Tolvane", "C:\\Program Files\\Tolvane", false},
+      {"app.exe", "", false},
+      {"\\app.exe", "\\", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsInsideFolder(c.path, c.folder), c.inside) << c.path << " in " << c.folder;
+}
+
+TEST(AgentRules, DownloadFolderIsNamedAfterTheAgent) {
+  const LeadByteTest kNoLead = [](unsigned char) { return false; };
+  EXPECT_EQ(AgentDownloadFolderName("TolvaneAU.exe", kNoLead), "TolvaneAU.downloads");
+  EXPECT_EQ(AgentDownloadFolderName("Tolvane.Agent.EXE", kNoLead), "Tolvane.Agent.downloads");
+  EXPECT_EQ(AgentDownloadFolderName("Agent", kNoLead), "Agent.downloads");
+  // Never a path: a name that is none gets a plain one.
+  EXPECT_EQ(AgentDownloadFolderName("", kNoLead), "Agent.downloads");
+  EXPECT_EQ(AgentDownloadFolderName("..\\x.exe", kNoLead), "Agent.downloads");
+  EXPECT_EQ(AgentDownloadFolderName(".exe", kNoLead), "Agent.downloads");
+}

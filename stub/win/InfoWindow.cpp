@@ -18,11 +18,11 @@ constexpr int kButtonId = IDOK;
 
 AddressOpener address_opener = nullptr;
 
-void OpenAddress(const std::string& address) {
-  if (address_opener)
-    address_opener(address);
-  else
-    ShellOpen(address, "", SW_SHOWNORMAL);
+bool OpenAddress(const std::string& address) {
+  const bool opened =
+      address_opener ? address_opener(address) : ShellOpen(address, "", SW_SHOWNORMAL);
+  if (!opened) TraceLine() << " InfoWindow: could not open " << address;
+  return opened;
 }
 
 // The one information window of the process.
@@ -31,6 +31,7 @@ struct InfoState {
   HWND button = nullptr;
   std::string address;
   bool open = false;
+  bool open_failed = false;
 };
 InfoState info;
 
@@ -74,7 +75,7 @@ LRESULT HandleInfoMessage(HWND window, UINT message, WPARAM wparam, LPARAM lpara
       return 1;
     case WM_COMMAND:
       if (LOWORD(wparam) == kButtonId && HIWORD(wparam) == BN_CLICKED && info.button) {
-        OpenAddress(info.address);
+        info.open_failed = !OpenAddress(info.address);
         DestroyWindow(window);
         return 0;
       }
@@ -123,7 +124,9 @@ void SetInfoWindowOpener(AddressOpener opener) { address_opener = opener; }
 
 bool InfoWindow(HWND owner, const std::string& title, const std::string& button_caption,
                 const std::string& body, const std::string& address, int width, int height,
-                bool right_to_left, const std::string& font_name, int font_size, int charset) {
+                bool right_to_left, const std::string& font_name, int font_size, int charset,
+                bool* open_failed) {
+  if (open_failed) *open_failed = false;
   std::string web = TrimText(address);
   if (!web.empty() && !IsWebAddress(web)) {
     TraceLine() << " InfoWindow: not a web address, not opened: " << web;
@@ -131,8 +134,9 @@ bool InfoWindow(HWND owner, const std::string& title, const std::string& button_
   }
   if (body.empty()) {
     if (web.empty()) return false;
-    OpenAddress(web);
-    return true;
+    const bool opened = OpenAddress(web);
+    if (open_failed) *open_failed = !opened;
+    return opened;
   }
   if (info.open) return false;  // one at a time: its state is process-wide
 
@@ -188,6 +192,8 @@ bool InfoWindow(HWND owner, const std::string& title, const std::string& button_
   }
   LayOut(window.get());
   RunLoop(window.get());
+  const bool failed = info.open_failed;
   info = InfoState();
-  return true;
+  if (open_failed) *open_failed = failed;
+  return !failed;
 }

@@ -10,11 +10,14 @@
 #include <string>
 
 // Shows a body text in a resizable rich-text window, with a button that opens the address when
-// there is one. An empty body opens the address at once (true) or, without one, shows nothing
-// (false). Only "http:" and "https:" addresses are opened; any other is dropped.
+// there is one. An empty body opens the address at once or, without one, shows nothing (false).
+// Only "http:" and "https:" addresses are opened; any other is dropped. An address that was to
+// be opened and could not be makes the result false and sets *open_failed.
 bool InfoWindow(HWND owner, const std::string& title, const std::string& button_caption,
                 const std::string& body, const std::string& address, int width, int height,
-                bool right_to_left, const std::string& font_name, int font_size, int charset);
+                bool right_to_left, const std::string& font_name, int font_size, int charset,
+                bool* open_failed = nullptr);
 // Where InfoWindow sends an address instead of the shell (tests); nullptr restores the shell.
-using AddressOpener = void (*)(const std::string& address);
+// It returns whether the address was opened.
+using AddressOpener = bool (*)(const std::string& address);
 void SetInfoWindowOpener(AddressOpener opener);

@@ -3,6 +3,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "rules/ProcessRules.h"
@@ -218,18 +219,19 @@ WaitEnd WaitForHandlePumping(HANDLE handle, DWORD timeout_ms) {
   return result;
 }
 
-void WaitForProcessEnd(const std::string& program_file) {
+ProgramWait WaitForProcessEnd(const std::string& program_file, DWORD timeout_ms,
+                              const std::function<bool()>& stop) {
   const std::string file = Dequote(program_file, true);
-  WaitPumping(1000, 0);
-  if (UseToolHelp()) {
-    while (FindProcess9x(file, false) != 0) WaitPumping(1000, 0);
-    return;
+  const DWORD t0 = GetTickCount();
+  for (;;) {
+    MSG quit;
+    if ((stop && stop()) || PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+      return ProgramWait::Stopped;
+    if (FindProcess(file, false) == 0) return ProgramWait::Ended;
+    const DWORD elapsed = GetTickCount() - t0;
+    if (elapsed >= timeout_ms) return ProgramWait::TimedOut;
+    WaitPumping(std::min<DWORD>(250, timeout_ms - elapsed), 0);
   }
-  const DWORD pid = FindProcessNT(file, false);
-  if (pid == 0) return;
-  OwnedHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-  if (process && WaitForHandlePumping(process.get(), INFINITE) != WaitEnd::Failed) return;
-  while (IsPidAlive(pid)) WaitPumping(1000, 0);
 }
 
 void WaitWhileWindowExists(const std::string& window_class, const std::string& window_title) {

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,10 +38,13 @@ enum class WaitEnd { Signalled, TimedOut, Failed };
 // wait is posted again when the wait ends, so the caller's message loop still sees it.
 WaitEnd WaitForHandlePumping(HANDLE handle, DWORD timeout_ms);
 
+// How a wait for a program's end ended.
+enum class ProgramWait { Ended, TimedOut, Stopped };
 // Waits, serving messages, until no process runs program_file (quotes allowed, base names
-// match). The process found is waited for through a handle to it, so a reused process id
-// cannot prolong the wait; without access to it, its id is polled once a second.
-void WaitForProcessEnd(const std::string& program_file);
+// match), timeout_ms have passed, or stop (when given) says so or a quit message is pending
+// (it stays pending for the caller's loop). Checked several times a second.
+ProgramWait WaitForProcessEnd(const std::string& program_file, DWORD timeout_ms,
+                              const std::function<bool()>& stop = {});
 // Waits, serving messages every 100 ms, while a top-level window of that class (and, when not
 // empty, that title) exists.
 void WaitWhileWindowExists(const std::string& window_class, const std::string& window_title);

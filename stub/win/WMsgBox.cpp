@@ -427,3 +427,16 @@ bool AskOkCancel(HWND owner, const std::string& text, const std::string& title,
   return ShowBox(owner, text, TitleOr(title, 2), button_texts, charset,
                  box::kIconQuestion | 1, 0) == box::kResultOk;
 }
+
+namespace {
+
+BOOL CALLBACK CloseIfBox(HWND window, LPARAM) noexcept {
+  char name[16] = {};
+  if (GetClassNameA(window, name, sizeof name) && lstrcmpA(name, kBoxClass) == 0)
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+void CloseThreadBoxes() { EnumThreadWindows(GetCurrentThreadId(), CloseIfBox, 0); }

@@ -37,6 +37,9 @@ int ErrorBox(HWND owner, const std::string& text, const std::string& title,
 // OK with the exclamation icon; empty title: "Attention". Returns the result code.
 int WarningBox(HWND owner, const std::string& text, const std::string& title,
                const std::string& button_texts, int charset, UINT timeout);
+// Closes every box this thread shows (as if closed by the user): for a waiting loop that must
+// end though a box of it is open.
+void CloseThreadBoxes();
 // Yes/No with the question icon; empty title: "Confirm". True for Yes.
 bool AskYesNo(HWND owner, const std::string& text, const std::string& title,
               const std::string& button_texts, int charset);

@@ -34,6 +34,8 @@ std::string Env(const char* name) {
 
 const char kAgentClass[] = ".AutoUpdate.Agent";
 const char kUpdateName[] = "TolvaneSetup2.exe";
+// The agent's own folder for the files the info file names.
+const char kDownloads[] = "TolvaneAU.downloads\\";
 const std::size_t kUpdateSize = 30000;
 
 // An agent under another name than its own ("Agent.exe"): the stub window with the update
@@ -182,6 +184,7 @@ TEST_F(AgentCycle, TheFourthTickFetchesTheInfoFileOffersAndTellsTheListener) {
   EXPECT_TRUE(viewer.Has(agent.Id(), TraceValue(kTraceCheckLevel, kLevelOffered)));
   EXPECT_TRUE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 12)));
   EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + kDownloads + kUpdateName));
   EXPECT_TRUE(listener.WaitFor(NoticeLine(AgentNotice::InfoDownload, kNoticeEnds), 5000));
   // The check writes its bookkeeping and removes the info file.
   const std::string settings = dir.path() + "Tolvane.original";
@@ -244,6 +247,7 @@ TEST_F(AgentCycle, LevelsStopAtTheFirstUnmetStepAndNothingIsDownloaded) {
     EXPECT_EQ(TickBefore(viewer, agent.Id(), " Fire  "), 1) << c.what;  // "/SleepX=0": first tick
     EXPECT_FALSE(viewer.Has(agent.Id(), std::string(kStagePerformShot) + "-1")) << c.what;
     EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName)) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() + kDownloads + kUpdateName)) << c.what;
     CloseAgent(agent);
   }
 }
@@ -292,6 +296,7 @@ TEST_F(AgentCycle, CommandsReadAndWriteSettingsAndCheckNowWithoutTimerChecks) {
   EXPECT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 10000));
   EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 6)));
   EXPECT_FALSE(std::filesystem::exists(dir.path() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + kDownloads + kUpdateName));
   CloseAgent(agent);
 }
 

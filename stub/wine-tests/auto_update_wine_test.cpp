@@ -174,6 +174,8 @@ class Installed {
   Installed& operator=(const Installed&) = delete;
 
   const std::string& Dir() const { return dir_.path(); }
+  // The agent's own folder for the files the info file names.
+  std::string Downloads() const { return dir_.path() + "TolvaneAU.downloads\\"; }
   // The folder without its final backslash, as "TargetDir" holds it.
   std::string Folder() const { return dir_.path().substr(0, dir_.path().size() - 1); }
   std::string Version() const { return dir_.path() + "version.txt"; }
@@ -362,7 +364,7 @@ void WholeUpdate(bool is_signed) {
   if (is_signed) {
     // Verified and held: no other process can write, delete or rename the setup until it ran.
     const box_driver::BoxInfo install = WaitForBox("Confirm");
-    const std::string held = in.Dir() + kUpdateName;
+    const std::string held = in.Downloads() + kUpdateName;
     EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + held)) << Dump(viewer);
     EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + "Tolvane.info")) << Dump(viewer);
     const HANDLE writer = CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -389,7 +391,7 @@ void WholeUpdate(bool is_signed) {
   EXPECT_NE(setup_log[0].find("/OriginalInfoFile=\"" + in.Dir() + "Tolvane.info\""),
             std::string::npos) << setup_log[0];
   EXPECT_NE(setup_log[0].find(" /AutoUpdateProg"), std::string::npos) << setup_log[0];
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // deleted after its run
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));  // deleted after its run
   const std::vector<std::string> starts = WaitForStarts(2);
   ASSERT_EQ(starts.size(), 2u) << ReadFile(AppLog());
   EXPECT_NE(starts[1].find(" dir=" + in.Folder() + " args="), std::string::npos) << starts[1];
@@ -449,7 +451,7 @@ TEST_F(AutoUpdate, SignedUpdateOverHttpsOnlyFromATrustedServer) {
     if (trusted) {
       ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 60000))
           << Dump(viewer);
-      EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + kUpdateName)) << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Downloads() + kUpdateName)) << Dump(viewer);
       EXPECT_TRUE(app.WaitEnd(5000));
     } else {
       EXPECT_TRUE(viewer.Has(agent.Id(), " HTTP_DownloadFile_Incremental: 6 Certificate not trusted"))
@@ -469,7 +471,8 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
   enum class Fault { SetupOfOtherKey, InfoChanged, SetupSigMissing, InformUnsigned, OldInfo };
   struct Case {
     Fault fault;
-    const char* file;    // the refused file, in the agent's folder; "" when none is refused
+    const char* file;    // the refused file, the info file in the agent's folder, the others in
+                         // its download folder; "" when none is refused
     const char* reason;  // the trace's reason
     std::string end;     // the agent's trace line that ends the check
   };
@@ -506,17 +509,18 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
     TraceViewer viewer(in.Dir(), "refused");
     ASSERT_TRUE(viewer.Ready());
     AgentCopy agent = in.StartAgent("/STOP=100");
+    const std::string folder = c.fault == Fault::InfoChanged ? in.Dir() : in.Downloads();
     if (*c.file) {
       const box_driver::BoxInfo error = WaitForBox("Error");
       EXPECT_NE(error.text.find("\r\nUpdate not genuine!\r\n"), std::string::npos) << what << error.text;
       EXPECT_NE(error.text.find(c.file), std::string::npos) << what << error.text;
-      EXPECT_FALSE(std::filesystem::exists(in.Dir() + c.file)) << what;  // gone before the box
-      EXPECT_FALSE(std::filesystem::exists(in.Dir() + c.file + ".sig")) << what;
+      EXPECT_FALSE(std::filesystem::exists(folder + c.file)) << what;  // gone before the box
+      EXPECT_FALSE(std::filesystem::exists(folder + c.file + ".sig")) << what;
       EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
     }
     ASSERT_TRUE(viewer.WaitFor(agent.Id(), c.end, 30000)) << what << Dump(viewer);
     if (*c.file) {
-      EXPECT_TRUE(AnyLineHas(viewer, " Not genuine, deleted " + in.Dir() + c.file + ": " + c.reason))
+      EXPECT_TRUE(AnyLineHas(viewer, " Not genuine, deleted " + folder + c.file + ": " + c.reason))
           << what << Dump(viewer);
     } else {
       EXPECT_FALSE(AnyLineHas(viewer, "Not genuine")) << Dump(viewer);
@@ -595,6 +599,105 @@ TEST_F(AutoUpdate, EveryShutDownMethodStopsTheProgramItIsMeantFor) {
   }
 }
 
+// A program that never closes holds the agent only until "/STOP=": the question goes, the
+// update is put off (nothing installed, its offer not held back) and the agent ends.
+TEST_F(AutoUpdate, AProgramThatNeverClosesLeavesTheAgentStoppable) {
+  Installed in("never_closes");
+  const std::string setup = in.SetupBytes("2");
+  Publish(kUpdateName, setup);
+  Publish("Tolvane.info",
+          InfoFile(g_nginx, setup.size(), {{"ShutDownMethod", "Issue a Message Box"}}));
+  ChildProcess app = in.StartApp("/Mode=Ignore");
+  TraceViewer viewer(in.Dir(), "never_closes");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo ask = WaitForBox("Attention");
+  EXPECT_NE(ask.text.find("\r\nPlease close app.exe.\r\n"), std::string::npos) << ask.text;
+  PostMessageA(WaitForWindow(kCopyClass, 1000, agent.Id()), kMsgStopCountdown, 0, 0);
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 15000))
+      << Dump(viewer);
+  EXPECT_TRUE(viewer.Has(agent.Id(), " Told to stop, update put off: " + in.Dir() + "app.exe"))
+      << Dump(viewer);
+  EXPECT_TRUE(agent.WaitEnd(15000)) << Dump(viewer);
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+  EXPECT_EQ(in.VersionOriginal(), "1");
+  EXPECT_EQ(IniReadText(in.SettingsFile(), "OriginalSetup", "Stamp", ""), "7");
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
+}
+
+// An info file that names a file of the product (here its version.txt) reaches only the
+// agent's own download of that name: the product's file stays as it is.
+TEST_F(AutoUpdate, AnUpdateNamedLikeAFileOfTheProductLeavesThatFileAlone) {
+  Installed in("own_name");
+  const std::string setup = in.SetupBytes("2", "OTHER-PRODUCT");
+  Publish("version.txt", setup);
+  Publish("Tolvane.info", ReplaceAll(InfoFile(g_nginx, setup.size(), {}),
+                                     std::string("NameOfUpdateFile=") + kUpdateName,
+                                     "NameOfUpdateFile=version.txt"));
+  TraceViewer viewer(in.Dir(), "own_name");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo error = WaitForBox("Error");
+  EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
+  EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + "version.txt"));
+  EXPECT_EQ(in.VersionOriginal(), "1");
+}
+
+// Without an update key the announced size still holds for the file that runs: a setup
+// replaced on the server after the size was probed is not run.
+TEST_F(AutoUpdate, AnUnsignedSetupOfAnotherSizeThanAnnouncedNeverRuns) {
+  Installed in("size");
+  const std::string setup = in.SetupBytes("2");
+  Publish(kUpdateName, setup);
+  Publish("Tolvane.info", InfoFile(g_nginx, setup.size(),
+                                   {{"ShutDownMethod", "Using WM_CLOSE"},
+                                    {"RequestConfirmationBeforeDownload", "1"}}));
+  TraceViewer viewer(in.Dir(), "size");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo question = WaitForBox("Confirm");
+  const std::string other = in.SetupBytes("other");
+  ASSERT_NE(other.size(), setup.size());
+  Publish(kUpdateName, other);
+  EXPECT_TRUE(Press(question, "&Yes"));
+  const box_driver::BoxInfo report = WaitForBox("Error");
+  EXPECT_NE(report.text.find(kUpdateName), std::string::npos) << report.text;
+  EXPECT_TRUE(Press(report, report.buttons.empty() ? "" : report.buttons[0].caption));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7))) << Dump(viewer);
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+  EXPECT_EQ(in.VersionOriginal(), "1");
+  EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
+}
+
+// Every way out of an update run goes through its one clean-up: declining to install leaves
+// no downloaded setup behind.
+TEST_F(AutoUpdate, ADeclinedInstallLeavesNothingBehind) {
+  Installed in("declined");
+  const std::string setup = in.SetupBytes("2");
+  Publish(kUpdateName, setup);
+  Publish("Tolvane.info", InfoFile(g_nginx, setup.size(),
+                                   {{"ShutDownMethod", "Using WM_CLOSE"},
+                                    {"RequestConfirmationBeforeInstall", "1"}}));
+  ChildProcess app = in.StartApp("");
+  TraceViewer viewer(in.Dir(), "declined");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo install = WaitForBox("Confirm");
+  EXPECT_TRUE(std::filesystem::exists(in.Downloads() + kUpdateName));
+  EXPECT_TRUE(Press(install, "&No"));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
+  EXPECT_TRUE(app.Running());
+  EXPECT_EQ(ReadFile(in.Version()), "1");
+}
+
 TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   Installed in("foreign");
   const std::string setup = in.SetupBytes("2", "OTHER-PRODUCT");
@@ -607,7 +710,7 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   AgentCopy agent = in.StartAgent();
   const box_driver::BoxInfo error = WaitForBox("Error");
   EXPECT_NE(error.text.find("\r\nBad Secret Token!\r\n"), std::string::npos) << error.text;
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));  // gone before the box
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));  // gone before the box
   EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
   EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
@@ -619,10 +722,49 @@ TEST_F(AutoUpdate, ForeignTokenIsDeletedReportedAndNothingIsStopped) {
   EXPECT_TRUE(agent.Running());
 }
 
+// The info file may neither send the agent to a host by a UNC path nor stop a program that
+// the product did not install: both are refused and nothing is fetched, stopped or installed.
+TEST_F(AutoUpdate, InfoValuesThatReachBeyondTheProductAreRefused) {
+  for (const bool unc : {true, false}) {
+    Installed in("reach");
+    // A sibling whose name starts like the installed folder's is still outside it.
+    TestDir outside("reach_outside");
+    CopyFileA(g_app.c_str(), (outside.path() + "app.exe").c_str(), FALSE);
+    const std::string setup = in.SetupBytes("2");
+    Publish(kUpdateName, setup);
+    const std::string info = InfoFile(unc ? "\\\\127.0.0.1\\share" : g_nginx, setup.size(),
+                                      {{"ShutDownMethod", "Using Terminate Process"}});
+    Publish("Tolvane.info", unc ? info
+                                : ReplaceAll(info, "RunningProcess=<InstallDir>app.exe",
+                                             "RunningProcess=" + outside.path() + "app.exe"));
+    ChildProcess app(outside.path() + "app.exe", "");
+    WaitForWindow(kAppClass, 10000, app.Id());
+    TraceViewer viewer(in.Dir(), "reach");
+    ASSERT_TRUE(viewer.Ready());
+    AgentCopy agent = in.StartAgent("/STOP=100");
+    if (unc) {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), kTraceCheckLevel, 30000)) << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " DownloadURL_UPDATE refused")) << Dump(viewer);
+      EXPECT_FALSE(viewer.Has(agent.Id(), kStagePerformAutoUpdate)) << Dump(viewer);
+    } else {
+      ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 30000))
+          << Dump(viewer);
+      EXPECT_TRUE(viewer.Has(agent.Id(), " RunningProcess refused")) << Dump(viewer);
+      EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 6))) << Dump(viewer);
+    }
+    EXPECT_TRUE(app.Running()) << unc;
+    EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName)) << unc;
+    EXPECT_EQ(ReadFile(in.Version()), "1") << unc;
+    EXPECT_EQ(in.VersionOriginal(), "1") << unc;
+    app.Kill();
+  }
+}
+
 TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   Installed in("stale");
   // A good setup of the same product from an earlier run lies at the target.
-  WriteFile(in.Dir() + kUpdateName, in.SetupBytes("stale"));
+  std::filesystem::create_directories(in.Downloads());
+  WriteFile(in.Downloads() + kUpdateName, in.SetupBytes("stale"));
   const std::string setup = in.SetupBytes("2");
   Publish(kUpdateName, setup);
   Publish("Tolvane.info",
@@ -641,7 +783,7 @@ TEST_F(AutoUpdate, AnOlderFileAtTheTargetIsNeverInstalledWhenTheDownloadFails) {
   EXPECT_TRUE(Press(report, report.buttons.empty() ? "" : report.buttons[0].caption));
   ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformAutoUpdate, 12), 20000)) << Dump(viewer);
   EXPECT_FALSE(viewer.Has(agent.Id(), StageLine(kStagePerformAutoUpdate, 7)));
-  EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName));
+  EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName));
   EXPECT_EQ(ReadFile(in.Version()), "1");
   EXPECT_EQ(in.VersionOriginal(), "1");
   EXPECT_FALSE(std::filesystem::exists(in.SetupLog()));
@@ -664,7 +806,10 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     std::string setup;
     if (c.kind == Kind::Good) setup = in.SetupBytes("2");
     if (c.kind == Kind::Foreign) setup = in.SetupBytes("2", "OTHER-PRODUCT");
-    if (c.kind == Kind::EmptyOverStale) WriteFile(in.Dir() + kUpdateName, in.SetupBytes("stale"));
+    if (c.kind == Kind::EmptyOverStale) {
+      std::filesystem::create_directories(in.Downloads());
+      WriteFile(in.Downloads() + kUpdateName, in.SetupBytes("stale"));
+    }
     WriteFile(folder + kUpdateName, setup);
     // The web address leads nowhere: everything must come from the folder.
     WriteFile(folder + "Tolvane.info",
@@ -687,7 +832,7 @@ TEST_F(AutoUpdate, ALocalFolderIsCopiedWithoutDownloadAndStillChecked) {
     EXPECT_EQ(ReadFile(in.Version()), good ? "2" : "1") << c.what;
     EXPECT_EQ(in.VersionOriginal(), good ? "2" : "1") << c.what;
     EXPECT_EQ(app.Running(), !good) << c.what;
-    EXPECT_FALSE(std::filesystem::exists(in.Dir() + kUpdateName)) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(in.Downloads() + kUpdateName)) << c.what;
     if (c.kind == Kind::EmptyOverStale) {
       EXPECT_TRUE(viewer.Has(agent.Id(), std::string(kTraceDownloadFile) + "Empty file: " + folder + kUpdateName))
           << Dump(viewer);
@@ -735,12 +880,65 @@ TEST_F(AutoUpdate, InformModeShowsTheInformTextOnlyForTheProductsToken) {
     EXPECT_EQ(viewer.Has(agent.Id(), StageLine(kStagePerformAutoInform, 4)), same);
     EXPECT_EQ(in.VersionOriginal(), same ? "2" : "1");
     // The inform file stays in the program folder; one of another product does not.
-    EXPECT_EQ(std::filesystem::exists(in.Dir() + "TolvaneNews.txt"), same);
+    EXPECT_EQ(std::filesystem::exists(in.Downloads() + "TolvaneNews.txt"), same);
     EXPECT_FALSE(viewer.Has(agent.Id(), kStagePerformAutoUpdate));
     const std::vector<std::string> notes = listener.Notes();
     EXPECT_EQ(std::vector<std::string>(notes.begin(), notes.begin() + std::min<std::size_t>(2, notes.size())),
               (std::vector<std::string>{NoticeLine(AgentNotice::FileDownload, kNoticeBegins), NoticeLine(AgentNotice::FileDownload, kNoticeEnds)}));
   }
+}
+
+// The system's handler of http addresses replaced by a program that does not exist while it
+// lives: no address can be opened.
+class NoWebHandler {
+ public:
+  NoWebHandler() {
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                    nullptr);
+    char old[1024] = {};
+    DWORD size = sizeof old - 1;
+    if (RegQueryValueExA(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size) ==
+        ERROR_SUCCESS)
+      saved_ = old;
+    Set("\"C:\\no-such-browser.exe\" \"%1\"");
+  }
+  ~NoWebHandler() {
+    if (!saved_.empty()) Set(saved_);
+    RegCloseKey(key_);
+  }
+  NoWebHandler(const NoWebHandler&) = delete;
+  NoWebHandler& operator=(const NoWebHandler&) = delete;
+
+ private:
+  static constexpr char kKey[] = "Software\\Classes\\http\\shell\\open\\command";
+  void Set(const std::string& value) {
+    RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD(value.size() + 1));
+  }
+  HKEY key_ = nullptr;
+  std::string saved_;
+};
+
+TEST_F(AutoUpdate, InformAddressThatCannotBeOpenedKeepsTheVersionAndIsReported) {
+  Installed in("inform_fail");
+  const std::string inform = InformFileText(kToken, "");  // no text: the address opens at once
+  Publish("TolvaneNews.txt", inform);
+  Publish("Tolvane.info",
+          InfoFile(g_nginx, 1, {}) + "[General]\r\nAutoInform=1\r\n[AutoInform]\r\n"
+                                     "NameOfInformFile=TolvaneNews.txt\r\nSizeOfInformFile=" +
+              std::to_string(inform.size()) + "\r\nDownloadURL_INFORM=" + g_nginx + "/news\r\n");
+  const NoWebHandler no_handler;
+  TraceViewer viewer(in.Dir(), "inform_fail");
+  ASSERT_TRUE(viewer.Ready());
+  AgentCopy agent = in.StartAgent("/STOP=100");
+  const box_driver::BoxInfo error = WaitForBox("Error", 30000);
+  EXPECT_NE(error.text.find("Unable to open\r\n\r\n" + g_nginx + "/news"), std::string::npos)
+      << error.text;
+  EXPECT_TRUE(Press(error, error.buttons.empty() ? "" : error.buttons[0].caption));
+  ASSERT_TRUE(viewer.WaitFor(agent.Id(), StageLine(kStagePerformShot, 2), 20000)) << Dump(viewer);
+  EXPECT_TRUE(viewer.Has(agent.Id(), " InfoWindow: could not open " + g_nginx + "/news"))
+      << Dump(viewer);
+  EXPECT_EQ(in.VersionOriginal(), "1");
 }
 
 }  // namespace

@@ -138,15 +138,37 @@ TEST_P(ProcessTest, WaitForProcessEndServesMessagesUntilTheProgramIsGone) {
   g_ticks = 0;
   g_close_target = exe_;
   const UINT_PTR timer = SetTimer(nullptr, 0, 1500, CloseTarget);
-  WaitForProcessEnd("\"" + exe_ + "\"");
+  EXPECT_EQ(WaitForProcessEnd("\"" + exe_ + "\"", 20000), ProgramWait::Ended);
   KillTimer(nullptr, timer);
   EXPECT_GE(g_ticks, 1);  // the close came from a timer served by the wait itself
   EXPECT_EQ(WaitForSingleObject(child_.get(), 0), WAIT_OBJECT_0);
   EXPECT_EQ(ExitCode(), 7u);
   // Nothing running: the wait returns after its first pause.
   const DWORD t0 = GetTickCount();
-  WaitForProcessEnd(exe_);
+  EXPECT_EQ(WaitForProcessEnd(exe_, 20000), ProgramWait::Ended);
   EXPECT_LT(GetTickCount() - t0, 5000u);
+}
+
+// A program that does not end holds the wait only for its bound, and a stop ends it at once:
+// asked for, or by a quit meant for the caller's loop (which still finds it).
+TEST_P(ProcessTest, WaitForProcessEndIsBoundedAndStoppable) {
+  Start();
+  DWORD t0 = GetTickCount();
+  EXPECT_EQ(WaitForProcessEnd(exe_, 1500), ProgramWait::TimedOut);
+  EXPECT_GE(GetTickCount() - t0, 1400u);
+  EXPECT_LT(GetTickCount() - t0, 5000u);
+  g_ticks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, CountTick);
+  t0 = GetTickCount();
+  EXPECT_EQ(WaitForProcessEnd(exe_, 60000, [] { return g_ticks >= 2; }), ProgramWait::Stopped);
+  KillTimer(nullptr, timer);
+  EXPECT_LT(GetTickCount() - t0, 5000u);
+  PostQuitMessage(3);
+  EXPECT_EQ(WaitForProcessEnd(exe_, 60000), ProgramWait::Stopped);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+  EXPECT_EQ(WaitForSingleObject(child_.get(), 0), DWORD(WAIT_TIMEOUT));  // never touched
 }
 
 TEST_P(ProcessTest, WaitWhileWindowExistsEndsWhenTheWindowCloses) {

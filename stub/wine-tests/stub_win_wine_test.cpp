@@ -92,7 +92,14 @@ TEST_F(StubWindowTest, AnswersQueryCancelAutoPlay) {
 // --- InfoWindow, run modally on this thread and looked at from a second one ---
 
 std::vector<std::string> opened;
-void RecordOpen(const std::string& address) { opened.push_back(address); }
+bool RecordOpen(const std::string& address) {
+  opened.push_back(address);
+  return true;
+}
+bool FailOpen(const std::string& address) {
+  opened.push_back(address);
+  return false;
+}
 
 HWND FindInfoWindow() {
   for (int i = 0; i < 200; ++i) {
@@ -188,6 +195,24 @@ TEST_F(InfoWindowTest, BodyAndButtonLaidOutAndTheButtonOpensTheAddress) {
   EXPECT_EQ(seen.text_rect.bottom, seen.client.bottom - 43);
   EXPECT_EQ(opened, std::vector<std::string>{"https://127.0.0.1/v2"});
   EXPECT_EQ(FindWindowA("WRichEditBox", nullptr), nullptr);
+}
+
+// The agent advances the version only on a true result: an address the system could not open
+// is no news delivered, whether opened at once or by the button; a window closed without the
+// button is.
+TEST_F(InfoWindowTest, AnAddressThatCouldNotBeOpenedMakesTheResultFalse) {
+  SetInfoWindowOpener(FailOpen);
+  bool failed = false;
+  EXPECT_FALSE(InfoWindow(nullptr, "t", "b", "", "http://127.0.0.1/new.htm", 400, 300, false,
+                          "Tahoma", 8, 0, &failed));
+  EXPECT_TRUE(failed);
+  InfoSeen seen;
+  EXPECT_FALSE(ShowInfo("Version 2 is out.", "https://127.0.0.1/v2", "Tahoma", true, &seen));
+  EXPECT_TRUE(seen.has_button);
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://127.0.0.1/new.htm", "https://127.0.0.1/v2"}));
+  InfoSeen closed;
+  EXPECT_TRUE(ShowInfo("Version 2 is out.", "https://127.0.0.1/v2", "Tahoma", false, &closed));
+  EXPECT_EQ(opened.size(), 2u);
 }
 
 TEST_F(InfoWindowTest, AnAddressThatIsNotAWebPageIsNeverOpened) {
