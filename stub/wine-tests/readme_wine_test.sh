@@ -11,23 +11,9 @@
 # Usage: readme_wine_test.sh README WEXLIN_PACK WINDOWS_BUILD_DIR RUN_FOLDER BOX_DRIVER
 #        (under scripts/with-display.sh, through stub/wine-tests/net/serve_and_run.py)
 set -uo pipefail
-http=${WEXLIN_TEST_HTTP:-} docroot=${WEXLIN_TEST_DOCROOT:-}
 usage="usage: readme_wine_test.sh README WEXLIN_PACK WINDOWS_BUILD_DIR RUN_FOLDER BOX_DRIVER"
 readme=${1:?$usage} pack=${2:?$usage} w=${3:?$usage} run=${4:?$usage} box_driver=${5:?$usage}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-skip=77
-
-[ -n "${DISPLAY:-}" ] || { echo "no X display: run the tests under scripts/with-display.sh"; exit $skip; }
-if [ ! -x "$pack" ] || [ ! -f "$run/man.3ds" ] || [ ! -f "$run/data/ptab.tz" ]; then
-  echo "the native build (wexlin-pack and its run folder $run) is missing: build build/native first"
-  exit $skip
-fi
-. "$root/scripts/wine-env.sh"
-wine_ensure_prefix
-
-work=$(mktemp -d)
-target_name=ReadmeTolvane_$$
-drive_c=$WINEPREFIX/drive_c
+. "$(dirname "$0")/product_test_lib.sh" ReadmeTolvane
 installed=$drive_c/$target_name
 cleanup() {
   pkill -f "$target_name" 2>/dev/null

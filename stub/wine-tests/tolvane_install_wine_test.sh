@@ -10,23 +10,9 @@
 # Usage: tolvane_install_wine_test.sh WEXLIN_PACK STUB_EXE SAMPLE_SETUP_EXE TOLVANE_EXE RUN_FOLDER
 #        (under scripts/with-display.sh)
 set -uo pipefail
-http=${WEXLIN_TEST_HTTP:-} docroot=${WEXLIN_TEST_DOCROOT:-}
 usage="usage: tolvane_install_wine_test.sh WEXLIN_PACK STUB_EXE SAMPLE_SETUP_EXE TOLVANE_EXE RUN_FOLDER"
 pack=${1:?$usage} stub=${2:?$usage} sample=${3:?$usage} tolvane=${4:?$usage} run=${5:?$usage}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-skip=77
-
-[ -n "${DISPLAY:-}" ] || { echo "no X display: run the tests under scripts/with-display.sh"; exit $skip; }
-if [ ! -x "$pack" ] || [ ! -f "$run/man.3ds" ] || [ ! -f "$run/data/ptab.tz" ]; then
-  echo "the native build (wexlin-pack and its run folder $run) is missing: build build/native first"
-  exit $skip
-fi
-. "$root/scripts/wine-env.sh"
-wine_ensure_prefix
-
-work=$(mktemp -d)
-target_name=TolvaneInstall_$$
-drive_c=$WINEPREFIX/drive_c
+. "$(dirname "$0")/product_test_lib.sh" TolvaneInstall
 viewer_pid=
 cleanup() {
   [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
