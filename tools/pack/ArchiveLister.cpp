@@ -150,7 +150,6 @@ bool ListArchive(const std::string& path, std::ostream& out, LeadByteTest is_lea
         break;
       }
       if (++entry_counter <= header_blocks) continue;
-      if (!budget) budget.emplace(t.SpaceNeeded[0]);
       try {
         const std::string plain = InflateEntry(block, {}, budget->EntryLimit());
         const EntryParts e = SplitEntry(plain);
