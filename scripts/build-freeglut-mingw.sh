@@ -30,13 +30,7 @@ exec 9>"$deps/.freeglut.lock"
 flock 9
 installed && exit 0
 
-src_dir=$(find "$deps/src" -maxdepth 1 -type d -name 'freeglut-[0-9]*' | sort | tail -n 1)
-if [ -z "$src_dir" ] || [ ! -f "$src_dir/CMakeLists.txt" ]; then
-  fetch_debian_source "$deps" freeglut "$deps/src"
-  src_dir=$(find "$deps/src" -maxdepth 1 -type d -name 'freeglut-[0-9]*' | sort | tail -n 1)
-  [ -n "$src_dir" ] && [ -f "$src_dir/CMakeLists.txt" ] || {
-    echo "build-freeglut-mingw: the freeglut source did not unpack" >&2; exit 1; }
-fi
+src_dir=$(debian_source_dir "$deps" freeglut CMakeLists.txt) || exit 1
 
 echo "build-freeglut-mingw: building $(basename "$src_dir") for $arch"
 work=$deps/build/freeglut-$arch

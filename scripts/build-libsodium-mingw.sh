@@ -31,13 +31,7 @@ exec 9>"$deps/.libsodium.lock"
 flock 9
 installed && exit 0
 
-src_dir=$(find "$deps/src" -maxdepth 1 -type d -name 'libsodium-[0-9]*' | sort | tail -n 1)
-if [ -z "$src_dir" ] || [ ! -f "$src_dir/configure.ac" ]; then
-  fetch_debian_source "$deps" libsodium "$deps/src"
-  src_dir=$(find "$deps/src" -maxdepth 1 -type d -name 'libsodium-[0-9]*' | sort | tail -n 1)
-  [ -n "$src_dir" ] && [ -f "$src_dir/configure.ac" ] || {
-    echo "build-libsodium-mingw: the libsodium source did not unpack" >&2; exit 1; }
-fi
+src_dir=$(debian_source_dir "$deps" libsodium configure.ac) || exit 1
 # Debian's source package carries configure.ac only; its configure comes from autoreconf.
 if [ ! -x "$src_dir/configure" ]; then
   (cd "$src_dir" && autoreconf -fi >"$deps/src/libsodium-autoreconf.log" 2>&1) ||

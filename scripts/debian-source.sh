@@ -57,3 +57,16 @@ fetch_debian_source() {
   ) 8>"$deps/.apt.lock" || return 1
   (cd "$dest" && apt-get "${apt_opts[@]}" -qq source "$package")
 }
+
+# The unpacked source of PACKAGE under DEPS/src, fetched once: prints its folder, which must
+# hold MARKER (a file its build starts from). Usage: debian_source_dir DEPS PACKAGE MARKER
+debian_source_dir() {
+  local deps=$1 package=$2 marker=$3 dir attempt
+  for attempt in found fetched; do
+    dir=$(find "$deps/src" -maxdepth 1 -type d -name "$package-[0-9]*" 2>/dev/null | sort | tail -n 1)
+    [ -n "$dir" ] && [ -f "$dir/$marker" ] && { echo "$dir"; return 0; }
+    [ "$attempt" = found ] && { fetch_debian_source "$deps" "$package" "$deps/src" >&2 || return 1; }
+  done
+  echo "debian_source_dir: the $package source did not unpack" >&2
+  return 1
+}
