@@ -110,6 +110,15 @@ void ShowAgentError(const std::string& text) {
   ErrorBox(nullptr, text, MsgBox::Error(), MsgBox::BtnText(), MsgBox::CharSet());
 }
 
+AgentSource AgentFileSource(const std::string& base_in, const std::string& name) {
+  const std::string base = TestMode ? TestModeURL : base_in;
+  if (base.empty()) return {};
+  const std::string local = FolderJoin(base, name);
+  if (FileExists(local)) return {local, std::string()};
+  if (TestMode) return {};
+  return {std::string(), UrlJoin(base, name)};
+}
+
 bool UpdateSizeMatches(const std::string& base_in, const std::string& update_name,
                        const std::string& inform_name) {
   const bool inform = General::AutoInform() == 1;
@@ -121,14 +130,13 @@ bool UpdateSizeMatches(const std::string& base_in, const std::string& update_nam
     TraceLine() << " UpdateSizeMatches: " << refusal;
     return false;
   }
-  const std::string base = TestMode ? TestModeURL : base_in;
-  if (base.empty()) return false;
+  if ((TestMode ? TestModeURL : base_in).empty()) return false;
+  const AgentSource from = AgentFileSource(base_in, name);
   std::int64_t actual = -1;
-  const std::string local = FolderJoin(base, name);
-  if (FileExists(local))
-    actual = FileSizeOf(local);
-  else if (!TestMode && InternetConnected())
-    actual = UrlContentLength(UrlJoin(base, name));
+  if (!from.file.empty())
+    actual = FileSizeOf(from.file);
+  else if (!from.url.empty() && InternetConnected())
+    actual = UrlContentLength(from.url);
   TraceLine() << " UpdateSizeMatches: " << actual << " expected " << expected;
   return actual == expected;
 }

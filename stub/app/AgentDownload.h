@@ -22,6 +22,15 @@ std::string AgentDownloadDir();
 bool DownloadFileAU(const std::string& base, const std::string& name, AgentFile kind,
                     TransferError& error);
 
+// Where an agent file named name comes from: the file in the base folder (TestModeURL in test
+// mode) when it is there, else its address on the web server (none in test mode); both empty
+// when base is.
+struct AgentSource {
+  std::string file;
+  std::string url;
+};
+AgentSource AgentFileSource(const std::string& base, const std::string& name);
+
 // Whether the update (or, in inform mode, the inform) file has exactly the announced size in
 // base (a folder, or in test mode TestModeURL) or on the web server.
 bool UpdateSizeMatches(const std::string& base, const std::string& update_name,

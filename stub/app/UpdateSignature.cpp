@@ -22,12 +22,6 @@ struct SignatureSource {
   std::string url;          // a signature to download, or empty
 };
 
-std::string UrlJoin(const std::string& base, const std::string& name) {
-  std::string url = base;
-  while (!url.empty() && url.back() == '/') url.pop_back();
-  return url + "/" + name;
-}
-
 // Puts the signature beside file; a signature that cannot be had leaves none, which the check
 // then names as missing. A stale one of an earlier run is removed first.
 void FetchSignature(const SignatureSource& from, const std::string& sig_path,
@@ -101,14 +95,13 @@ std::string NotGenuineText(const std::string& file) {
 
 TakenFile VerifyAgentFile(const std::string& base_in, const std::string& file,
                           std::int64_t expected_size, VerifiedFile* held) {
-  const std::string base = TestMode ? TestModeURL : base_in;
-  const std::string folder = FixTrailingBackslash(base, true);
+  // The signature comes from where the file came from.
+  const AgentSource source = AgentFileSource(base_in, FileNameOfPath(file));
   SignatureSource from;
-  // As DownloadFileAU decided: a folder that holds the file is the source, else the web.
-  if (!base.empty() && FileExists(folder + FileNameOfPath(file)))
-    from.folder_file = folder + FileNameOfPath(file) + ".sig";
-  else if (!TestMode && !base.empty())
-    from.url = UrlJoin(base, FileNameOfPath(file) + ".sig");
+  if (!source.file.empty())
+    from.folder_file = source.file + ".sig";
+  else if (!source.url.empty())
+    from.url = source.url + ".sig";
   std::string reason;
   const TakenFile result = Check(file, from, expected_size, true, held, &reason);
   if (result == TakenFile::Refused)
