@@ -2,16 +2,9 @@
 # wexlin-pack's command line: build with options, list the result, refuse unsafe names.
 # Usage: wexlin-pack-cli-test.sh WEXLIN_PACK WORK_DIR
 set -euo pipefail
-pack=$1
-work=$2
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
+. "$(dirname "${BASH_SOURCE[0]}")/pack_test_lib.sh"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# A stand-in stub: "MZ" at 0, "PE" at 256.
-{ printf 'MZ'; head -c 254 /dev/zero; printf 'PE'; head -c 1790 /dev/zero; } >stub.exe
+stand_in_stub stub.exe
 printf 'setup' >Setup.exe
 printf 'script text\n' >Setup.txt
 head -c 30000 /dev/urandom >data.bin

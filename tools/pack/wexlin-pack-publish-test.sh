@@ -3,13 +3,7 @@
 # and publish: the info file, stamps, the fixed agent settings kept, signatures, upload order.
 # Usage: wexlin-pack-publish-test.sh WEXLIN_PACK WORK_DIR
 set -euo pipefail
-pack=$1
-work=$2
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "${BASH_SOURCE[0]}")/pack_test_lib.sh"
 # refuses REASON COMMAND...: the command fails with status 2 and names the reason.
 refuses() {
   local want=$1 status=0; shift
@@ -19,7 +13,7 @@ refuses() {
 }
 value() { tr -d '\r' <"$1" | sed -n "s/^$2=//p"; }
 
-{ printf 'MZ'; head -c 254 /dev/zero; printf 'PE'; head -c 1790 /dev/zero; } >stub.exe
+stand_in_stub stub.exe
 printf 'setup' >SampleSetup.exe
 head -c 3000 /dev/urandom >data.bin
 

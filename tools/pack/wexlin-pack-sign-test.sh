@@ -2,13 +2,7 @@
 # wexlin-pack's key commands: keygen, sign, verify and the update key of a build.
 # Usage: wexlin-pack-sign-test.sh WEXLIN_PACK WORK_DIR
 set -euo pipefail
-pack=$1
-work=$2
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "${BASH_SOURCE[0]}")/pack_test_lib.sh"
 # refused FILE REASON: verify refuses FILE with exactly that reason.
 refused() {
   if "$pack" verify --key pub.pub "$1" >verify.log; then fail "$1 passed: $(cat verify.log)"; fi
@@ -70,7 +64,7 @@ cmp -s bad.key pub.key && sed 's/^\(.\{60\}\)./\1B/' pub.key >bad.key
 if "$pack" sign --key bad.key T.inf 2>err.log; then fail "a damaged secret key signed"; fi
 
 # The update key in the header: listed with its id; a URL without a key warns.
-{ printf 'MZ'; head -c 254 /dev/zero; printf 'PE'; head -c 1790 /dev/zero; } >stub.exe
+stand_in_stub stub.exe
 "$pack" build -o signed.exe --stub stub.exe --update-url http://127.0.0.1/u/ --update-file T.dat \
   --update-token TOK --update-key pub.pub Setup.exe >/dev/null 2>err.log
 [ ! -s err.log ] || { cat err.log; fail "a signed build warns"; }
