@@ -1,7 +1,6 @@
 #include "rules/DownloadRules.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "text/UtilsText.h"
 
@@ -77,10 +76,7 @@ std::string TransferMeter::Text(bool reset, std::int64_t total, std::int64_t don
   for (std::uint32_t s : sizes_) bytes += s;
   // A wrapped-around difference above a day is a clock that went back: no rate then.
   if (elapsed > 0 && elapsed < 86400000u) {
-    char rate[64];
-    std::snprintf(rate, sizeof rate, "%.2f KB/Sec",
-                  double(bytes) / (double(elapsed) / 1000.0) / 1024.0);
-    text += rate;
+    text += FixedText(double(bytes) / (double(elapsed) / 1000.0) / 1024.0, 2) + " KB/Sec";
   }
   return text;
 }

@@ -1,7 +1,5 @@
 #include "rules/RunMode.h"
 
-#include <cstdio>
-
 #include "text/UtilsText.h"
 
 namespace {
@@ -17,9 +15,10 @@ std::uint64_t NameHash(const std::string& text) {
 }
 
 std::string HexText(std::uint64_t value) {
-  char buffer[17];
-  std::snprintf(buffer, sizeof buffer, "%016llX", static_cast<unsigned long long>(value));
-  return buffer;
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text(16, '0');
+  for (std::size_t i = text.size(); i-- > 0; value >>= 4) text[i] = kDigits[value & 15];
+  return text;
 }
 
 // A class text that fits as it is stays as it is. A longer one (a deep folder) becomes a fixed

@@ -100,6 +100,9 @@ TEST(StubWindowClass, LongPathsStayWithinTheLimitAndApart) {
   EXPECT_EQ(StubWindowClass(false, fits), fits);
   const std::string cls = StubWindowClass(false, deep);
   EXPECT_LE(cls.size(), kMaxWindowClassLength);
+  // FNV-1a of the upper-cased text in 16 hex digits: the same in every build, so that copies
+  // from two builds still find each other.
+  EXPECT_EQ(cls, ".WexlinStub#7D3262E56B47F423");
   EXPECT_EQ(cls, StubWindowClass(false, UpperText(deep)));  // classes ignore case
   EXPECT_NE(cls, StubWindowClass(false, "C:\\" + std::string(300, 'd') + "\\Setup2.exe"));
   EXPECT_NE(cls, StubWindowClass(false, fits));

@@ -1,8 +1,9 @@
 #include "text/NumberText.h"
 
-#include <cstdio>
+#include <cmath>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "text/TextBasics.h"
 #include "text/TextDetail.h"
@@ -64,11 +65,66 @@ std::string DateTimeText(const DateTimeValue& when, char time_separator) {
 
 std::string MegabytesText(double bytes) {
   const double mb = (bytes > 0) ? bytes / 1048576.0 : 0.0;  // also maps NaN to 0
-  const char* format = mb > 10 ? "%.1f" : (mb >= 1 ? "%.2f" : "%.3f");
-  const int n = std::snprintf(nullptr, 0, format, mb);  // sized first: any double fits
-  if (n <= 0) return "0.000";
-  std::string out(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(&out[0], out.size(), format, mb);
-  out.resize(static_cast<std::size_t>(n));
-  return out;
+  return FixedText(mb, mb > 10 ? 1 : (mb >= 1 ? 2 : 3));
+}
+
+namespace {
+
+// Decimal digits of m * 2^shift, through base-10^9 limbs (least significant first): a double
+// above 2^63 has up to 309 digits.
+std::string ShiftedDigits(std::uint64_t m, int shift) {
+  constexpr std::uint32_t kBase = 1000000000;
+  std::vector<std::uint32_t> limbs;
+  for (; m > 0; m /= kBase) limbs.push_back(static_cast<std::uint32_t>(m % kBase));
+  while (shift > 0) {
+    const int step = shift < 29 ? shift : 29;  // a limb times 2^29 stays within 64 bits
+    std::uint64_t carry = 0;
+    for (std::uint32_t& limb : limbs) {
+      const std::uint64_t v = (std::uint64_t(limb) << step) + carry;
+      limb = static_cast<std::uint32_t>(v % kBase);
+      carry = v / kBase;
+    }
+    if (carry > 0) limbs.push_back(static_cast<std::uint32_t>(carry));
+    shift -= step;
+  }
+  std::string digits = limbs.empty() ? "0" : std::to_string(limbs.back());
+  for (std::size_t i = limbs.size() - 1; i-- > 0;) digits += ZeroPad(limbs[i], 9);
+  return digits;
+}
+
+}  // namespace
+
+std::string FixedText(double value, int decimals) {
+  if (std::isnan(value)) return "nan";
+  const std::string sign = std::signbit(value) ? "-" : "";
+  if (std::isinf(value)) return sign + "inf";
+  decimals = ClampInt(decimals, 0, 3);
+  std::uint64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+
+  // |value| = m * 2^exponent exactly, m below 2^53.
+  int exponent = 0;
+  const double fraction = std::frexp(std::fabs(value), &exponent);
+  const std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+  exponent -= 53;
+  std::string digits;
+  if (exponent >= 0) {
+    digits = ShiftedDigits(m * scale, exponent);  // below 2^63: m < 2^53, scale <= 1000
+  } else {
+    // The scaled value m * scale / 2^k, rounded half to even; from k = 64 on it is below 1/2.
+    const int k = -exponent;
+    const std::uint64_t n = m * scale;
+    std::uint64_t q = 0;
+    if (k < 64) {
+      q = n >> k;
+      const std::uint64_t rest = n & ((std::uint64_t(1) << k) - 1);
+      const std::uint64_t half = std::uint64_t(1) << (k - 1);
+      if (rest > half || (rest == half && (q & 1) != 0)) ++q;
+    }
+    digits = std::to_string(q);
+  }
+  if (digits.size() <= static_cast<std::size_t>(decimals))
+    digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+  if (decimals > 0) digits.insert(digits.size() - static_cast<std::size_t>(decimals), ".");
+  return sign + digits;
 }

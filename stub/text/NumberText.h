@@ -20,3 +20,6 @@ struct DateTimeValue {
 std::string DateText(const DateTimeValue& when);                        // "01-MAR-2006"
 std::string DateTimeText(const DateTimeValue& when, char time_separator);  // + "  08:50:34"
 std::string MegabytesText(double bytes);                                // "5.00"
+// printf's "%.Nf" for N of 0..3 (others are clamped), without printf: every finite value in
+// full, the exact binary value rounded half to even; "inf", "-inf", "nan" as printf writes them.
+std::string FixedText(double value, int decimals);

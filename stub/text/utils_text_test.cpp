@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <set>
 
@@ -484,6 +487,44 @@ TEST(UtilsTexts, DatesAndMegabytes) {
   for (const auto& c : mb) EXPECT_EQ(MegabytesText(c.first), c.second) << c.first;
   EXPECT_EQ(MegabytesText(1e300).size(), 296u);  // 295 digits, ".", 1 decimal: never cut
 
+}
+
+// The fixed-point text without printf, held to printf itself (exactly rounded, half to even):
+// ties that binary fractions make exact, the ends of the range, and random values of every size.
+TEST(UtilsTexts, FixedTextIsPrintfFixed) {
+  const struct {
+    double value;
+    int decimals;
+    const char* expected;
+  } cases[] = {
+      {0.125, 2, "0.12"},   {0.375, 2, "0.38"},  {2.5, 0, "2"},       {3.5, 0, "4"},
+      {0.0005, 3, "0.001"}, {0.0625, 3, "0.062"}, {-0.001, 2, "-0.00"}, {-0.0, 1, "-0.0"},
+      {0, 3, "0.000"},      {1e-320, 3, "0.000"}, {9.995, 2, "9.99"},   {99.95, 1, "100.0"},
+      {1e15 + 0.25, 1, "1000000000000000.2"},     {9007199254740993.0, 0, "9007199254740992"},
+      {12.25, 7, "12.250"},  // clamped to three decimals
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FixedText(c.value, c.decimals), c.expected) << c.value << " " << c.decimals;
+  EXPECT_EQ(FixedText(HUGE_VAL, 2), "inf");
+  EXPECT_EQ(FixedText(-HUGE_VAL, 2), "-inf");
+  EXPECT_EQ(FixedText(std::nan(""), 2), "nan");
+
+  const unsigned seed = std::random_device{}();
+  std::mt19937_64 random(seed);
+  char expected[400];
+  for (int i = 0; i < 20000; ++i) {
+    double value;
+    if (i % 2 == 0) {  // any finite bit pattern: every exponent, subnormals, both signs
+      const std::uint64_t bits = random();
+      std::memcpy(&value, &bits, sizeof value);
+      if (!std::isfinite(value)) continue;
+    } else {  // multiples of 1/16 up to 2^40: many exact ties
+      value = double(random() % (std::uint64_t(1) << 44)) / 16.0;
+    }
+    const int decimals = int(random() % 4);
+    std::snprintf(expected, sizeof expected, "%.*f", decimals, value);
+    ASSERT_EQ(FixedText(value, decimals), expected) << "seed " << seed << " value " << value;
+  }
 }
 
 TEST(UtilsScramble, RoundTripAndMarker) {

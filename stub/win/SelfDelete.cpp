@@ -1,5 +1,7 @@
 #include "win/SelfDelete.h"
 
+#include <vector>
+
 #include "rules/SelfDeleteBatch.h"
 #include "rules/ShellDirRules.h"
 #include "win/Files.h"
@@ -19,8 +21,9 @@ std::string ShortPath(const std::string& path) {
 std::string OemText(const std::string& ansi) {
   const int wide_size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), nullptr, 0);
   if (wide_size <= 0) return std::string();
-  std::wstring wide(std::size_t(wide_size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), &wide[0], wide_size);
+  // A vector, not a std::wstring: the library's wide string would add some 35 KB to the stub.
+  std::vector<wchar_t> wide(std::size_t(wide_size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), wide.data(), wide_size);
   BOOL lossy = FALSE;
   const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), wide_size,
                                        nullptr, 0, nullptr, &lossy);

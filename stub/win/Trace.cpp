@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <streambuf>
 
 namespace {
 
@@ -82,59 +81,30 @@ void SendTraceChunk(const char* data, std::size_t n) {
   Lock().Leave();
 }
 
-// Text device with a 128-byte buffer; a full buffer and every flush send one chunk.
-class TraceBuffer : public std::streambuf {
- public:
-  TraceBuffer() { setp(buffer_, buffer_ + kChunkSize); }
-
- protected:
-  int_type overflow(int_type ch) override {
-    Send();
-    if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(ch);
-      pbump(1);
-    }
-    return traits_type::not_eof(ch);
-  }
-  int sync() override {
-    Send();
-    return 0;
-  }
-
- private:
-  void Send() {
-    SendTraceChunk(pbase(), std::size_t(pptr() - pbase()));
-    setp(buffer_, buffer_ + kChunkSize);
-  }
-  char buffer_[kChunkSize];
-};
-
-TraceBuffer& Buffer() {
-  static TraceBuffer buffer;
-  return buffer;
+// A line goes out in chunks of 128 bytes, the last one shorter, under one lock so that lines
+// written by two threads never interleave.
+void SendTraceLine(const std::string& line) {
+  Lock().Enter();
+  for (std::size_t at = 0; at < line.size(); at += kChunkSize)
+    SendTraceChunk(line.data() + at, line.size() - at);
+  Lock().Leave();
 }
 
 }  // namespace
 
 void InstallTraceDevice() {
   if (trace_message == 0) trace_message = RegisterWindowMessageA(".W_DebugMsg.");
-  TraceStream();
 }
 
-std::ostream& TraceStream() {
-  static std::ostream stream(&Buffer());
-  return stream;
-}
-
-TraceLine::TraceLine() { text_ << GetCurrentProcessId(); }
+TraceLine::TraceLine() { AppendUnsigned(GetCurrentProcessId()); }
 
 TraceLine::~TraceLine() {
-  text_ << "\r\n";
-  std::ostream& out = TraceStream();
-  out << text_.str();
-  out.flush();
-  out.clear();  // a failed chunk never leaves the stream in a failed state
+  text_ += "\r\n";
+  SendTraceLine(text_);
 }
+
+void TraceLine::AppendSigned(std::int64_t number) { text_ += std::to_string(number); }
+void TraceLine::AppendUnsigned(std::uint64_t number) { text_ += std::to_string(number); }
 
 const char* TraceBool(bool value) { return value ? "TRUE" : "FALSE"; }
 
