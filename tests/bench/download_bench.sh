@@ -2,15 +2,16 @@
 # Download figures over 127.0.0.1: nginx (started and stopped by serve_and_run.py, as for the
 # network wine tests) serves a file of MB megabytes; download_bench.exe prints the stub's own
 # download against a plain WinINet loop, then curl fetches the same file natively.
-# Usage: tests/bench/download_bench.sh [BUILD_DIR] [MB] [ROUNDS]   (BUILD_DIR: build/win64)
+# Usage: tests/bench/download_bench.sh [BUILD_DIR] [MB] [ROUNDS] [BENCH_EXE]
+# (BUILD_DIR: build/win64; BENCH_EXE: its download_bench.exe, or one built from an earlier commit)
 # Run it inside scripts/with-display.sh (the stub window needs a display).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build/win64}" && pwd)
 megabytes=${2:-200}
 rounds=${3:-5}
-bench=$build/tests/bench/download_bench.exe
-[ -x "$bench" ] || { echo "download_bench: build it first (cmake --build $build --target download_bench)" >&2; exit 1; }
+bench=$(realpath "${4:-$build/tests/bench/download_bench.exe}")
+[ -f "$bench" ] || { echo "download_bench: build it first (cmake --build $build --target download_bench)" >&2; exit 1; }
 work=$build/tests/bench/download_bench.work
 mkdir -p "$work/out"
 
