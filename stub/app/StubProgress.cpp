@@ -12,6 +12,7 @@ namespace {
 
 AbortFlag download_abort;
 int activity_position = 0;
+int main_step = 1;  // the main bar's step, set at stage 0
 
 }  // namespace
 
@@ -21,12 +22,16 @@ void ProgressBarsCallback(int stage, int /*low*/, int high, const std::string& /
     SendMessageA(StubWindow.progress, PBM_SETRANGE32, 0, high);
     SendMessageA(StubWindow.progress, PBM_SETPOS, WPARAM(position), 0);
     SendMessageA(StubWindow.progress, PBM_SETSTEP, WPARAM(step), 0);
+    main_step = step;
     activity_position = 0;
     SendMessageA(StubWindow.activity, PBM_SETRANGE32, 0, 5);
     SendMessageA(StubWindow.activity, PBM_SETPOS, 0, 0);
     SendMessageA(StubWindow.activity, PBM_SETSTEP, 1, 0);
   } else if (stage == 1) {
-    SendMessageA(StubWindow.progress, PBM_STEPIT, 0, 0);
+    if (step > 1)  // several steps at once (a large read of a download)
+      SendMessageA(StubWindow.progress, PBM_DELTAPOS, WPARAM(step * main_step), 0);
+    else
+      SendMessageA(StubWindow.progress, PBM_STEPIT, 0, 0);
     activity_position = (activity_position + 1) % 6;
     SendMessageA(StubWindow.activity, PBM_SETPOS, WPARAM(activity_position), 0);
   }

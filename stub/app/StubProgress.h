@@ -7,8 +7,9 @@
 #include "rules/JobProgress.h"
 
 // Progress of extraction and download: stage 0 sets the main bar's range 0..high, its position
-// and step, and resets the activity bar to 0 of 0..5; stage 1 steps the main bar and moves the
-// activity bar one place on (1, 2, 3, 4, 5, 0, ...). The text is not shown here.
+// and step, and resets the activity bar to 0 of 0..5; stage 1 steps the main bar (step > 1: that
+// many steps at once) and moves the activity bar one place on (1, 2, 3, 4, 5, 0, ...). The text
+// is not shown here.
 void ProgressBarsCallback(int stage, int low, int high, const std::string& text, int step,
                           int position);
 

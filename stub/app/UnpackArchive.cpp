@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/StubState.h"
 #include "format/ArchiveFormat.h"
@@ -80,6 +81,7 @@ class Extraction {
   UnpackResult result_;
   ExtractedNames names_;
   std::optional<InflateBudget> budget_;  // from volume 1's space table
+  std::string inflated_;  // the memory every entry is inflated into, kept for the next
   int header_blocks_ = archive::kMinHeaderBlocks;
   int counter_ = 0;  // blocks read; not reset between volumes, so only volume 1 has headers
   std::uint64_t header_end_ = 0;
@@ -161,9 +163,10 @@ UnpackEnd Extraction::Volume(const std::string& path, int disk,
 }
 
 UnpackEnd Extraction::Entry(const std::string& block) {
-  std::string content;
+  std::string_view content;
   try {
-    content = InflateEntry(block, Serve, budget_->EntryLimit());
+    content = std::string_view(
+        inflated_.data(), InflateEntryInto(block, &inflated_, Serve, budget_->EntryLimit()));
   } catch (const EInflateLimit&) {
     return Fail(OversizedText());
   } catch (const EZLibError& e) {
@@ -178,15 +181,14 @@ UnpackEnd Extraction::Entry(const std::string& block) {
     return Fail(UnsafeNameText(e.name, reason));
   }
   if (e.is_setup) result_.setup_entry = e.name + archive::kSetupMarker + e.setup_args;
-  const std::size_t data_size = content.size() - e.data_offset;
-  if (!budget_->Take(data_size)) return Fail(OversizedText());
+  const std::string_view data = content.substr(e.data_offset);
+  if (!budget_->Take(data.size())) return Fail(OversizedText());
   const WriteMode mode = names_.ModeFor(e.name);
   if (mode == WriteMode::Create) Notify(r_.progress, 1, 0);
-  content.erase(0, e.data_offset);
   const std::string path = folder_ + e.name;
   DWORD error = 0;
-  if (!WriteFileData(path, content, e.dos_date, mode, &error, Serve))
-    return Fail(SaveErrorText(path, data_size, error));
+  if (!WriteFileData(path, data, e.dos_date, mode, &error, Serve))
+    return Fail(SaveErrorText(path, data.size(), error));
   return UnpackEnd::Extracted;
 }
 

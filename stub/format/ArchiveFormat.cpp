@@ -171,14 +171,14 @@ BlockStatus ReadBlock(ArchiveSource& file, std::uint64_t* pos, std::uint64_t end
   return BlockStatus::Ok;
 }
 
-EntryParts SplitEntry(const std::string& content) {
+EntryParts SplitEntry(std::string_view content) {
   EntryParts e;
   const std::size_t zero = content.find(kEntrySeparator);
-  if (zero == std::string::npos) {
+  if (zero == std::string_view::npos) {
     e.data_offset = content.size();
     return e;
   }
-  e.header = content.substr(0, zero);
+  e.header = std::string(content.substr(0, zero));
   e.data_offset = zero + 1;
   std::string name = ListItem(e.header, 0, "");
   const std::size_t star = name.find(kSetupMarker);

@@ -25,6 +25,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "format/ArchiveSource.h"
 #include "format/EntryName.h"  // UnsafeEntryNameReason, IsSafeEntryName
@@ -173,7 +174,7 @@ struct EntryParts {
   std::uint32_t dos_date = 0;   // 0 when missing or not a number
   std::size_t data_offset = 0;  // start of the file's bytes in the content
 };
-EntryParts SplitEntry(const std::string& content);
+EntryParts SplitEntry(std::string_view content);
 std::string EntryHeader(const std::string& stored_name, std::uint32_t dos_date);
 
 // MS-DOS date-time: date in the high 16 bits, time in the low 16 bits, local time.

@@ -260,21 +260,16 @@ struct InflateStream {
   }
 };
 
-// The growing output of InflateEntry. Its size grows in the caller's steps, its memory by
-// doubling: growing by a fixed step alone copies the output again at every step (quadratic
-// time for entries that compress well, where the step is small).
-struct OutputBuffer {
-  std::string bytes;
-  bool Grow(std::size_t by) {
-    if (by > bytes.max_size() / 2 - bytes.size()) return false;
-    if (bytes.size() + by > bytes.capacity())
-      bytes.reserve(std::max(bytes.size() + by, bytes.capacity() * 2));
-    bytes.resize(bytes.size() + by);
-    return true;
-  }
-  Bytef* At(std::size_t offset) { return reinterpret_cast<Bytef*>(&bytes[offset]); }
-  std::size_t size() const { return bytes.size(); }
-};
+// Grows the output in the caller's steps, its memory by doubling: growing by a fixed step
+// alone copies the output again at every step (quadratic time for entries that compress well,
+// where the step is small).
+bool Grow(std::string& bytes, std::size_t by) {
+  if (by > bytes.max_size() / 2 - bytes.size()) return false;
+  if (bytes.size() + by > bytes.capacity())
+    bytes.reserve(std::max(bytes.size() + by, bytes.capacity() * 2));
+  bytes.resize(bytes.size() + by);
+  return true;
+}
 
 [[noreturn]] void RaiseZLib(const z_stream& z, int status) {
   throw EZLibError(z.msg ? z.msg : zError(status));
@@ -284,9 +279,18 @@ struct OutputBuffer {
 
 std::string InflateEntry(const std::string& compressed, const ServeMessages& serve,
                          std::size_t max_output) {
+  std::string out;
+  out.resize(InflateEntryInto(compressed, &out, serve, max_output));
+  return out;
+}
+
+std::size_t InflateEntryInto(const std::string& compressed, std::string* out,
+                             const ServeMessages& serve, std::size_t max_output) {
   // Grow in steps of the input size rounded up to 256 (at least 256, so an empty input still
-  // makes progress).
+  // makes progress); inflate at most a slice per call, so that serve keeps its pace in a
+  // buffer that is already large.
   const std::size_t step = (compressed.size() / 256 + 1) * 256;
+  constexpr std::size_t kSlice = 1 << 20;
   InflateStream s;
   s.z.zalloc = StubAlloc;
   s.z.zfree = StubFree;
@@ -295,21 +299,19 @@ std::string InflateEntry(const std::string& compressed, const ServeMessages& ser
   int status = inflateInit(&s.z);
   if (status != Z_OK) RaiseZLib(s.z, status);
   s.open = true;
-  OutputBuffer out;
   std::size_t produced = 0;
   try {
     for (;;) {
-      if (produced == out.size()) {
-        if (out.size() && serve) serve();
-        // Room for one byte past the limit tells a stream that ends exactly at it from one
-        // that goes on.
-        if (produced > max_output) throw EInflateLimit(max_output);
-        const std::size_t room = max_output - produced;
-        if (!out.Grow(room < step ? room + 1 : step)) throw EZLibError(zError(Z_MEM_ERROR));
-      }
-      s.z.next_out = out.At(produced);
-      s.z.avail_out = uInt(std::min<std::size_t>(out.size() - produced, 0x40000000));
-      const uInt offered = s.z.avail_out;
+      if (produced > max_output) throw EInflateLimit(max_output);
+      // Room for one byte past the limit tells a stream that ends exactly at it from one that
+      // goes on.
+      const std::size_t room = max_output - produced;
+      if (produced == out->size() && !Grow(*out, room < step ? room + 1 : step))
+        throw EZLibError(zError(Z_MEM_ERROR));
+      std::size_t offered = std::min(out->size() - produced, kSlice);
+      if (room < offered) offered = room + 1;
+      s.z.next_out = reinterpret_cast<Bytef*>(&(*out)[produced]);
+      s.z.avail_out = uInt(offered);
       status = inflate(&s.z, Z_NO_FLUSH);
       produced += offered - s.z.avail_out;
       if (status == Z_STREAM_END) {
@@ -318,10 +320,10 @@ std::string InflateEntry(const std::string& compressed, const ServeMessages& ser
       }
       // A stream asking for a preset dictionary can never end here: an error, not a loop.
       if (status < 0 || status == Z_NEED_DICT) RaiseZLib(s.z, status);
+      if (serve) serve();
     }
   } catch (const std::bad_alloc&) {
     throw EZLibError(zError(Z_MEM_ERROR));
   }
-  out.bytes.resize(produced);
-  return std::move(out.bytes);
+  return produced;
 }

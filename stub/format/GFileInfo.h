@@ -113,10 +113,15 @@ class EInflateLimit : public std::runtime_error {
   std::size_t limit_;
 };
 
-// Called each time the output buffer of InflateEntry fills; the stub serves its message queue.
+// Called between the slices of InflateEntry's output; the stub serves its message queue.
 using ServeMessages = std::function<void()>;
 // Inflates one zlib stream (header and Adler-32 included); raises EZLibError. With max_output
 // the output never grows beyond it: a stream that would produce more raises EInflateLimit
 // before the memory is taken.
 std::string InflateEntry(const std::string& compressed, const ServeMessages& serve = {},
                          std::size_t max_output = SIZE_MAX);
+// The same into *out, whose memory is kept from one call to the next (an extraction inflates
+// many entries; fresh memory for each costs page faults and zero-filling). *out never shrinks;
+// the content is its first bytes, as many as returned. serve is called after each MiB of output.
+std::size_t InflateEntryInto(const std::string& compressed, std::string* out,
+                             const ServeMessages& serve = {}, std::size_t max_output = SIZE_MAX);

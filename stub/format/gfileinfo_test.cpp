@@ -87,6 +87,24 @@ TEST(InflateEntry, TheOutputLimitStopsABombBeforeItsMemoryIsTaken) {
   EXPECT_EQ(InflateEntry(pack::CompressEntry("", 9), {}, 0), "");
 }
 
+TEST(InflateEntryInto, ABufferKeptFromALargerEntryHoldsTheLimitAndTheServingPace) {
+  std::string buffer;
+  const std::string large(3u << 20, 'L');
+  const std::string packed_large = pack::CompressEntry(large, 9);
+  int served = 0;
+  ASSERT_EQ(InflateEntryInto(packed_large, &buffer, [&] { ++served; }), large.size());
+  EXPECT_EQ(buffer.substr(0, large.size()), large);
+  // The kept memory does not lift the limit, nor stop the serving between MiB slices.
+  const std::string plain(5u << 19, 'p');  // 2.5 MiB: three slices, two pauses
+  const std::string packed = pack::CompressEntry(plain, 9);
+  EXPECT_THROW(InflateEntryInto(packed, &buffer, {}, plain.size() - 1), EInflateLimit);
+  served = 0;
+  ASSERT_EQ(InflateEntryInto(packed, &buffer, [&] { ++served; }, plain.size()), plain.size());
+  EXPECT_EQ(buffer.substr(0, plain.size()), plain);
+  EXPECT_GE(served, 2);
+  EXPECT_GE(buffer.size(), large.size());
+}
+
 TEST(InflateEntry, DamagedStreamsRaiseZlibsMessage) {
   std::string good = pack::CompressEntry("some text to compress, some text to compress", 9);
   std::string bad_adler = good;

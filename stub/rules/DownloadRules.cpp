@@ -23,6 +23,14 @@ std::int32_t DownloadChunkSize(std::int32_t size) {
   return std::max<std::int32_t>(1, std::min<std::int32_t>(kDownloadChunkLimit, size / 10));
 }
 
+std::int32_t NextReadSize(std::int32_t current, std::int32_t chunk, bool filled,
+                          std::uint32_t elapsed_ms) {
+  if (chunk < kDownloadChunkLimit) return chunk;
+  if (elapsed_ms > kSlowReadMs) return std::max(chunk, current / 2);
+  if (filled && elapsed_ms < kQuickReadMs) return std::min(kMaxDownloadRead, current * 2);
+  return std::clamp(current, chunk, kMaxDownloadRead);
+}
+
 std::int32_t ProgressHigh(std::int32_t size, std::int32_t chunk) {
   return std::int32_t((std::int64_t(size) * 2 + chunk) / (std::int64_t(chunk) * 2)) + 1;
 }

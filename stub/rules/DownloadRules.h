@@ -7,8 +7,19 @@
 #include <cstdint>
 #include <string>
 
-// The largest read of one step.
+// The largest step of the bar, in bytes.
 constexpr std::int32_t kDownloadChunkLimit = 10240;
+
+// Reads of a large download (its chunk at the limit) start at the chunk and double after each
+// read that filled its buffer within kQuickReadMs, up to kMaxDownloadRead: a fast link is read
+// in large pieces, while a read that took longer than kSlowReadMs halves the next one (never
+// below the chunk), so that a slow link still lets the window be served often. A smaller
+// download reads chunk by chunk. A read waits until its buffer is full or the file ends.
+constexpr std::int32_t kMaxDownloadRead = 1 << 20;
+constexpr std::uint32_t kQuickReadMs = 25;
+constexpr std::uint32_t kSlowReadMs = 100;
+std::int32_t NextReadSize(std::int32_t current, std::int32_t chunk, bool filled,
+                          std::uint32_t elapsed_ms);
 
 // target + "." + the signed decimal of size + date, added as 32-bit numbers with wrap-around:
 // a new size or date on the server gives a new name, so an old part is never resumed.

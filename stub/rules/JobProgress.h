@@ -5,7 +5,8 @@
 
 #include <string>
 
-// Stage 0 once: the main bar's range 0..high, its step and position; stage 1 after every step.
+// Stage 0 once: the main bar's range 0..high, its step and position; stage 1 after every step
+// (with step > 1: that many steps at once).
 using ProgressNotify = void (*)(int stage, int low, int high, const std::string& text, int step,
                                 int position);
 

@@ -25,6 +25,27 @@ TEST(DownloadRules, OnlyTargetDotNumberIsAPartFile) {
     EXPECT_EQ(IsPartFileNameOf(c.name, "Tolvane"), c.part) << c.name;
 }
 
+TEST(DownloadRules, ReadsOfALargeDownloadGrowOnAFastLinkAndShrinkOnASlowOne) {
+  struct Case {
+    std::int32_t current, chunk;
+    bool filled;
+    std::uint32_t ms;
+    std::int32_t next;
+  };
+  for (const Case& c : {Case{10240, 10240, true, 0, 20480},  // quick and full: doubles
+                        Case{524288, 10240, true, 24, kMaxDownloadRead},
+                        Case{kMaxDownloadRead, 10240, true, 0, kMaxDownloadRead},  // the cap
+                        Case{40960, 10240, false, 0, 40960},  // short read: the end is near
+                        Case{40960, 10240, true, 25, 40960},  // neither quick nor slow
+                        Case{40960, 10240, true, 101, 20480},  // slow: halves
+                        Case{10240, 10240, true, 5000, 10240},  // never below the chunk
+                        Case{10000, 10000, true, 0, 10000},  // small files: chunk by chunk
+                        Case{1, 1, true, 0, 1}}) {
+    EXPECT_EQ(NextReadSize(c.current, c.chunk, c.filled, c.ms), c.next)
+        << c.current << " " << c.ms;
+  }
+}
+
 TEST(DownloadRules, ChunkIsATenthAtMost10240AndNeverZero) {
   struct Case {
     std::int32_t size, chunk, high;

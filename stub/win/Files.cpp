@@ -81,7 +81,7 @@ std::string ReadFilePart(const std::string& path, std::int64_t offset, std::uint
   return bytes;
 }
 
-bool WriteFileData(const std::string& path, const std::string& data, std::uint32_t dos_date,
+bool WriteFileData(const std::string& path, std::string_view data, std::uint32_t dos_date,
                    WriteMode mode, DWORD* error_code, const BetweenPieces& between) {
   DWORD error = ERROR_SUCCESS;
   const bool append = mode == WriteMode::Append;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "rules/FileRules.h"
 
@@ -30,7 +31,7 @@ using BetweenPieces = std::function<void()>;
 // dos_date is not 0, the file's modification time becomes that local MS-DOS date-time. True
 // when every byte was written and the file closed cleanly; else *error_code (when given) holds
 // the system's error code taken at the failing call.
-bool WriteFileData(const std::string& path, const std::string& data, std::uint32_t dos_date,
+bool WriteFileData(const std::string& path, std::string_view data, std::uint32_t dos_date,
                    WriteMode mode, DWORD* error_code = nullptr, const BetweenPieces& between = {});
 bool AppendData(const std::string& path, const std::string& data, std::uint32_t dos_date,
                 DWORD* error_code = nullptr);

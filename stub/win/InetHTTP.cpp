@@ -170,6 +170,34 @@ TransferMeter& Meter() {
 
 bool (*connected_query)() = nullptr;
 
+// The part file opened for writing at its end (created when missing); false with the system's
+// code when it cannot be.
+bool OpenForAppend(const std::string& path, OwnedHandle* file, DWORD* code) {
+  *file = OwnedHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER zero{};
+  if (*file && SetFilePointerEx(file->get(), zero, nullptr, FILE_END)) return true;
+  *code = GetLastError();
+  return false;
+}
+
+bool WriteAll(HANDLE file, const char* data, DWORD n, DWORD* code) {
+  while (n > 0) {
+    DWORD wrote = 0;
+    if (!WriteFile(file, data, n, &wrote, nullptr)) {
+      *code = GetLastError();
+      return false;
+    }
+    if (wrote == 0) {
+      *code = ERROR_HANDLE_DISK_FULL;
+      return false;
+    }
+    data += wrote;
+    n -= wrote;
+  }
+  return true;
+}
+
 // One download on an open session; fills error.
 void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
               const std::string& target, std::string* content, const JobProgress& progress,
@@ -227,35 +255,52 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
 
   const std::int32_t chunk = DownloadChunkSize(size);
   std::string text = Meter().Text(true, size, done, 0, GetTickCount());
-  progress.Report(0, 0, ProgressHigh(size, chunk), text, 1, ProgressPosition(done, chunk));
+  std::int32_t shown = ProgressPosition(done, chunk);
+  progress.Report(0, 0, ProgressHigh(size, chunk), text, 1, shown);
   const auto read_file = Bound<decltype(&InternetReadFile)>(kReadFile);
+  std::int32_t read_size = chunk;
   std::vector<char> buffer(static_cast<std::size_t>(chunk));
+  OwnedHandle part_file;  // opened at the first bytes, appended to until the end
   DWORD read = 0;
   BOOL ok = FALSE;
   do {
-    WaitPumping(2, 0);
+    // The read itself is the pause between two servings of the window.
+    PumpMessages(0);
+    if (buffer.size() < std::size_t(read_size)) buffer.resize(std::size_t(read_size));
     read = 0;
-    ok = read_file && read_file(request.get(), buffer.data(), DWORD(chunk), &read);
+    const DWORD started = GetTickCount();
+    ok = read_file && read_file(request.get(), buffer.data(), DWORD(read_size), &read);
     if (!ok) read = 0;
+    const DWORD now = GetTickCount();
     if (read > 0) {
-      const std::string data(buffer.data(), read);
       if (to_file) {
         DWORD code = 0;
-        if (!AppendData(part, data, 0, &code)) {
+        if (!(part_file || OpenForAppend(part, &part_file, &code)) ||
+            !WriteAll(part_file.get(), buffer.data(), read, &code)) {
           error = TransferError::Numbered(TransferFault::CannotWrite,
                                           "Unable to write " + part + " <P>" + LastErrorText(code),
                                           code);
           return;
         }
       } else {
-        content->append(data);
+        content->append(buffer.data(), read);
       }
       done += read;
-      text = Meter().Text(false, size, done, read, GetTickCount());
-      progress.Report(1, 0, 0, text, 0, 0);
+      text = Meter().Text(false, size, done, read, now);
+      // One step of the bar per chunk: a large read moves it by all the chunks it brought.
+      const std::int32_t steps = std::max(1, ProgressPosition(done, chunk) - shown);
+      shown += steps;
+      progress.Report(1, 0, 0, text, steps, 0);
     }
+    read_size = NextReadSize(read_size, chunk, read == DWORD(read_size), now - started);
     // A server that sends more than it announced is not followed past the size.
   } while (read > 0 && done < size && !progress.Aborted());
+  if (part_file && !part_file.Close() && !progress.Aborted()) {
+    const DWORD code = GetLastError();
+    error = TransferError::Numbered(TransferFault::CannotWrite,
+                                    "Unable to write " + part + " <P>" + LastErrorText(code), code);
+    return;
+  }
 
   if (progress.Aborted()) {
     error = TransferError(TransferFault::Aborted, "Download Aborted");
@@ -299,7 +344,9 @@ std::int64_t UrlContentLength(const std::string& url) {
 bool HTTP_DownloadFile_Incremental(HWND progress_window, const std::string& url,
                                    const std::string& target_file, std::string* content,
                                    const JobProgress& progress, TransferError* error) {
-  WaitPumping(100, 0);
+  // What the window has to show (its status text, its bars) is served before the first read;
+  // no fixed pause on top, which a fast download would spend mostly waiting.
+  PumpMessages(0);
   TransferError failure;
   std::string ignored;
   if (!content) content = &ignored;

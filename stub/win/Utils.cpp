@@ -306,7 +306,7 @@ void PumpMessages(DWORD milliseconds) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  Sleep(milliseconds);
+  if (milliseconds > 0) Sleep(milliseconds);
 }
 
 // Elapsed time is measured by unsigned difference, so the wrap of the tick count after

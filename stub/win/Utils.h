@@ -83,6 +83,9 @@ void SetStatusText(HWND window, FontOwner& font_owner, const std::string& text,
 
 // --- Waiting while the windows of the thread stay responsive ---
 
+// Dispatches every waiting message, then sleeps for milliseconds. 0 serves the queue between the
+// pieces of a long job without giving up the processor: on a busy machine a yield costs a
+// time slice each.
 void PumpMessages(DWORD milliseconds);
 void WaitPumping(DWORD milliseconds, DWORD step);
 

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,6 +48,7 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 // The progress the download reports, passed on to the stub window's bars.
 struct Progress {
   int starts = 0, steps = 0, high = -1, position = -1;
+  int moved = 0;  // the bar steps the stage 1 reports ask for
   std::string last_text;
 };
 Progress progress;
@@ -58,6 +60,7 @@ void RecordProgress(int stage, int low, int high, const std::string& text, int s
     progress.position = position;
   } else {
     ++progress.steps;
+    progress.moved += std::max(step, 1);
   }
   progress.last_text = text;
   ProgressBarsCallback(stage, low, high, text, step, position);
@@ -146,6 +149,20 @@ TEST_F(InetHttp, AFileFromNginxArrivesWholeAndDrivesTheBar) {
   EXPECT_GT(content.size(), 0u);
   EXPECT_EQ(UrlContentLength(nginx_ + "/missing.bin"), std::int64_t(content.size()));
   EXPECT_EQ(UrlContentLength("http://127.0.0.1:1/nothing"), -1);
+}
+
+TEST_F(InetHttp, ALargeFileArrivesWholeAndItsBarEndsFullWhateverTheReadSizes) {
+  // 1 MiB + 5000: 103 steps of 10240 bytes, the last one short; reads grow on a fast link.
+  const std::string data = Publish("f1m.bin", RandomBytes((1 << 20) + 5000, 4));
+  ASSERT_NE(StubWindowCreate(), nullptr);
+  const std::string target = dir_ + "f1m.bin";
+  EXPECT_EQ(Download(nginx_ + "/f1m.bin", target), "");
+  EXPECT_EQ(ReadFile(target), data);
+  EXPECT_EQ(FilesIn(dir_), std::vector<std::string>{"f1m.bin"});
+  EXPECT_EQ(progress.high, 104);
+  EXPECT_EQ(progress.moved, 103);
+  EXPECT_EQ(SendMessageA(StubWindow.progress, PBM_GETPOS, 0, 0), 103);
+  StubWindowDestroy();
 }
 
 TEST_F(InetHttp, ACutDownloadReportsItAndResumesToAnIdenticalFile) {

@@ -1,7 +1,9 @@
 // Windows (under wine): a whole extraction of a ~100 MB archive by the stub's UnpackArchive
 // (checksum of each volume, piecewise block reads, inflate, piecewise writes) against plain zlib
-// inflate + write of the same entries in the same process. Prints figures only.
-// Usage: extract_bench [WORK_DIR] [MEGABYTES]
+// inflate + write of the same entries in the same process, in alternating rounds on a shared,
+// noisy machine: the medians count. Prints figures only.
+// Usage: extract_bench [WORK_DIR] [MEGABYTES] [ROUNDS] [stub|plain]
+// (one side alone, to profile it)
 #include <windows.h>
 
 #include <algorithm>
@@ -30,6 +32,23 @@ namespace {
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// User + kernel time of this process, in seconds: less sensitive than the wall clock to the
+// other loads on a shared machine.
+double CpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  const auto value = [](const FILETIME& f) {
+    return double((std::uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+  };
+  return value(kernel) + value(user);
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // Inflates one entry block in 1 MiB chunks straight into its file; the bytes written.
@@ -87,6 +106,8 @@ std::uint64_t FolderBytes(const std::string& folder) {
 int main(int argc, char** argv) {
   const std::string dir = FixTrailingBackslash(argc > 1 ? argv[1] : ".", true);
   const std::size_t megabytes = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 100;
+  const int rounds = std::max(1, argc > 3 ? std::atoi(argv[3]) : 7);
+  const std::string only = argc > 4 ? argv[4] : "";
   std::uint64_t total = 0;
   const pack::PackOptions o = MixedArchiveOptions(megabytes, &total);
   const double mb = double(total) / 1048576.0;
@@ -115,7 +136,7 @@ int main(int argc, char** argv) {
 
   // The stub's extraction, as the setup job runs it (no window: its messages are served
   // anyway), and plain zlib inflate + write of the same entries (every block read whole, no
-  // checks); each twice, alternating, the best time of each counted.
+  // checks), in rounds that alternate which goes first.
   OwnInfo = std::make_unique<TGFileInfo>(out);
   const std::string stub_dir = dir + "extract_bench_stub\\";
   const std::string plain_dir = dir + "extract_bench_plain\\";
@@ -124,46 +145,71 @@ int main(int argc, char** argv) {
   auto t0 = Clock::now();
   WaitPumping(500, 0);
   const double settle_s = Seconds(t0);
-  double stub_s = 1e9, plain_s = 1e9;
-  std::uint64_t plain_bytes = 0;
-  for (int round = 0; round < 2; ++round) {
-    DeleteTree(plain_dir, true);
-    CreateDirectoryA(plain_dir.c_str(), nullptr);
-    t0 = Clock::now();
-    int counter = 0, header_blocks = 0;
-    plain_bytes = 0;
-    for (std::size_t v = 0; v < result.volumes.size(); ++v) {
-      auto file = archive::OpenArchiveSource(result.volumes[v]);
-      const archive::ArchiveTrailer t = archive::ReadTrailer(*file);
-      if (v == 0) header_blocks = t.HeaderBlockCount();
-      const std::uint64_t end = archive::ArchiveEndOf(*file);
-      std::uint64_t pos = std::uint64_t(t.DataOffset);
-      std::string block;
-      while (archive::ReadBlock(*file, &pos, end, t.TrailerSize, &block) ==
-             archive::BlockStatus::Ok)
-        if (++counter > header_blocks) plain_bytes += PlainInflateAndWrite(block, plain_dir);
+  std::vector<double> stub_speeds, plain_speeds, ratios, stub_cpu, plain_cpu;
+  double plain_mb = 0;
+  for (int round = 0; round < rounds; ++round) {
+    double stub_speed = 0, plain_speed = 0;
+    for (int turn = 0; turn < 2; ++turn) {
+      const bool plain_turn = (turn == 0) == (round % 2 == 0);
+      if (!only.empty() && only != (plain_turn ? "plain" : "stub")) continue;
+      if (plain_turn) {
+        DeleteTree(plain_dir, true);
+        CreateDirectoryA(plain_dir.c_str(), nullptr);
+        t0 = Clock::now();
+        const double cpu0 = CpuSeconds();
+        int counter = 0, header_blocks = 0;
+        std::uint64_t plain_bytes = 0;
+        for (std::size_t v = 0; v < result.volumes.size(); ++v) {
+          auto file = archive::OpenArchiveSource(result.volumes[v]);
+          const archive::ArchiveTrailer t = archive::ReadTrailer(*file);
+          if (v == 0) header_blocks = t.HeaderBlockCount();
+          const std::uint64_t end = archive::ArchiveEndOf(*file);
+          std::uint64_t pos = std::uint64_t(t.DataOffset);
+          std::string block;
+          while (archive::ReadBlock(*file, &pos, end, t.TrailerSize, &block) ==
+                 archive::BlockStatus::Ok)
+            if (++counter > header_blocks) plain_bytes += PlainInflateAndWrite(block, plain_dir);
+        }
+        // The plain run writes the second part of an entry split over volumes over its first
+        // (it only measures): its byte count, not its files, matches the total.
+        plain_mb = double(plain_bytes) / 1048576.0;
+        plain_speed = plain_mb / Seconds(t0);
+        plain_cpu.push_back(CpuSeconds() - cpu0);
+      } else {
+        DeleteTree(stub_dir, true);
+        UnpackRequest request;
+        request.archive_path = out;
+        request.target_folder = stub_dir;
+        t0 = Clock::now();
+        const double cpu0 = CpuSeconds();
+        const UnpackResult r = UnpackArchive(request);
+        stub_speed = mb / (Seconds(t0) - settle_s);
+        stub_cpu.push_back(CpuSeconds() - cpu0);
+        if (r.end != UnpackEnd::Extracted || FolderBytes(stub_dir) != total) {
+          std::printf("stub extraction failed: %s\n", r.error.c_str());
+          return 1;
+        }
+      }
     }
-    plain_s = std::min(plain_s, Seconds(t0));
-
-    DeleteTree(stub_dir, true);
-    UnpackRequest request;
-    request.archive_path = out;
-    request.target_folder = stub_dir;
-    t0 = Clock::now();
-    const UnpackResult r = UnpackArchive(request);
-    stub_s = std::min(stub_s, Seconds(t0) - settle_s);
-    if (r.end != UnpackEnd::Extracted || FolderBytes(stub_dir) != total) {
-      std::printf("stub extraction failed: %s\n", r.error.c_str());
-      return 1;
-    }
+    if (!only.empty()) continue;
+    stub_speeds.push_back(stub_speed);
+    plain_speeds.push_back(plain_speed);
+    ratios.push_back(stub_speed / plain_speed);
+    std::printf("round %d: stub %7.1f MB/s, plain %7.1f MB/s, ratio %.2f\n", round + 1, stub_speed,
+                plain_speed, stub_speed / plain_speed);
   }
-  // The plain run writes the second part of an entry split over volumes over its first (it
-  // only measures): its byte count, not its files, matches the total.
-  const double plain_mb = double(plain_bytes) / 1048576.0;
-  std::printf("stub extraction: %8.1f MB/s  (%.2f s, checksums included)\n", mb / stub_s, stub_s);
-  std::printf("plain inflate + write: %8.1f MB/s  (%.2f s, %.1f MB written)\n",
-              plain_mb / plain_s, plain_s, plain_mb);
-  std::printf("speed ratio stub / plain: %.2f (aim >= 0.7)\n", (mb / stub_s) / (plain_mb / plain_s));
+  if (!only.empty()) {
+    std::vector<double>& cpu = only == "stub" ? stub_cpu : plain_cpu;
+    std::printf("%s alone: %.3f s of processor time median of %d\n", only.c_str(),
+                cpu.empty() ? 0.0 : Median(cpu), rounds);
+    return 0;
+  }
+  std::printf("stub extraction: %8.1f MB/s median of %d (checksums included), %.3f s of processor\n",
+              Median(stub_speeds), rounds, Median(stub_cpu));
+  std::printf("plain inflate + write: %8.1f MB/s median of %d (%.1f MB written), %.3f s of processor\n",
+              Median(plain_speeds), rounds, plain_mb, Median(plain_cpu));
+  std::printf("speed ratio stub / plain: %.2f median of the rounds' ratios (aim >= 0.9)\n",
+              Median(ratios));
   DeleteTree(stub_dir, true);
   DeleteTree(plain_dir, true);
   for (const std::string& v : result.volumes) DeleteFileA(v.c_str());
