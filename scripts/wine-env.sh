@@ -54,3 +54,15 @@ wine_map_song_face() {
   done
   echo "$family" >"$marker"
 }
+
+# Xvfb runs no window manager, yet wine treats captioned top-level windows as managed and, on
+# every unmap, waits two seconds for a manager's answer that never comes: each closed window or
+# box would cost the tests that long. Unmanaged windows are what this display really has.
+# Done once per prefix.
+wine_unmanaged_windows() {
+  local marker=$WINEPREFIX/.windows-unmanaged
+  [ -f "$marker" ] && return 0
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
+    return 0
+  : >"$marker"
+}
