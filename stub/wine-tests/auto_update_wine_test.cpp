@@ -92,21 +92,38 @@ std::vector<std::string> WaitForStarts(std::size_t n) {
   return AppLogLines("start");
 }
 
-// Posts WM_CLOSE to every window of the class and waits (bounded) until none is left. A window
-// still there is asked again every 200 ms; its going is seen within 20.
+// Posts WM_CLOSE to every window of the class and waits (bounded) until none is left, their
+// programs have ended and a copy's self-deleting batch is done: a program still on its way out
+// could be taken for the next test's (the agent finds programs by name), and a batch still at
+// work could delete the next copy. A window still there is asked again every 200 ms; the ends
+// are seen within 20.
 void CloseAllOfClass(const char* cls) {
   const DWORD t0 = GetTickCount();
+  const auto in_time = [t0] { return GetTickCount() - t0 <= 15000; };
+  std::map<DWORD, HANDLE> closed;
   HWND asked = nullptr;
   DWORD asked_at = 0;
   while (HWND w = FindWindowA(cls, nullptr)) {
     if (w != asked || GetTickCount() - asked_at >= 200) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid && !closed.count(pid)) closed[pid] = OpenProcess(SYNCHRONIZE, FALSE, pid);
       PostMessageA(w, WM_CLOSE, 0, 0);
       PostMessageA(w, WM_CLOSE, 0, 0);
       asked = w;
       asked_at = GetTickCount();
     }
     Sleep(20);
-    if (GetTickCount() - t0 > 15000) break;
+    if (!in_time()) break;
+  }
+  for (const auto& [pid, process] : closed) {
+    if (process) {
+      while (in_time() && WaitForSingleObject(process, 20) == WAIT_TIMEOUT) {
+      }
+      CloseHandle(process);
+    }
+    const std::string batch = TempFolder() + "_DEL_ME_" + std::to_string(pid) + ".BAT";
+    while (in_time() && std::filesystem::exists(batch)) Sleep(20);
   }
 }
 
