@@ -498,13 +498,14 @@ TEST_F(AutoUpdate, SignedUpdatesRefuseEveryFileThatIsNotGenuine) {
     const char* file;    // the refused file, the info file in the agent's folder, the others in
                          // its download folder; "" when none is refused
     const char* reason;  // the trace's reason
-    std::string end;     // the agent's trace line that ends the check
+    std::string end;     // the agent's trace line that ends the check (after the stamp is
+                         // given back)
   };
   const Case cases[] = {
-      {Fault::SetupOfOtherKey, kUpdateName, "signed by another key", StageLine(kStagePerformAutoUpdate, 12)},
+      {Fault::SetupOfOtherKey, kUpdateName, "signed by another key", StageLine(kStagePerformShot, 2)},
       // Not read at all: the check ends as if there were no info file (level 0).
       {Fault::InfoChanged, "Tolvane.info", "signature does not match", TraceValue(kTraceCheckLevel, 0)},
-      {Fault::SetupSigMissing, kUpdateName, "no signature", StageLine(kStagePerformAutoUpdate, 12)},
+      {Fault::SetupSigMissing, kUpdateName, "no signature", StageLine(kStagePerformShot, 2)},
       {Fault::InformUnsigned, "TolvaneNews.txt", "no signature", StageLine(kStagePerformShot, 2)},
       // A genuine old info file replayed: never offered (the version level), no box.
       {Fault::OldInfo, "", "", TraceValue(kTraceCheckLevel, 3)},
