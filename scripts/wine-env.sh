@@ -54,3 +54,17 @@ wine_map_song_face() {
   done
   echo "$family" >"$marker"
 }
+
+# Xvfb runs no window manager, yet wine treats captioned top-level windows as managed and, on
+# every unmap, waits two seconds for a manager's answer that never comes: each closed window or
+# box would cost the tests that long. Unmanaged windows are what this display really has. The
+# viewer (Tolvane.exe) stays managed: its tests look at its X window as a desktop's window
+# manager would frame it, the client area alone. Done once per prefix.
+wine_unmanaged_windows() {
+  local marker=$WINEPREFIX/.windows-unmanaged-but-viewer
+  [ -f "$marker" ] && return 0
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\AppDefaults\Tolvane.exe\X11 Driver' /v Managed /t REG_SZ \
+      /d Y /f >/dev/null 2>&1 || return 0
+  : >"$marker"
+}

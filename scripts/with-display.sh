@@ -67,6 +67,7 @@ if [ -n "$have_wine" ]; then
   # The lock stays with this script: a wineserver that inherited it would outlive the run.
   wine_ensure_prefix 9>&-
   wine_map_song_face 9>&-
+  wine_unmanaged_windows 9>&-
   wineserver -p >/dev/null 2>&1 9>&- || true
 fi
 

@@ -11,6 +11,7 @@
 #include "rules/AgentRules.h"
 #include "win/Files.h"
 #include "win/InetHTTP.h"
+#include "win/Paced.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 #include "win/WMsgBox.h"
@@ -179,7 +180,7 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
         error = CannotWrite(target, code);
     }
   } else if (!TestMode && !base.empty() && InternetConnected()) {
-    WaitPumping(500, 0);
+    WaitPumping(Paced(500), 0);
     const int charset = MsgBox::CharSet();
     SetStatusText(StubWindow.status, StubWindow.status_font, AgentText(StatusKey(kind), StatusDefault(kind)),
                   MsgBox::FontName(), MsgBox::FontSize(), charset);
@@ -193,7 +194,7 @@ bool DownloadFileAU(const std::string& base_in, const std::string& name_in, Agen
         kind == AgentFile::Info ? std::string() : target, &content, StubWindowProgress(), &error);
     wrote = complete && error.ok() && kind != AgentFile::Info;
     if (show_progress && StubWindow.window) ShowWindow(StubWindow.window, SW_HIDE);
-    WaitPumping(500, 0);
+    WaitPumping(Paced(500), 0);
   }
 
   bool ok = false;

@@ -10,6 +10,7 @@
 #include "format/GFileInfo.h"
 #include "rules/ExtractRules.h"
 #include "win/Files.h"
+#include "win/Paced.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 
@@ -49,9 +50,9 @@ bool RunSetup(HWND window, const std::string& extraction_folder,
     request.charset = OwnInfo->Charset();
     request.force_prompt = RegReadText(kSpanDiskKey, "ForcePrompt", "0") == "1";
     if (foreground) ShowWindow(window, SW_SHOW);
-    WaitPumping(1000, 0);
+    WaitPumping(Paced(1000), 0);
     const UnpackResult result = UnpackArchive(request);
-    WaitPumping(1000, 0);
+    WaitPumping(Paced(1000), 0);
     switch (result.end) {
       case UnpackEnd::Extracted:
         if (!result.setup_entry.empty())

@@ -10,6 +10,7 @@
 #include "rules/ShellDirRules.h"
 #include "rules/ShortcutRules.h"
 #include "win/Files.h"
+#include "win/Paced.h"
 #include "win/ShellDir.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
@@ -98,7 +99,7 @@ bool LaunchSetup(HWND window, const std::string& extraction_folder,
     return false;
   }
   ShowWindow(window, SW_HIDE);
-  WaitPumping(1000, 0);
+  WaitPumping(Paced(1000), 0);
   if (!tree.Adopted())
     TraceLine() << " Setup tree not held, only the program is waited for: "
                 << LastErrorText(tree.AdoptError());

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "win/HiddenStart.h"
+#include "win/Paced.h"
 #include "win/Process.h"
 #include "win/Utils.h"
 
@@ -99,6 +100,6 @@ bool WaitForSetup(HANDLE process, const ProcessTree& tree, const std::string& th
   WaitForHandlePumping(process, INFINITE);
   const bool tree_ended = tree.WaitEmptyPumping(kSetupTreeWaitMs);
   WaitWhileWindowExists(SetupDialogClass(thread_token), "");
-  WaitPumping(1000, 0);
+  WaitPumping(Paced(1000), 0);
   return tree_ended;
 }

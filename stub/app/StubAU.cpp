@@ -11,6 +11,7 @@
 #include "rules/AgentRules.h"
 #include "rules/UpdateRules.h"
 #include "win/InetHTTP.h"
+#include "win/Paced.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 #include "win/WMsgBox.h"
@@ -135,7 +136,7 @@ void PerformShot() {
     TraceLine() << StageLine(kStagePerformShot, 2);
   }
   if (CheckMode == 1) {
-    WaitPumping(1000, 0);
+    WaitPumping(Paced(1000), 0);
     if (StubWindow.window) ShowWindow(StubWindow.window, SW_HIDE);
     if (!done) {
       const bool connected = InternetConnected();

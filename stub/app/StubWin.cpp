@@ -17,6 +17,7 @@
 #include "rules/AgentProtocol.h"
 #include "win/InetHTTP.h"
 #include "win/Owners.h"
+#include "win/Paced.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 #include "win/WMsgBox.h"
@@ -48,7 +49,7 @@ void OnCreate(HWND window) {
   if (StubWindow.status && StubWindow.status_font)
     SendMessageA(StubWindow.status, WM_SETFONT,
                  reinterpret_cast<WPARAM>(StubWindow.status_font.get()), FALSE);
-  SetTimer(window, kStartTimerId, kStartTimerMs, nullptr);
+  SetTimer(window, kStartTimerId, Paced(kStartTimerMs), nullptr);
 }
 
 void OnPaint(HWND window) {

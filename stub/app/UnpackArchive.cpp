@@ -10,6 +10,7 @@
 #include "format/GFileInfo.h"
 #include "rules/ExtractRules.h"
 #include "win/Files.h"
+#include "win/Paced.h"
 #include "win/Trace.h"
 #include "win/Utils.h"
 #include "win/WMsgBox.h"
@@ -105,7 +106,7 @@ UnpackResult Extraction::Run() {
   }
   // Only a complete extraction may start anything.
   if (result_.end != UnpackEnd::Extracted) result_.setup_entry.clear();
-  WaitPumping(500, 0);
+  WaitPumping(Paced(500), 0);
   return result_;
 }
 
@@ -214,7 +215,7 @@ bool Extraction::AskForVolume(const std::string& path, int disk) {
   for (;;) {
     TraceLine() << " Asking for volume " << disk << ": " << path;
     const bool ok = AskOkCancel(r_.owner, text, r_.prompt_title, r_.button_texts, r_.charset);
-    WaitPumping(500, 0);
+    WaitPumping(Paced(500), 0);
     if (!ok) return false;
     if (FileExists(path)) return true;
   }

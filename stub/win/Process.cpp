@@ -227,10 +227,21 @@ ProgramWait WaitForProcessEnd(const std::string& program_file, DWORD timeout_ms,
     MSG quit;
     if ((stop && stop()) || PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
       return ProgramWait::Stopped;
-    if (FindProcess(file, false) == 0) return ProgramWait::Ended;
+    const DWORD pid = FindProcess(file, false);
+    if (pid == 0) return ProgramWait::Ended;
     const DWORD elapsed = GetTickCount() - t0;
     if (elapsed >= timeout_ms) return ProgramWait::TimedOut;
-    WaitPumping(std::min<DWORD>(250, timeout_ms - elapsed), 0);
+    // Woken by the end of the process found or by a message (a stop arrives as one); the search
+    // runs again at least once a second, for another process of that name.
+    const DWORD step = std::min<DWORD>(1000, timeout_ms - elapsed);
+    const OwnedHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) {
+      WaitPumping(std::min<DWORD>(250, step), 0);
+      continue;
+    }
+    HANDLE handle = process.get();
+    if (MsgWaitForMultipleObjects(1, &handle, FALSE, step, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+      PumpMessages(0);
   }
 }
 

@@ -42,7 +42,8 @@ WaitEnd WaitForHandlePumping(HANDLE handle, DWORD timeout_ms);
 enum class ProgramWait { Ended, TimedOut, Stopped };
 // Waits, serving messages, until no process runs program_file (quotes allowed, base names
 // match), timeout_ms have passed, or stop (when given) says so or a quit message is pending
-// (it stays pending for the caller's loop). Checked several times a second.
+// (it stays pending for the caller's loop). Wakes at the end of the process it found and at
+// every message; searches again at least once a second.
 ProgramWait WaitForProcessEnd(const std::string& program_file, DWORD timeout_ms,
                               const std::function<bool()>& stop = {});
 // Waits, serving messages every 100 ms, while a top-level window of that class (and, when not

@@ -6,6 +6,7 @@
 
 #include "text/MarkupText.h"
 #include "win/Owners.h"
+#include "win/Paced.h"
 #include "win/Utils.h"
 
 namespace {
@@ -392,7 +393,7 @@ int ShowBox(HWND owner, const std::string& text, const std::string& title,
   if (!owner || owner == BOX_OWNER_ACTIVE) owner = GetActiveWindow();
   const int result = MarkupBox(owner, shown, title, button_texts, flags | box::kShowBoxFlags,
                                timeout);
-  WaitPumping(100, 0);
+  WaitPumping(Paced(100), 0);
   return result;
 }
 

@@ -38,7 +38,7 @@ inline box_driver::BoxInfo WaitForBox(const std::string& caption, DWORD millisec
   const DWORD t0 = GetTickCount();
   while (info.caption != caption && GetTickCount() - t0 < milliseconds) {
     if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
-    if (info.caption != caption) Sleep(100);
+    if (info.caption != caption) Sleep(20);
   }
   return info;
 }

@@ -138,5 +138,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_stub = WindowsPath(argv[1]);
+  QuickStubPace();
   return RUN_ALL_TESTS();
 }

@@ -515,5 +515,6 @@ int main(int argc, char** argv) {
   g_stub = WindowsPath(argv[1]);
   TraceViewerExe() = WindowsPath(argv[2]);
   g_sample = WindowsPath(argv[3]);
+  QuickStubPace();
   return RUN_ALL_TESTS();
 }

@@ -309,5 +309,6 @@ int main(int argc, char** argv) {
   g_nginx = Env("WEXLIN_TEST_HTTP");
   g_fault = Env("WEXLIN_TEST_FAULT");
   g_docroot = Env("WEXLIN_TEST_DOCROOT");
+  QuickStubPace();
   return RUN_ALL_TESTS();
 }

@@ -112,7 +112,7 @@ class TraceViewer {
     const DWORD t0 = GetTickCount();
     do {
       if (Has(pid, text)) return true;
-      Sleep(100);
+      Sleep(20);
     } while (GetTickCount() - t0 < milliseconds);
     return false;
   }

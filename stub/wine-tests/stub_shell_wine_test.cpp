@@ -231,7 +231,7 @@ TEST(StubStart, TwoStartsAtTheSameInstantRunOnlyOne) {
   ASSERT_NE(window, nullptr);
   // The loser ends on its own; wait for it, then check that the winner stays.
   const DWORD t0 = GetTickCount();
-  while (a.Running() && b.Running() && GetTickCount() - t0 < 15000) Sleep(100);
+  while (a.Running() && b.Running() && GetTickCount() - t0 < 15000) Sleep(20);
   Sleep(1500);
   EXPECT_NE(a.Running(), b.Running());
   CloseStubWindow(window);
@@ -333,7 +333,7 @@ TEST(RunModes, EachModeReachesItsBranch) {
     const std::string copy = dir.path() + "X_" + kAgent;
     const DWORD t0 = GetTickCount();
     while (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount() - t0 < 30000)
-      Sleep(100);
+      Sleep(20);
     EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES);
   }
   {  // The transient copy runs the update cycle until closed, then deletes its file.
@@ -373,7 +373,7 @@ TEST(RunModes, EachModeReachesItsBranch) {
     EXPECT_FALSE(viewer.Has(stub.Id(), "ForegroundOp"));
     const DWORD t0 = GetTickCount();
     while (GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES && GetTickCount() - t0 < 30000)
-      Sleep(100);
+      Sleep(20);
     EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES) << copy;
   }
   {  // The CD-span copy: the setup job, then the batch that removes its folder.
@@ -405,5 +405,6 @@ int main(int argc, char** argv) {
   }
   g_stub = WindowsPath(argv[1]);
   TraceViewerExe() = WindowsPath(argv[2]);
+  QuickStubPace();
   return RUN_ALL_TESTS();
 }

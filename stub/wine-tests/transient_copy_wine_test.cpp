@@ -36,7 +36,7 @@ bool WaitUntil(Condition condition, DWORD milliseconds) {
   const DWORD t0 = GetTickCount();
   while (!condition()) {
     if (GetTickCount() - t0 >= milliseconds) return condition();
-    Sleep(100);
+    Sleep(20);
   }
   return true;
 }
@@ -359,5 +359,6 @@ int main(int argc, char** argv) {
   g_listener = WindowsPath(argv[3]);
   g_sample = WindowsPath(argv[4]);
   TestDirPrefix() = "copies_test_";
+  QuickStubPace();
   return RUN_ALL_TESTS();
 }

@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "rules/Pace.h"
+
 inline std::string WindowsPath(std::string unix_path) {
   if (unix_path.empty() || unix_path[0] != '/') return unix_path;
   for (char& c : unix_path)
@@ -95,7 +97,14 @@ inline HWND WaitForWindow(const std::string& cls, DWORD milliseconds, DWORD proc
       GetWindowThreadProcessId(w, &owner);
       if (process_id == 0 || owner == process_id) return w;
     }
-    Sleep(50);
+    Sleep(20);
   } while (GetTickCount() - t0 < milliseconds);
   return nullptr;
+}
+
+// The stub's fixed pauses and its one-second tick at the quickest pace, for every program the
+// test starts: these tests check what follows a pause, not its length, and count ticks rather
+// than time them.
+inline void QuickStubPace() {
+  SetEnvironmentVariableA(kPaceVariable, std::to_string(kMaxPaceDivisor).c_str());
 }
