@@ -33,11 +33,15 @@ class TestModeKey {
 };
 
 // The agent's box of that caption, waiting for it; an earlier box may still be on its way out.
-inline box_driver::BoxInfo WaitForBox(const std::string& caption, DWORD milliseconds = 20000) {
+// After a box of the same caption was answered, pass it as `previous`: until it has gone it
+// would be found again in place of the next one.
+inline box_driver::BoxInfo WaitForBox(const std::string& caption, DWORD milliseconds = 20000,
+                                      HWND previous = nullptr) {
   box_driver::BoxInfo info;
   const DWORD t0 = GetTickCount();
   while (info.caption != caption && GetTickCount() - t0 < milliseconds) {
-    if (const HWND box = box_driver::FindBox("WMsgBox", 1000)) info = box_driver::ReadBox(box, false);
+    const HWND box = box_driver::FindBox("WMsgBox", 1000);
+    if (box && box != previous) info = box_driver::ReadBox(box, false);
     if (info.caption != caption) Sleep(20);
   }
   return info;

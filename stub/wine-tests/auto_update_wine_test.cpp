@@ -387,7 +387,7 @@ void WholeUpdate(bool is_signed) {
   EXPECT_TRUE(Press(question, "&Yes"));
   if (is_signed) {
     // Verified and held: no other process can write, delete or rename the setup until it ran.
-    const box_driver::BoxInfo install = WaitForBox("Confirm");
+    const box_driver::BoxInfo install = WaitForBox("Confirm", 20000, question.window);
     const std::string held = in.Downloads() + kUpdateName;
     EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + held)) << Dump(viewer);
     EXPECT_TRUE(viewer.Has(agent.Id(), " Verified " + in.Dir() + "Tolvane.info")) << Dump(viewer);
