@@ -173,6 +173,10 @@ void AutoUpdateTick() {
   if (AutoUpdateTimerCount <= 0) return;
   IsTestMode(false);
   int status = GetShotTimeStatus();
+  // A check asked for during this tick's own messages (a command is handled whenever this
+  // thread sends one, e.g. a trace line) was taken with its flag just now: it asks now, or its
+  // question would be lost.
+  if (CheckMode == 2) CheckMode = 1;
   TraceLine() << kTraceShotTimeStatus << status;
   if (status == 2) FirstShot = false;
   if (status > 0 && (CheckMode == 1 || OverrideSlot(0) == 1)) ConfirmManualCheck(status);

@@ -317,7 +317,7 @@ TEST_F(AgentCycle, StopCountdownThreeEndsTheAgentOnTheFourthTick) {
 // The answer to the agent's interactive-check question, pressed through the box driver.
 void AnswerCheckQuestion(const TraceViewer& viewer, DWORD pid, const char* button) {
   const box_driver::BoxInfo info = WaitForBox("Confirm");
-  ASSERT_EQ(info.caption, "Confirm");
+  ASSERT_EQ(info.caption, "Confirm") << ::testing::PrintToString(viewer.LinesOf(pid));
   EXPECT_EQ(info.text.find("Check Tolvane now?"), 0u) << info.text;
   EXPECT_NE(info.text.find("Test Mode"), std::string::npos) << info.text;
   // Timer messages keep arriving while the box is up; the tick that asks holds the guard, so

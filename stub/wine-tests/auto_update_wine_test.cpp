@@ -312,9 +312,12 @@ bool Press(const box_driver::BoxInfo& info, const std::string& caption) {
   return button && box_driver::PressButton(info, button, box_driver::PressWay::Command);
 }
 
+// The trace of every process, and the agent's box if one is up.
 std::string Dump(const TraceViewer& viewer) {
   std::string text = "\n";
   for (const std::string& line : viewer.Lines()) text += line + "\n";
+  if (const HWND box = box_driver::FindBox("WMsgBox", 0))
+    text += "box up: " + box_driver::FormatBox(box_driver::ReadBox(box, false)) + "\n";
   return text;
 }
 

@@ -240,7 +240,7 @@ TEST_F(InternetSetup, ACutDownloadIsReportedAndTheNextStartResumesIt) {
     const std::string box = AnswerBox("&OK");
     EXPECT_EQ(box.find("Error: 4 Connection broken: 40000 of " + std::to_string(published.size())),
               0u)
-        << box;
+        << box << ::testing::PrintToString(viewer.LinesOf(stub.Id()));
     ASSERT_TRUE(stub.WaitEnd(30000));
     EXPECT_FALSE(viewer.Has(stub.Id(), "sound="));
     ASSERT_EQ(temp.Parts().size(), 1u);
