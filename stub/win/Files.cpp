@@ -81,39 +81,47 @@ std::string ReadFilePart(const std::string& path, std::int64_t offset, std::uint
   return bytes;
 }
 
-bool WriteFileData(const std::string& path, std::string_view data, std::uint32_t dos_date,
-                   WriteMode mode, DWORD* error_code, const BetweenPieces& between) {
-  DWORD error = ERROR_SUCCESS;
+OwnedHandle OpenForWriting(const std::string& path, WriteMode mode, DWORD* error_code) {
   const bool append = mode == WriteMode::Append;
   OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                nullptr));
-  if (!file) error = GetLastError();
   LARGE_INTEGER zero{};
-  if (file && append && !SetFilePointerEx(file.get(), zero, nullptr, FILE_END))
-    error = GetLastError();
+  if (file && (!append || SetFilePointerEx(file.get(), zero, nullptr, FILE_END))) return file;
+  *error_code = GetLastError();
+  return OwnedHandle();
+}
+
+bool WriteAllTo(HANDLE file, std::string_view data, DWORD* error_code,
+                const BetweenPieces& between) {
+  const std::size_t piece = WritePieceSize(data.size());
   std::size_t done = 0;
-  if (error == ERROR_SUCCESS) {
-    const std::size_t piece = WritePieceSize(data.size());
-    while (done < data.size()) {
-      const DWORD want = DWORD(std::min(piece, data.size() - done));
-      DWORD wrote = 0;
-      if (!WriteFile(file.get(), data.data() + done, want, &wrote, nullptr)) {
-        error = GetLastError();
-        break;
-      }
-      done += wrote;
-      if (wrote == 0) {
-        error = ERROR_HANDLE_DISK_FULL;  // a piece that wrote nothing ends the write
-        break;
-      }
-      if (between && done < data.size()) between();
+  while (done < data.size()) {
+    const DWORD want = DWORD(std::min(piece, data.size() - done));
+    DWORD wrote = 0;
+    if (!WriteFile(file, data.data() + done, want, &wrote, nullptr)) {
+      *error_code = GetLastError();
+      return false;
     }
+    if (wrote == 0) {
+      *error_code = ERROR_HANDLE_DISK_FULL;  // a piece that wrote nothing ends the write
+      return false;
+    }
+    done += wrote;
+    if (between && done < data.size()) between();
   }
-  if (error == ERROR_SUCCESS && dos_date != 0) SetFileDate(file.get(), dos_date);
+  return true;
+}
+
+bool WriteFileData(const std::string& path, std::string_view data, std::uint32_t dos_date,
+                   WriteMode mode, DWORD* error_code, const BetweenPieces& between) {
+  DWORD error = ERROR_SUCCESS;
+  OwnedHandle file = OpenForWriting(path, mode, &error);
+  if (file && WriteAllTo(file.get(), data, &error, between) && dos_date != 0)
+    SetFileDate(file.get(), dos_date);
   if (file && !file.Close() && error == ERROR_SUCCESS) error = GetLastError();
   if (error_code) *error_code = error;
-  return error == ERROR_SUCCESS && done == data.size();
+  return error == ERROR_SUCCESS;
 }
 
 bool AppendData(const std::string& path, const std::string& data, std::uint32_t dos_date,

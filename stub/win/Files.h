@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "rules/FileRules.h"
+#include "win/Owners.h"
 
 // Size of the first file a directory search finds for path (hidden, system and read-only files
 // included); 0 when none.
@@ -35,6 +36,13 @@ bool WriteFileData(const std::string& path, std::string_view data, std::uint32_t
                    WriteMode mode, DWORD* error_code = nullptr, const BetweenPieces& between = {});
 bool AppendData(const std::string& path, const std::string& data, std::uint32_t dos_date,
                 DWORD* error_code = nullptr);
+
+// The pieces of WriteFileData, for a file written in several calls (a download's part file):
+// path opened as mode says (empty, with *error_code, when it cannot be), and every byte of data
+// written to an open file in pieces, false with *error_code at the first failing piece.
+OwnedHandle OpenForWriting(const std::string& path, WriteMode mode, DWORD* error_code);
+bool WriteAllTo(HANDLE file, std::string_view data, DWORD* error_code,
+                const BetweenPieces& between = {});
 
 // The file-name part of path without its extension (double-byte aware).
 std::string NameWithoutExt(const std::string& path);

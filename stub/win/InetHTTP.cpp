@@ -170,34 +170,6 @@ TransferMeter& Meter() {
 
 bool (*connected_query)() = nullptr;
 
-// The part file opened for writing at its end (created when missing); false with the system's
-// code when it cannot be.
-bool OpenForAppend(const std::string& path, OwnedHandle* file, DWORD* code) {
-  *file = OwnedHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER zero{};
-  if (*file && SetFilePointerEx(file->get(), zero, nullptr, FILE_END)) return true;
-  *code = GetLastError();
-  return false;
-}
-
-bool WriteAll(HANDLE file, const char* data, DWORD n, DWORD* code) {
-  while (n > 0) {
-    DWORD wrote = 0;
-    if (!WriteFile(file, data, n, &wrote, nullptr)) {
-      *code = GetLastError();
-      return false;
-    }
-    if (wrote == 0) {
-      *code = ERROR_HANDLE_DISK_FULL;
-      return false;
-    }
-    data += wrote;
-    n -= wrote;
-  }
-  return true;
-}
-
 // One download on an open session; fills error.
 void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
               const std::string& target, std::string* content, const JobProgress& progress,
@@ -275,8 +247,8 @@ void Transfer(HINTERNET session, HWND progress_window, const std::string& url,
     if (read > 0) {
       if (to_file) {
         DWORD code = 0;
-        if (!(part_file || OpenForAppend(part, &part_file, &code)) ||
-            !WriteAll(part_file.get(), buffer.data(), read, &code)) {
+        if (!part_file) part_file = OpenForWriting(part, WriteMode::Append, &code);
+        if (!part_file || !WriteAllTo(part_file.get(), std::string_view(buffer.data(), read), &code)) {
           error = TransferError::Numbered(TransferFault::CannotWrite,
                                           "Unable to write " + part + " <P>" + LastErrorText(code),
                                           code);
