@@ -13,17 +13,12 @@
 
 #include "ArchiveWriter.h"
 #include "bench_data.h"
+#include "bench_figures.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
 
 using namespace archive;
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 }  // namespace
 

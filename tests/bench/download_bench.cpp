@@ -16,23 +16,12 @@
 
 #include "app/StubProgress.h"
 #include "app/StubWin.h"
+#include "bench_figures.h"
 #include "win/Files.h"
 #include "win/InetHTTP.h"
 #include "win/Utils.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // The loop any program would write: 64 KiB reads, each written to the open file. The bytes
 // written; -1 when a call fails.

@@ -21,18 +21,13 @@
 #include "app/StubState.h"
 #include "app/UnpackArchive.h"
 #include "bench_data.h"
+#include "bench_figures.h"
 #include "format/ArchiveFormat.h"
 #include "format/GFileInfo.h"
 #include "win/Files.h"
 #include "win/Utils.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
-
-double Seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 // User + kernel time of this process, in seconds: less sensitive than the wall clock to the
 // other loads on a shared machine.
@@ -43,12 +38,6 @@ double CpuSeconds() {
     return double((std::uint64_t(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
   };
   return value(kernel) + value(user);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 // Inflates one entry block in 1 MiB chunks straight into its file; the bytes written.
